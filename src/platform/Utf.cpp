@@ -61,12 +61,10 @@ std::u16string FromUtf8(std::string_view text) {
         auto lead = static_cast<unsigned char>(text[i]);
         int extra = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2
                                  : lead >= 0xF0 && lead < 0xF5 ? 3 : -1;
-        if (extra < 0 || i + extra >= text.size() + (extra == 0 ? 1 : 0)) {
-            if (extra != 0) {
-                AppendUtf16(out, kReplacement);
-                ++i;
-                continue;
-            }
+        if (extra < 0) {
+            AppendUtf16(out, kReplacement);
+            ++i;
+            continue;
         }
         char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
         bool ok = true;
