@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Every test on a fresh machine: installs what is missing, then
+#   1. builds and runs the whole suite,
+#   2. builds and runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
+#   3. builds the fuzz targets with clang and runs each briefly on its seed corpus.
+# Stops at the first failure with a non-zero exit status.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+fuzz_seconds="${TAVI_FUZZ_SECONDS:-10}"
+jobs="${TAVI_JOBS:-$(nproc)}"
+
+bash scripts/setup.sh
+
+echo "== tests"
+bash scripts/build.sh release
+ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+bash scripts/build.sh sanitize
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+echo "== fuzz targets, ${fuzz_seconds}s each"
+bash scripts/build.sh fuzz
+shopt -s nullglob
+for target in build/fuzz/fuzz/fuzz_*; do
+  [ -x "$target" ] || continue
+  name="$(basename "$target")"
+  corpus="fuzz/corpus/$name"
+  work="$(mktemp -d)"
+  [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
+  echo "-- $name"
+  TAVI_REGISTRY="$work/registry.db" "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
+    -print_final_stats=1 "$work" 2>&1 | tail -n 3
+  rm -rf "$work"
+done
+echo "== all tests passed"
