@@ -61,4 +61,7 @@ extern "C" {
 TAVI_API HRESULT CreateStreamOnMemory(const void* bytes, ULONG size, int32_t documentVersion, IStream** out);
 // A stream on a file; `forWriting` creates or truncates it. Errors are the storage codes (STG_E_*).
 TAVI_API HRESULT CreateStreamOnFile(const char* path, int32_t forWriting, int32_t documentVersion, IStream** out);
+// The document version of a name: "current", "older:K", "newer:K" (K the position within the application line,
+// from 0) or a plain decimal version number. E_POINTER for a null argument, E_INVALIDARG for a name it does not know.
+TAVI_API HRESULT TaviDocumentVersionFromName(const char* name, int32_t* version);
 }
