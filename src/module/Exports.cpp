@@ -1,0 +1,102 @@
+// The library's exported entry points, the class-table listing for hosts, and what happens when the library is
+// loaded and unloaded.
+#include "tavi/Entry.h"
+
+#include "frame/Registration.h"
+#include "host/CreateInstance.h"
+#include "host/TAVILocale.h"
+#include "module/ModuleTable.h"
+#include "platform/Utf.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+
+namespace tavi {
+
+ClassRegistry& ModuleClasses() {
+    // Made on first use, so that it exists before any static initializer of another file asks for a class.
+    static ClassRegistry registry(ModuleClassTable());
+    return registry;
+}
+
+namespace {
+
+// The file that holds this code: the shared library, or the program it is linked into.
+std::u16string ModuleFilePath() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<const void*>(&ModuleFilePath), &info) || !info.dli_fname)
+        return {};
+    return FromUtf8(info.dli_fname);
+}
+
+// Load and unload: the module offers its classes to the host's object creation before anything else, and loads its
+// localized strings; on unload it withdraws both.
+class ModuleLifetime {
+public:
+    ModuleLifetime() {
+        SetModuleClassSource(&DllGetClassObject);
+        resources_ = TAVILocale::LoadLocalizedRes(nullptr);
+    }
+    ~ModuleLifetime() {
+        SetModuleClassSource(nullptr);
+        if (resources_)
+            TAVILocale::FreeLocalizedRes(resources_);
+    }
+
+private:
+    LocalizedStrings* resources_ = nullptr;
+};
+
+ModuleLifetime moduleLifetime;
+
+} // namespace
+
+} // namespace tavi
+
+using namespace tavi;
+
+extern "C" {
+
+TAVI_API HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
+    return guard([&] { return ModuleClasses().GetClassObject(rclsid, riid, ppv); });
+}
+
+TAVI_API HRESULT DllCanUnloadNow() {
+    return guard([] { return ModuleClasses().CanUnloadNow(); });
+}
+
+// Registration is taviDllRegisterServer's work; these are kept for hosts that call them by habit.
+static HRESULT RegisterServerNoOp() { return S_OK; }
+TAVI_API HRESULT DllRegisterServer() { return RegisterServerNoOp(); }
+TAVI_API HRESULT DllUnregisterServer() { return RegisterServerNoOp(); }
+
+TAVI_API HRESULT taviDllRegisterServer() {
+    return guard([] { return RegisterClasses(ModuleClassTable(), ModuleFilePath()); });
+}
+
+TAVI_API HRESULT taviDllUnregisterServer() {
+    return guard([] { return UnregisterClasses(ModuleClassTable()); });
+}
+
+TAVI_API int32_t TaviGetClassCount() { return static_cast<int32_t>(ModuleClassTable().size()); }
+
+TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info) {
+    if (!info)
+        return E_POINTER;
+    const auto table = ModuleClassTable();
+    if (index < 0 || static_cast<size_t>(index) >= table.size())
+        return E_INVALIDARG;
+    const ClassEntry& entry = table[index];
+    *info = TaviClassInfo{};
+    info->name = entry.name;
+    info->classId = entry.classId;
+    info->factoryKind = static_cast<int32_t>(entry.factory);
+    for (const CATID* category : entry.categories)
+        if (category)
+            info->categories[info->categoryCount++] = *category;
+    info->threadingModel = static_cast<int32_t>(entry.threadingModel);
+    info->provided = entry.Provided() ? 1 : 0;
+    return S_OK;
+}
+}
