@@ -18,13 +18,15 @@ std::u16string LoadEnglishResourceString(int32_t id);
 // localized table may override it under the same number. Empty when the code has no text of its own.
 std::u16string MessageText(int32_t code);
 
-// A localized table: "number<TAB>text" lines in UTF-8. Lines that are not of that form are skipped; in the text,
-// "\n", "\t" and "\\" stand for a line break, a tab and a backslash.
+// A localized table: UTF-8 lines "number<TAB>text" for string resources and "M<number><TAB>text" for message codes.
+// Lines that are not of that form (and lines starting with '#') are skipped; in the text, "\n", "\t" and "\\"
+// stand for a line break, a tab and a backslash. A later line for the same number replaces an earlier one.
 class LocalizedStrings;
 // Parses `content`; never fails (a table of no entries at worst).
 LocalizedStrings* ParseLocalizedStrings(std::string_view content);
-// The text for `id`, or null.
+// The text of a string resource or of a message code, or null.
 const std::u16string* FindLocalizedString(const LocalizedStrings* table, int32_t id);
+const std::u16string* FindLocalizedMessage(const LocalizedStrings* table, int32_t code);
 void FreeLocalizedStrings(LocalizedStrings* table);
 // Makes `table` the one LoadResourceString and MessageText consult (null: none). The caller keeps ownership.
 void SetActiveLocalizedStrings(const LocalizedStrings* table);
