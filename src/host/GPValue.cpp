@@ -1,0 +1,278 @@
+// The value base's shared part.
+#include "host/GPValue.h"
+
+#include "host/CreateInstance.h"
+#include "host/DocumentVersion.h"
+#include "host/Message.h"
+#include "host/StreamIO.h"
+#include "host/XmlNamespace.h"
+#include "platform/Utf.h"
+
+#include <nlohmann/json.hpp>
+
+namespace tavi {
+
+HRESULT CloneByClass(REFCLSID clsid, IClone* source, IClone** clone) {
+    if (HRESULT hr = ClearOut(clone); FAILED(hr))
+        return hr;
+    return guard([&] {
+        ComPtr<IClone> made;
+        HRESULT hr = AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IClone::iid, made.OutVoid());
+        if (FAILED(hr))
+            return hr;
+        if (!made)
+            return E_FAIL;
+        hr = made->Assign(source);
+        if (FAILED(hr))
+            return hr;
+        *clone = made.Detach();
+        return S_OK;
+    });
+}
+
+HRESULT SaveFormSize(IPersistStream* object, uint64_t* size) {
+    if (!size)
+        return E_POINTER;
+    *size = 0;
+    if (!object)
+        return E_POINTER;
+    return guard([&] {
+        ComPtr<IStream> scratch;
+        HRESULT hr = CreateStreamOnMemory(nullptr, 0, docversion::kCurrent, scratch.Out());
+        if (FAILED(hr))
+            return hr;
+        hr = object->Save(scratch.Get(), 0);
+        if (FAILED(hr))
+            return hr;
+        uint64_t end = 0;
+        hr = scratch->Seek(0, STREAM_SEEK_CUR, &end);
+        if (SUCCEEDED(hr))
+            *size = end;
+        return hr;
+    });
+}
+
+bool AnswersAny(IUnknown* object, std::initializer_list<IID> iids) {
+    if (!object)
+        return false;
+    for (const IID& iid : iids) {
+        ComPtr<IUnknown> answer;
+        if (SUCCEEDED(object->QueryInterface(iid, answer.OutVoid())) && answer)
+            return true;
+    }
+    return false;
+}
+
+const OLECHAR* ValueNamespace() { return c_xml_ns_tavi; }
+
+HRESULT DescribeString(std::u16string_view text, VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    BSTR copy = MakeBSTR(text);
+    if (!copy)
+        return E_OUTOFMEMORY;
+    value->vt = VT_BSTR;
+    value->bstrVal = copy;
+    return S_OK;
+}
+
+HRESULT DescribeUnknown(IUnknown* object, VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    if (!object)
+        return S_FALSE;
+    value->vt = VT_UNKNOWN;
+    value->punkVal = ComPtr<IUnknown>(object).Detach();
+    return S_OK;
+}
+
+HRESULT DescribeBool(bool flag, VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    value->vt = VT_BOOL;
+    value->boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+// --- base parts ---
+
+HRESULT GPValueCore::BaseEmpty() {
+    empty_ = VARIANT_TRUE;
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT GPValueCore::BaseAssign(IClone* source) {
+    auto value = QueryAs<IGPValue>(source);
+    VARIANT_BOOL sourceEmpty = VARIANT_FALSE;
+    if (value && SUCCEEDED(value->IsEmpty(&sourceEmpty)))
+        empty_ = sourceEmpty ? VARIANT_TRUE : VARIANT_FALSE;
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT GPValueCore::BaseIsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    auto value = QueryAs<IGPValue>(other);
+    if (!value)
+        return S_OK;
+    VARIANT_BOOL mine = VARIANT_FALSE, theirs = VARIANT_FALSE;
+    HRESULT hr = SelfValue()->IsEmpty(&mine);
+    if (SUCCEEDED(hr))
+        hr = value->IsEmpty(&theirs);
+    if (FAILED(hr))
+        return hr;
+    *equal = (mine != VARIANT_FALSE) == (theirs != VARIANT_FALSE) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT GPValueCore::BaseSave(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    return FAILED(AfStreamWrite(stream, static_cast<int16_t>(empty_))) ? E_FAIL : S_OK;
+}
+
+HRESULT GPValueCore::BaseLoad(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    int16_t empty = 0;
+    if (FAILED(AfStreamRead(stream, &empty)))
+        return E_FAIL;
+    empty_ = empty ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT GPValueCore::BaseSerialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return data->AddBoolean(u"IsEmpty", empty_);
+}
+
+HRESULT GPValueCore::BaseDeserialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    int32_t index = -1;
+    HRESULT hr = data->Find(u"IsEmpty", &index);
+    if (FAILED(hr))
+        return hr;
+    VARIANT_BOOL empty = VARIANT_FALSE;
+    if (index >= 0 && FAILED(data->GetBoolean(index, &empty)))
+        return E_FAIL;
+    empty_ = empty ? VARIANT_TRUE : VARIANT_FALSE;
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT GPValueCore::NewTextMessage(IGPMessage** message) {
+    if (!message)
+        return E_POINTER;
+    HRESULT hr = MakeEmptyMessage(message);
+    return FAILED(hr) ? E_FAIL : S_OK;
+}
+
+// --- interface operations ---
+
+HRESULT GPValueCore::CoreGetDataType(IGPDataType** dataType) {
+    if (HRESULT hr = ClearOut(dataType); FAILED(hr))
+        return hr;
+    return guard([&] {
+        return AfCreateInstance(dataTypeClassId_, nullptr, CLSCTX_INPROC_SERVER, IGPDataType::iid,
+                                reinterpret_cast<void**>(dataType));
+    });
+}
+
+HRESULT GPValueCore::CoreDescribe(const OLECHAR* name, VARIANT* value) {
+    if (!name || !value)
+        return E_POINTER;
+    VariantInit(value);
+    return guard([&] {
+        std::u16string_view asked(name);
+        if (EqualsNoCase(asked, u"DataType")) {
+            ComPtr<IGPDataType> dataType;
+            BStr typeName;
+            HRESULT hr = CoreGetDataType(dataType.Out());
+            if (SUCCEEDED(hr))
+                hr = dataType->get_Name(typeName.Out());
+            return FAILED(hr) ? hr : DescribeString(typeName.view(), value);
+        }
+        if (EqualsNoCase(asked, u"Value")) {
+            BStr text;
+            HRESULT hr = SelfValue()->GetAsText(text.Out());
+            return FAILED(hr) ? hr : DescribeString(text.view(), value);
+        }
+        if (EqualsNoCase(asked, u"IsEmpty")) {
+            VARIANT_BOOL empty = VARIANT_FALSE;
+            HRESULT hr = SelfValue()->IsEmpty(&empty);
+            return FAILED(hr) ? hr : DescribeBool(empty != VARIANT_FALSE, value);
+        }
+        return S_FALSE;
+    });
+}
+
+HRESULT GPValueCore::CoreClone(IClone** clone) { return CloneByClass(valueClassId_, SelfClone(), clone); }
+
+HRESULT GPValueCore::CoreIsIdentical(IClone* other, VARIANT_BOOL* identical) {
+    if (!other || !identical)
+        return E_POINTER;
+    *identical = SameObject(SelfClone(), other) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT GPValueCore::CoreGetSizeMax(uint64_t* size) { return SaveFormSize(SelfPersist(), size); }
+
+HRESULT GPValueCore::CoreSerializeJSON(BSTR* json) {
+    if (!json)
+        return E_POINTER;
+    *json = nullptr;
+    return guard([&] {
+        nlohmann::json object = nlohmann::json::object();
+        object["type"] = ToUtf8(SelfClassName());
+        VARIANT_BOOL empty = VARIANT_FALSE;
+        HRESULT hr = SelfValue()->IsEmpty(&empty);
+        if (FAILED(hr))
+            return hr;
+        if (empty) {
+            object["value"] = nullptr;
+        } else {
+            BStr text;
+            hr = SelfValue()->GetAsText(text.Out());
+            if (FAILED(hr))
+                return hr;
+            object["value"] = ToUtf8(text.view());
+        }
+        *json = MakeBSTR(FromUtf8(object.dump()));
+        return *json ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+HRESULT GPValueCore::CoreDeserializeJSON(const OLECHAR* json) {
+    if (!json)
+        return E_POINTER;
+    return guard([&] {
+        nlohmann::json object = nlohmann::json::parse(ToUtf8(json), nullptr, false);
+        if (object.is_discarded() || !object.is_object())
+            return E_INVALIDARG;
+        auto found = object.find("value");
+        if (found == object.end() || found->is_null())
+            return SelfValue()->Empty();
+        std::string text;
+        if (found->is_string())
+            text = found->get<std::string>();
+        else if (found->is_number() || found->is_boolean())
+            text = found->dump();
+        else
+            return E_INVALIDARG;
+        ComPtr<IGPMessage> message;
+        HRESULT hr = SelfValue()->SetAsText(FromUtf8(text).c_str(), message.Out());
+        if (FAILED(hr))
+            return hr;
+        return MessageIsError(message.Get()) ? E_FAIL : S_OK;
+    });
+}
+
+} // namespace tavi
