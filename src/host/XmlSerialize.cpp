@@ -1,0 +1,916 @@
+// The XML writer and reader over Boost.PropertyTree, and the document entry points.
+#include "host/XmlSerialize.h"
+
+#include "host/CreateInstance.h"
+#include "host/XmlNamespace.h"
+#include "platform/Object.h"
+#include "platform/Utf.h"
+#include "tavi/Collections.h"
+#include "tavi/Registry.h"
+#include "tavi/Stream.h"
+
+#include <boost/property_tree/ptree.hpp>
+#include <boost/property_tree/xml_parser.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace tavi {
+
+namespace {
+
+using Tree = boost::property_tree::ptree;
+
+constexpr const char* kAttr = "<xmlattr>";
+constexpr const char* kXsiNs = "http://www.w3.org/2001/XMLSchema-instance";
+constexpr const char* kXsNs = "http://www.w3.org/2001/XMLSchema";
+
+// --- text forms of the scalar kinds ---
+
+std::string_view TrimXmlSpace(std::string_view text) {
+    auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!text.empty() && isSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string DoubleText(double value) {
+    if (std::isnan(value))
+        return "NaN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
+    char buffer[64];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::optional<double> ParseDouble(std::string_view text) {
+    text = TrimXmlSpace(text);
+    if (text == "NaN" || text == "nan")
+        return std::nan("");
+    if (text == "INF" || text == "inf" || text == "+INF")
+        return HUGE_VAL;
+    if (text == "-INF" || text == "-inf")
+        return -HUGE_VAL;
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+template <class T> std::optional<T> ParseInteger(std::string_view text) {
+    text = TrimXmlSpace(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    T value{};
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> ParseBoolean(std::string_view text) {
+    text = TrimXmlSpace(text);
+    if (text == "true" || text == "1")
+        return true;
+    if (text == "false" || text == "0")
+        return false;
+    return std::nullopt;
+}
+
+// Days between 1970-01-01 and the civil date (proleptic Gregorian).
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(int64_t z, int64_t* y, unsigned* m, unsigned* d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    *d = doy - (153 * mp + 2) / 5 + 1;
+    *m = mp < 10 ? mp + 3 : mp - 9;
+    *y = static_cast<int64_t>(yoe) + era * 400 + (*m <= 2);
+}
+
+const int64_t kDay0 = DaysFromCivil(1899, 12, 30); // day number 0 of DATE
+constexpr int64_t kMsPerDay = 86400000;
+constexpr double kDateLimit = 1e9; // far beyond any calendar date a document holds
+
+// The ISO form of a day number. Like the platform's dates, the time of day is the fraction's magnitude, also for
+// negative day numbers.
+std::optional<std::string> DateText(DATE date) {
+    if (!std::isfinite(date) || std::fabs(date) > kDateLimit)
+        return std::nullopt;
+    double whole = std::trunc(date);
+    auto days = static_cast<int64_t>(whole);
+    int64_t ms = std::llround(std::fabs(date - whole) * kMsPerDay);
+    if (ms >= kMsPerDay) {
+        ms -= kMsPerDay;
+        days += date < 0 ? -1 : 1;
+    }
+    int64_t y;
+    unsigned m, d;
+    CivilFromDays(days + kDay0, &y, &m, &d);
+    char buffer[64];
+    int n = std::snprintf(buffer, sizeof buffer, "%04lld-%02u-%02uT%02lld:%02lld:%02lld", static_cast<long long>(y), m,
+                          d, static_cast<long long>(ms / 3600000), static_cast<long long>(ms / 60000 % 60),
+                          static_cast<long long>(ms / 1000 % 60));
+    std::string text(buffer, n);
+    if (ms % 1000) {
+        std::snprintf(buffer, sizeof buffer, ".%03lld", static_cast<long long>(ms % 1000));
+        text += buffer;
+    }
+    return text;
+}
+
+std::optional<DATE> ParseDate(std::string_view text) {
+    text = TrimXmlSpace(text);
+    long long y = 0;
+    unsigned mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    std::string copy(text);
+    int consumed = 0;
+    if (std::sscanf(copy.c_str(), "%lld-%2u-%2uT%2u:%2u:%2u%n", &y, &mo, &d, &h, &mi, &s, &consumed) < 6)
+        return std::nullopt;
+    std::string_view rest = std::string_view(copy).substr(consumed);
+    if (!rest.empty()) {
+        if (rest.size() != 4 || rest[0] != '.')
+            return std::nullopt;
+        auto fraction = ParseInteger<unsigned>(rest.substr(1));
+        if (!fraction)
+            return std::nullopt;
+        ms = *fraction;
+    }
+    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || std::llabs(y) > 3000000)
+        return std::nullopt;
+    int64_t days = DaysFromCivil(y, mo, d) - kDay0;
+    double fraction = static_cast<double>(((h * 60 + mi) * 60 + s) * 1000 + ms) / kMsPerDay;
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+// Currency: a 64-bit count of ten-thousandths, written as an exact decimal.
+std::string CurrencyText(int64_t value) {
+    bool negative = value < 0;
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%s%llu.%04llu", negative ? "-" : "",
+                  static_cast<unsigned long long>(magnitude / 10000), static_cast<unsigned long long>(magnitude % 10000));
+    return buffer;
+}
+
+std::optional<int64_t> ParseCurrency(std::string_view text) {
+    text = TrimXmlSpace(text);
+    bool negative = !text.empty() && text.front() == '-';
+    if (negative || (!text.empty() && text.front() == '+'))
+        text.remove_prefix(1);
+    size_t dot = text.find('.');
+    std::string_view whole = text.substr(0, dot), fraction = dot == text.npos ? "" : text.substr(dot + 1);
+    if (whole.empty() || fraction.size() > 4 || (whole.front() == '-' || whole.front() == '+'))
+        return std::nullopt;
+    auto units = ParseInteger<uint64_t>(whole);
+    std::string padded(fraction);
+    padded.resize(4, '0');
+    auto parts = ParseInteger<uint64_t>(padded);
+    if (!units || !parts || *units > static_cast<uint64_t>(INT64_MAX) / 10000)
+        return std::nullopt;
+    uint64_t magnitude = *units * 10000 + *parts;
+    if (magnitude > static_cast<uint64_t>(INT64_MAX))
+        return std::nullopt;
+    return negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+}
+
+// Element names: a letter or '_' first, then letters, digits, '_', '-', '.'; characters beyond ASCII count as
+// letters.
+bool IsElementName(std::u16string_view name) {
+    if (name.empty())
+        return false;
+    auto letter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c >= 0x80; };
+    if (!letter(name.front()))
+        return false;
+    for (char16_t c : name)
+        if (!letter(c) && !(c >= u'0' && c <= u'9') && c != u'-' && c != u'.')
+            return false;
+    return true;
+}
+
+// The deepest element nesting of `text`, found lexically (comments, CDATA, processing instructions and quoted
+// attribute values skipped), so that documents too deep for the recursive parser are refused before parsing.
+int NestingDepth(std::string_view text) {
+    int depth = 0, deepest = 0;
+    size_t i = 0;
+    auto skipPast = [&](std::string_view end) {
+        size_t found = text.find(end, i);
+        i = found == text.npos ? text.size() : found + end.size();
+    };
+    while ((i = text.find('<', i)) != text.npos) {
+        std::string_view rest = text.substr(i);
+        if (rest.starts_with("<!--")) {
+            skipPast("-->");
+        } else if (rest.starts_with("<![CDATA[")) {
+            skipPast("]]>");
+        } else if (rest.starts_with("<?") || rest.starts_with("<!")) {
+            skipPast(">");
+        } else if (rest.starts_with("</")) {
+            depth = depth > 0 ? depth - 1 : 0;
+            skipPast(">");
+        } else {
+            char quote = 0;
+            size_t j = i + 1;
+            for (; j < text.size(); ++j) {
+                char c = text[j];
+                if (quote) {
+                    if (c == quote)
+                        quote = 0;
+                } else if (c == '"' || c == '\'') {
+                    quote = c;
+                } else if (c == '>') {
+                    break;
+                }
+            }
+            bool selfClosing = j < text.size() && j > i + 1 && text[j - 1] == '/';
+            if (!selfClosing)
+                deepest = std::max(deepest, ++depth);
+            i = j < text.size() ? j + 1 : text.size();
+        }
+    }
+    return deepest;
+}
+
+// --- object identity for the writer ---
+
+bool ClassIdOf(IUnknown* object, CLSID* clsid) {
+    if (auto persist = QueryAs<IPersist>(object); persist && SUCCEEDED(persist->GetClassID(clsid)) &&
+                                                   !(*clsid == GUID_NULL))
+        return true;
+    if (auto id = QueryAs<IClassID>(object); id && SUCCEEDED(id->get_ClassID(clsid)) && !(*clsid == GUID_NULL))
+        return true;
+    return false;
+}
+
+std::string GuidUtf8(REFGUID guid) {
+    OLECHAR buffer[40] = {};
+    int32_t n = StringFromGUID2(guid, buffer, 40);
+    return n > 0 ? ToUtf8(std::u16string_view(buffer, n - 1)) : std::string();
+}
+
+// The part after the prefix of "prefix:name", and the prefix.
+std::pair<std::string, std::string> SplitQualified(const std::string& qualified) {
+    size_t colon = qualified.find(':');
+    if (colon == qualified.npos)
+        return {std::string(), qualified};
+    return {qualified.substr(0, colon), qualified.substr(colon + 1)};
+}
+
+// --- the writer ---
+
+class XmlWriter final : public Object<XmlWriter, IXMLSerializeData> {
+public:
+    // `node` is the element of the object being written; `inheritedNamespace` the typens in scope above it.
+    XmlWriter(std::shared_ptr<Tree> document, Tree* node, std::u16string inheritedNamespace)
+        : document_(std::move(document)), node_(node), inheritedNamespace_(std::move(inheritedNamespace)) {}
+
+    const String& TypeName() const { return typeName_; }
+    String EffectiveNamespace() const {
+        return typeNamespace_.empty() ? String(XmlNamespaceUtil::GetDocumentNamespace()) : typeNamespace_;
+    }
+
+    HRESULT get_TypeName(BSTR* name) override { return Text(typeName_, name); }
+    HRESULT put_TypeName(const OLECHAR* name) override {
+        return guard([&] { typeName_ = name ? name : u""; });
+    }
+    HRESULT get_TypeNamespaceURI(BSTR* uri) override { return Text(EffectiveNamespace(), uri); }
+    HRESULT put_TypeNamespaceURI(const OLECHAR* uri) override {
+        return guard([&] { typeNamespace_ = uri ? uri : u""; });
+    }
+
+    HRESULT AddString(const OLECHAR* name, const OLECHAR* value) override {
+        return AddScalar(name, "xs:string", ToUtf8(value ? value : u""));
+    }
+    HRESULT AddInteger(const OLECHAR* name, int32_t value) override {
+        return AddScalar(name, "xs:int", std::to_string(value));
+    }
+    HRESULT AddDouble(const OLECHAR* name, double value) override {
+        return AddScalar(name, "xs:double", DoubleText(value));
+    }
+    HRESULT AddBoolean(const OLECHAR* name, VARIANT_BOOL value) override {
+        return AddScalar(name, "xs:boolean", value ? "true" : "false");
+    }
+    HRESULT AddDate(const OLECHAR* name, DATE value) override {
+        return guard([&] {
+            Tree* element = nullptr;
+            return WriteDate(name, value, &element);
+        });
+    }
+    HRESULT AddVariant(const OLECHAR* name, const VARIANT* value) override;
+    HRESULT AddObject(const OLECHAR* name, IUnknown* object) override {
+        return guard([&] {
+            Tree* element = nullptr;
+            HRESULT hr = NewElement(name, &element);
+            return FAILED(hr) ? hr : WriteObject(*element, object, inheritedFor());
+        });
+    }
+    HRESULT AddObjectArray(const OLECHAR* name, IUnknown* array, const OLECHAR* elementTypeName,
+                           const OLECHAR* elementNamespace) override;
+
+    HRESULT get_ElementCount(int32_t*) override { return E_FAIL; }
+    HRESULT GetElementName(int32_t, BSTR*) override { return E_FAIL; }
+    HRESULT Find(const OLECHAR*, int32_t*) override { return E_FAIL; }
+    HRESULT GetString(int32_t, BSTR*) override { return E_FAIL; }
+    HRESULT GetInteger(int32_t, int32_t*) override { return E_FAIL; }
+    HRESULT GetDouble(int32_t, double*) override { return E_FAIL; }
+    HRESULT GetBoolean(int32_t, VARIANT_BOOL*) override { return E_FAIL; }
+    HRESULT GetDate(int32_t, DATE*) override { return E_FAIL; }
+    HRESULT GetVariant(int32_t, VARIANT*) override { return E_FAIL; }
+    HRESULT GetObject(int32_t, const OLECHAR*, const OLECHAR*, IUnknown**) override { return E_FAIL; }
+    HRESULT GetObjectArray(int32_t, const OLECHAR*, const OLECHAR*, IUnknown*) override { return E_FAIL; }
+
+    // Writes `object` into `element`: its elements, then xsi:type, xmlns:typens and clsid. A null object writes
+    // the nil element.
+    HRESULT WriteObject(Tree& element, IUnknown* object, const String& inherited);
+
+private:
+    static HRESULT Text(std::u16string_view text, BSTR* out) {
+        if (!out)
+            return E_POINTER;
+        *out = MakeBSTR(text);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    // The typens in scope for this object's children: this object's namespace.
+    String inheritedFor() const { return EffectiveNamespace(); }
+
+    HRESULT NewElement(const OLECHAR* name, Tree** element) {
+        if (!name)
+            return E_POINTER;
+        if (!IsElementName(name))
+            return E_INVALIDARG;
+        auto it = node_->push_back(Tree::value_type(ToUtf8(name), Tree()));
+        *element = &it->second;
+        return S_OK;
+    }
+
+    HRESULT AddScalar(const OLECHAR* name, const char* type, const std::string& text) {
+        return guard([&] {
+            Tree* element = nullptr;
+            HRESULT hr = NewElement(name, &element);
+            if (FAILED(hr))
+                return hr;
+            element->put_child(kAttr, Tree()).put("xsi:type", type);
+            element->put_value(text);
+            return S_OK;
+        });
+    }
+
+    HRESULT WriteDate(const OLECHAR* name, DATE value, Tree** out) {
+        auto text = DateText(value);
+        if (!text)
+            return E_INVALIDARG;
+        HRESULT hr = AddScalar(name, "xs:dateTime", *text);
+        if (FAILED(hr))
+            return hr;
+        Tree& element = std::prev(node_->end())->second;
+        auto back = ParseDate(*text);
+        if (!back || *back != value)
+            element.get_child(kAttr).put("days", DoubleText(value));
+        *out = &element;
+        return S_OK;
+    }
+
+    std::shared_ptr<Tree> document_;
+    Tree* node_;
+    String inheritedNamespace_;
+    String typeName_;
+    String typeNamespace_;
+};
+
+HRESULT XmlWriter::WriteObject(Tree& element, IUnknown* object, const String& inherited) {
+    Tree& attributes = element.put_child(kAttr, Tree());
+    if (!object) {
+        attributes.put("xsi:nil", "true");
+        return S_OK;
+    }
+    auto serialize = QueryAs<IXMLSerialize>(object);
+    if (!serialize)
+        return E_INVALIDARG;
+    auto child = MakeObject<XmlWriter>(document_, &element, inherited);
+    HRESULT hr = serialize->Serialize(child.Get());
+    if (FAILED(hr))
+        return hr;
+    String ns = child->EffectiveNamespace();
+    String typeName = child->TypeName().empty() ? String(u"Object") : child->TypeName();
+    attributes.put("xsi:type", "typens:" + ToUtf8(typeName));
+    if (ns != inherited)
+        attributes.put("xmlns:typens", ToUtf8(ns));
+    CLSID clsid;
+    if (ClassIdOf(object, &clsid))
+        attributes.put("clsid", GuidUtf8(clsid));
+    return S_OK;
+}
+
+HRESULT XmlWriter::AddVariant(const OLECHAR* name, const VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        switch (value->vt) {
+        case VT_EMPTY:
+            return AddScalar(name, "xs:anyType", "");
+        case VT_NULL: {
+            Tree* element = nullptr;
+            HRESULT hr = NewElement(name, &element);
+            if (SUCCEEDED(hr))
+                element->put_child(kAttr, Tree()).put("xsi:nil", "true");
+            return hr;
+        }
+        case VT_I1:
+            return AddScalar(name, "xs:byte", std::to_string(value->cVal));
+        case VT_UI1:
+            return AddScalar(name, "xs:unsignedByte", std::to_string(value->bVal));
+        case VT_I2:
+            return AddScalar(name, "xs:short", std::to_string(value->iVal));
+        case VT_UI2:
+            return AddScalar(name, "xs:unsignedShort", std::to_string(value->uiVal));
+        case VT_I4:
+        case VT_INT:
+            return AddScalar(name, "xs:int", std::to_string(value->lVal));
+        case VT_UI4:
+        case VT_UINT:
+            return AddScalar(name, "xs:unsignedInt", std::to_string(value->ulVal));
+        case VT_I8:
+            return AddScalar(name, "xs:long", std::to_string(value->llVal));
+        case VT_UI8:
+            return AddScalar(name, "xs:unsignedLong", std::to_string(value->ullVal));
+        case VT_R4:
+            return AddScalar(name, "xs:float", DoubleText(value->fltVal));
+        case VT_R8:
+            return AddScalar(name, "xs:double", DoubleText(value->dblVal));
+        case VT_CY:
+            return AddScalar(name, "xs:decimal", CurrencyText(value->cyVal.int64));
+        case VT_BOOL:
+            return AddBoolean(name, value->boolVal);
+        case VT_DATE:
+            return AddDate(name, value->date);
+        case VT_BSTR:
+            return AddString(name, value->bstrVal);
+        case VT_UNKNOWN:
+        case VT_DISPATCH:
+            return AddObject(name, value->punkVal);
+        default:
+            return E_INVALIDARG;
+        }
+    });
+}
+
+HRESULT XmlWriter::AddObjectArray(const OLECHAR* name, IUnknown* array, const OLECHAR* elementTypeName,
+                                  const OLECHAR* elementNamespace) {
+    if (!array || !elementTypeName)
+        return E_POINTER;
+    if (!IsElementName(elementTypeName))
+        return E_INVALIDARG;
+    return guard([&] {
+        auto list = QueryAs<IArray>(array);
+        if (!list)
+            return E_INVALIDARG;
+        Tree* element = nullptr;
+        HRESULT hr = NewElement(name, &element);
+        if (FAILED(hr))
+            return hr;
+        String ns = elementNamespace ? String(elementNamespace) : String(XmlNamespaceUtil::GetDocumentNamespace());
+        String inherited = inheritedFor();
+        Tree& attributes = element->put_child(kAttr, Tree());
+        attributes.put("xsi:type", "typens:ArrayOf" + ToUtf8(elementTypeName));
+        if (ns != inherited)
+            attributes.put("xmlns:typens", ToUtf8(ns));
+        int32_t count = 0;
+        if (FAILED(hr = list->get_Count(&count)))
+            return hr;
+        std::string itemName = ToUtf8(elementTypeName);
+        for (int32_t i = 0; i < count; ++i) {
+            ComPtr<IUnknown> item;
+            if (FAILED(hr = list->get_Element(i, item.Out())))
+                return hr;
+            auto it = element->push_back(Tree::value_type(itemName, Tree()));
+            if (FAILED(hr = WriteObject(it->second, item.Get(), ns)))
+                return hr;
+        }
+        return S_OK;
+    });
+}
+
+// --- the reader ---
+
+class XmlReader final : public Object<XmlReader, IXMLSerializeData> {
+public:
+    // `chain` holds the elements from the root down to the object's own element (last).
+    XmlReader(std::shared_ptr<const Tree> document, std::vector<const Tree*> chain)
+        : document_(std::move(document)), chain_(std::move(chain)) {
+        for (const auto& [key, child] : *chain_.back())
+            if (!key.empty() && key.front() != '<')
+                elements_.push_back({key, &child});
+        ReadType(*chain_.back(), &typeName_, &typeNamespace_);
+    }
+
+    HRESULT get_TypeName(BSTR* name) override { return Text(typeName_, name); }
+    HRESULT put_TypeName(const OLECHAR*) override { return S_OK; } // a reader reports what the document says
+    HRESULT get_TypeNamespaceURI(BSTR* uri) override { return Text(typeNamespace_, uri); }
+    HRESULT put_TypeNamespaceURI(const OLECHAR*) override { return S_OK; }
+
+    HRESULT AddString(const OLECHAR*, const OLECHAR*) override { return E_FAIL; }
+    HRESULT AddInteger(const OLECHAR*, int32_t) override { return E_FAIL; }
+    HRESULT AddDouble(const OLECHAR*, double) override { return E_FAIL; }
+    HRESULT AddBoolean(const OLECHAR*, VARIANT_BOOL) override { return E_FAIL; }
+    HRESULT AddDate(const OLECHAR*, DATE) override { return E_FAIL; }
+    HRESULT AddVariant(const OLECHAR*, const VARIANT*) override { return E_FAIL; }
+    HRESULT AddObject(const OLECHAR*, IUnknown*) override { return E_FAIL; }
+    HRESULT AddObjectArray(const OLECHAR*, IUnknown*, const OLECHAR*, const OLECHAR*) override { return E_FAIL; }
+
+    HRESULT get_ElementCount(int32_t* count) override {
+        if (!count)
+            return E_POINTER;
+        *count = static_cast<int32_t>(elements_.size());
+        return S_OK;
+    }
+    HRESULT GetElementName(int32_t index, BSTR* name) override {
+        if (!name)
+            return E_POINTER;
+        *name = nullptr;
+        const Tree* element = At(index);
+        return element ? Text(FromUtf8(elements_[index].first), name) : E_INVALIDARG;
+    }
+    HRESULT Find(const OLECHAR* name, int32_t* index) override {
+        if (!name || !index)
+            return E_POINTER;
+        return guard([&] {
+            *index = -1;
+            std::string wanted = ToUtf8(name);
+            for (size_t i = 0; i < elements_.size(); ++i)
+                if (elements_[i].first == wanted) {
+                    *index = static_cast<int32_t>(i);
+                    break;
+                }
+        });
+    }
+    HRESULT GetString(int32_t index, BSTR* value) override {
+        if (!value)
+            return E_POINTER;
+        *value = nullptr;
+        return guard([&] {
+            const Tree* element = At(index);
+            return element ? Text(FromUtf8(element->data()), value) : E_INVALIDARG;
+        });
+    }
+    HRESULT GetInteger(int32_t index, int32_t* value) override { return GetParsed(index, value, ParseInteger<int32_t>); }
+    HRESULT GetDouble(int32_t index, double* value) override { return GetParsed(index, value, ParseDouble); }
+    HRESULT GetBoolean(int32_t index, VARIANT_BOOL* value) override {
+        if (!value)
+            return E_POINTER;
+        bool flag = false;
+        HRESULT hr = GetParsed(index, &flag, ParseBoolean);
+        *value = flag ? VARIANT_TRUE : VARIANT_FALSE;
+        return hr;
+    }
+    HRESULT GetDate(int32_t index, DATE* value) override {
+        if (!value)
+            return E_POINTER;
+        *value = 0;
+        return guard([&] {
+            const Tree* element = At(index);
+            if (!element)
+                return E_INVALIDARG;
+            if (auto days = element->get_optional<std::string>("<xmlattr>.days")) {
+                auto exact = ParseDouble(*days);
+                if (!exact)
+                    return E_FAIL;
+                *value = *exact;
+                return S_OK;
+            }
+            auto date = ParseDate(element->data());
+            if (!date)
+                return E_FAIL;
+            *value = *date;
+            return S_OK;
+        });
+    }
+    HRESULT GetVariant(int32_t index, VARIANT* value) override;
+    HRESULT GetObject(int32_t index, const OLECHAR*, const OLECHAR*, IUnknown** object) override {
+        if (HRESULT hr = ClearOut(object); FAILED(hr))
+            return hr;
+        return guard([&] {
+            const Tree* element = At(index);
+            return element ? ReadObject(*element, object) : E_INVALIDARG;
+        });
+    }
+    HRESULT GetObjectArray(int32_t index, const OLECHAR*, const OLECHAR*, IUnknown* array) override;
+
+private:
+    static HRESULT Text(std::u16string_view text, BSTR* out) {
+        if (!out)
+            return E_POINTER;
+        *out = MakeBSTR(text);
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    const Tree* At(int32_t index) const {
+        return index >= 0 && static_cast<size_t>(index) < elements_.size() ? elements_[index].second : nullptr;
+    }
+
+    template <class T, class Parse> HRESULT GetParsed(int32_t index, T* value, Parse parse) {
+        if (!value)
+            return E_POINTER;
+        *value = T{};
+        return guard([&] {
+            const Tree* element = At(index);
+            if (!element)
+                return E_INVALIDARG;
+            auto parsed = parse(element->data());
+            if (!parsed)
+                return E_FAIL;
+            *value = *parsed;
+            return S_OK;
+        });
+    }
+
+    static std::string Attribute(const Tree& element, const char* name) {
+        auto attributes = element.get_child_optional(kAttr);
+        if (!attributes)
+            return std::string();
+        auto found = attributes->get_child_optional(boost::property_tree::ptree::path_type(name, '\0'));
+        return found ? found->data() : std::string();
+    }
+
+    // The namespace bound to `prefix` at `element` (a child of the chain's last element, or that element itself).
+    std::string NamespaceOf(const Tree& element, const std::string& prefix) const {
+        std::string attribute = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
+        std::string found = Attribute(element, attribute.c_str());
+        for (auto it = chain_.rbegin(); found.empty() && it != chain_.rend(); ++it)
+            found = Attribute(**it, attribute.c_str());
+        return found;
+    }
+
+    void ReadType(const Tree& element, String* typeName, String* typeNamespace) const {
+        std::string type = Attribute(element, "xsi:type");
+        if (type.empty()) {
+            typeName->clear();
+            typeNamespace->clear();
+            return;
+        }
+        auto [prefix, local] = SplitQualified(type);
+        *typeName = FromUtf8(local);
+        *typeNamespace = FromUtf8(NamespaceOf(element, prefix));
+    }
+
+    static bool IsNil(const Tree& element) { return ParseBoolean(Attribute(element, "xsi:nil")).value_or(false); }
+
+    HRESULT ReadObject(const Tree& element, IUnknown** object) {
+        if (IsNil(element))
+            return S_FALSE;
+        CLSID clsid = GUID_NULL;
+        std::string clsidText = Attribute(element, "clsid");
+        String typeName, typeNamespace;
+        ReadType(element, &typeName, &typeNamespace);
+        if (clsidText.empty() ? !ClassIdForTypeName(typeName, &clsid)
+                              : FAILED(CLSIDFromString(FromUtf8(clsidText).c_str(), &clsid)))
+            return E_FAIL;
+        ComPtr<IXMLSerialize> made;
+        if (FAILED(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IXMLSerialize::iid, made.OutVoid())) ||
+            !made)
+            return E_FAIL;
+        std::vector<const Tree*> chain = chain_;
+        chain.push_back(&element);
+        auto reader = MakeObject<XmlReader>(document_, std::move(chain));
+        if (FAILED(made->Deserialize(reader.Get())))
+            return E_FAIL;
+        *object = static_cast<IUnknown*>(made.Detach());
+        return S_OK;
+    }
+
+    std::shared_ptr<const Tree> document_;
+    std::vector<const Tree*> chain_;
+    std::vector<std::pair<std::string, const Tree*>> elements_;
+    String typeName_;
+    String typeNamespace_;
+};
+
+HRESULT XmlReader::GetVariant(int32_t index, VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    return guard([&]() -> HRESULT {
+        const Tree* element = At(index);
+        if (!element)
+            return E_INVALIDARG;
+        if (IsNil(*element)) {
+            value->vt = VT_NULL;
+            return S_OK;
+        }
+        auto [prefix, type] = SplitQualified(Attribute(*element, "xsi:type"));
+        const std::string& text = element->data();
+        auto store = [&](auto parsed, VARTYPE vt, auto setter) -> HRESULT {
+            if (!parsed)
+                return E_FAIL;
+            value->vt = vt;
+            setter(*parsed);
+            return S_OK;
+        };
+        if (type == "anyType")
+            return S_OK;
+        if (type == "byte")
+            return store(ParseInteger<int8_t>(text), VT_I1, [&](int8_t v) { value->cVal = v; });
+        if (type == "unsignedByte")
+            return store(ParseInteger<uint8_t>(text), VT_UI1, [&](uint8_t v) { value->bVal = v; });
+        if (type == "short")
+            return store(ParseInteger<int16_t>(text), VT_I2, [&](int16_t v) { value->iVal = v; });
+        if (type == "unsignedShort")
+            return store(ParseInteger<uint16_t>(text), VT_UI2, [&](uint16_t v) { value->uiVal = v; });
+        if (type == "int")
+            return store(ParseInteger<int32_t>(text), VT_I4, [&](int32_t v) { value->lVal = v; });
+        if (type == "unsignedInt")
+            return store(ParseInteger<uint32_t>(text), VT_UI4, [&](uint32_t v) { value->ulVal = v; });
+        if (type == "long")
+            return store(ParseInteger<int64_t>(text), VT_I8, [&](int64_t v) { value->llVal = v; });
+        if (type == "unsignedLong")
+            return store(ParseInteger<uint64_t>(text), VT_UI8, [&](uint64_t v) { value->ullVal = v; });
+        if (type == "float")
+            return store(ParseDouble(text), VT_R4, [&](double v) { value->fltVal = static_cast<float>(v); });
+        if (type == "double")
+            return store(ParseDouble(text), VT_R8, [&](double v) { value->dblVal = v; });
+        if (type == "decimal")
+            return store(ParseCurrency(text), VT_CY, [&](int64_t v) { value->cyVal.int64 = v; });
+        if (type == "boolean")
+            return store(ParseBoolean(text), VT_BOOL,
+                         [&](bool v) { value->boolVal = v ? VARIANT_TRUE : VARIANT_FALSE; });
+        if (type == "dateTime") {
+            DATE date = 0;
+            HRESULT hr = GetDate(index, &date);
+            if (SUCCEEDED(hr)) {
+                value->vt = VT_DATE;
+                value->date = date;
+            }
+            return hr;
+        }
+        if (prefix == "typens" || !Attribute(*element, "clsid").empty()) {
+            IUnknown* object = nullptr;
+            HRESULT hr = ReadObject(*element, &object);
+            if (FAILED(hr))
+                return hr;
+            value->vt = object ? VT_UNKNOWN : VT_EMPTY;
+            value->punkVal = object;
+            return S_OK;
+        }
+        // xs:string, or no type: the text.
+        BSTR copy = MakeBSTR(FromUtf8(text));
+        if (!copy)
+            return E_OUTOFMEMORY;
+        value->vt = VT_BSTR;
+        value->bstrVal = copy;
+        return S_OK;
+    });
+}
+
+HRESULT XmlReader::GetObjectArray(int32_t index, const OLECHAR*, const OLECHAR*, IUnknown* array) {
+    if (!array)
+        return E_POINTER;
+    return guard([&] {
+        const Tree* element = At(index);
+        if (!element)
+            return E_INVALIDARG;
+        auto list = QueryAs<IArray>(array);
+        if (!list)
+            return E_INVALIDARG;
+        std::vector<const Tree*> chain = chain_;
+        chain.push_back(element);
+        auto inner = MakeObject<XmlReader>(document_, std::move(chain));
+        for (const auto& [key, child] : *element) {
+            if (key.empty() || key.front() == '<')
+                continue;
+            ComPtr<IUnknown> item;
+            HRESULT hr = inner->ReadObject(child, item.Out());
+            if (FAILED(hr))
+                return hr;
+            if (FAILED(hr = list->Add(item.Get())))
+                return hr;
+        }
+        return S_OK;
+    });
+}
+
+const Tree* RootElement(const Tree& document, std::string* name) {
+    for (const auto& [key, child] : document)
+        if (!key.empty() && key.front() != '<') {
+            *name = key;
+            return &child;
+        }
+    return nullptr;
+}
+
+} // namespace
+
+bool ClassIdForTypeName(std::u16string_view typeName, CLSID* clsid) {
+    if (typeName.empty())
+        return false;
+    size_t count = 0;
+    const HostClassRow* rows = HostClassTable(&count);
+    for (size_t i = 0; i < count; ++i)
+        if (rows[i].name && typeName == rows[i].name) {
+            *clsid = rows[i].clsid;
+            return true;
+        }
+    String progId = u"taviGeoprocessing." + String(typeName);
+    return SUCCEEDED(CLSIDFromProgID(progId.c_str(), clsid));
+}
+
+HRESULT XmlSerializeObject(IUnknown* object, const char16_t* documentNamespace, String* xml) {
+    if (!object || !xml)
+        return E_POINTER;
+    return guard([&] {
+        String ns = documentNamespace ? String(documentNamespace) : String(XmlNamespaceUtil::GetDocumentNamespace());
+        DocumentNamespaceScope scope(ns.c_str());
+        auto document = std::make_shared<Tree>();
+        Tree body;
+        auto writer = MakeObject<XmlWriter>(document, &body, String());
+        HRESULT hr = writer->WriteObject(body, object, String());
+        if (FAILED(hr))
+            return hr;
+        std::string rootName = "Object";
+        if (auto type = body.get_optional<std::string>("<xmlattr>.xsi:type")) {
+            std::string local = SplitQualified(*type).second;
+            if (IsElementName(FromUtf8(local)))
+                rootName = local;
+        }
+        Tree& attributes = body.get_child(kAttr);
+        attributes.put("xmlns:xsi", kXsiNs);
+        attributes.put("xmlns:xs", kXsNs);
+        document->push_back(Tree::value_type(rootName, Tree()))->second.swap(body);
+        std::ostringstream out;
+        boost::property_tree::write_xml(out, *document,
+                                        boost::property_tree::xml_writer_make_settings<std::string>(' ', 2));
+        *xml = FromUtf8(out.str());
+        return S_OK;
+    });
+}
+
+HRESULT XmlDeserializeObject(std::u16string_view xml, IUnknown* object) {
+    if (!object)
+        return E_POINTER;
+    return guard([&] {
+        auto serialize = QueryAs<IXMLSerialize>(object);
+        if (!serialize)
+            return E_INVALIDARG;
+        std::string text = ToUtf8(xml);
+        if (NestingDepth(text) > kMaxXmlDepth)
+            return E_FAIL;
+        auto document = std::make_shared<Tree>();
+        try {
+            std::istringstream in(text);
+            boost::property_tree::read_xml(in, *document);
+        } catch (const boost::property_tree::ptree_error&) {
+            return E_FAIL;
+        }
+        std::string rootName;
+        const Tree* root = RootElement(*document, &rootName);
+        if (!root)
+            return E_FAIL;
+        auto reader = MakeObject<XmlReader>(std::shared_ptr<const Tree>(document), std::vector<const Tree*>{root});
+        BStr ns;
+        reader->get_TypeNamespaceURI(ns.Out());
+        DocumentNamespaceScope scope(ns.empty() ? XmlNamespaceUtil::GetDocumentNamespace() : ns.c_str());
+        return serialize->Deserialize(reader.Get());
+    });
+}
+
+} // namespace tavi
+
+extern "C" TAVI_API HRESULT TaviXmlSerialize(IUnknown* object, const OLECHAR* documentNamespace, BSTR* xml) {
+    if (!xml)
+        return E_POINTER;
+    *xml = nullptr;
+    return tavi::guard([&] {
+        tavi::String text;
+        HRESULT hr = tavi::XmlSerializeObject(object, documentNamespace, &text);
+        if (FAILED(hr))
+            return hr;
+        *xml = tavi::MakeBSTR(text);
+        return *xml ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+extern "C" TAVI_API HRESULT TaviXmlDeserialize(const OLECHAR* xml, IUnknown* object) {
+    if (!xml)
+        return E_POINTER;
+    return tavi::XmlDeserializeObject(xml, object);
+}
