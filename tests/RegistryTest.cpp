@@ -43,11 +43,12 @@ protected:
 
     std::string StoreFile(const char* name) const { return (folder_ / name).string(); }
 
-    static RegKey Create(HKEY parent, const OLECHAR* path, REGSAM access = KEY_ALL_ACCESS, DWORD* disposition = nullptr) {
+    static RegKey Create(HKEY parent, const OLECHAR* path, REGSAM access = KEY_ALL_ACCESS,
+                         DWORD* disposition = nullptr) {
         RegKey key;
-        EXPECT_EQ(RegCreateKeyExW(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.Out(),
-                                  disposition),
-                  ERROR_SUCCESS);
+        EXPECT_EQ(
+            RegCreateKeyExW(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, key.Out(), disposition),
+            ERROR_SUCCESS);
         return key;
     }
     static LSTATUS Open(HKEY parent, const OLECHAR* path, RegKey* key, REGSAM access = KEY_READ) {
@@ -95,9 +96,9 @@ TEST_F(RegistryTest, CreatesOpensAndReadsValuesWithoutRegardToCase) {
     RegKey reader;
     ASSERT_EQ(Open(HKEY_CURRENT_USER, u"software\\TAVI\\TORVIK\\Settings", &reader), ERROR_SUCCESS);
     DWORD type = 0, value = 0, size = sizeof value;
-    ASSERT_EQ(RegQueryValueExW(reader.Get(), u"disablegpcaching", nullptr, &type, reinterpret_cast<uint8_t*>(&value),
-                               &size),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegQueryValueExW(reader.Get(), u"disablegpcaching", nullptr, &type, reinterpret_cast<uint8_t*>(&value), &size),
+        ERROR_SUCCESS);
     EXPECT_EQ(type, REG_DWORD);
     EXPECT_EQ(value, 3u);
     EXPECT_EQ(size, 4u);
@@ -236,9 +237,7 @@ TEST_F(RegistryTest, RefusesBadArgumentsAndHandles) {
          ERROR_INVALID_PARAMETER},
         {"write through a read-only handle", [&] { return SetDword(readOnly.Get(), u"v", 1); }, ERROR_ACCESS_DENIED},
         {"new subkey through a read-only handle",
-         [&] {
-             return RegCreateKeyExW(readOnly.Get(), u"new", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &out, nullptr);
-         },
+         [&] { return RegCreateKeyExW(readOnly.Get(), u"new", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &out, nullptr); },
          ERROR_ACCESS_DENIED},
         {"missing key", [&] { return RegOpenKeyExW(HKEY_CLASSES_ROOT, u"Args\\Nope", 0, KEY_READ, &out); },
          ERROR_FILE_NOT_FOUND},
@@ -468,9 +467,9 @@ TEST_F(RegistryTest, DamagedOrUnreachableStoreFailsCleanly) {
     // A real store whose pages were overwritten after it was written.
     ASSERT_EQ(UseRegistryFile(StoreFile("damaged.db")), ERROR_SUCCESS);
     for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"Key" + std::u16string(1, u'A' + i % 26) +
-                                                             std::u16string(i / 26 + 1, u'x'),
-                                      u"", std::u16string(100, u'v')),
+        ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT,
+                                      u"Key" + std::u16string(1, u'A' + i % 26) + std::u16string(i / 26 + 1, u'x'), u"",
+                                      std::u16string(100, u'v')),
                   ERROR_SUCCESS);
     ASSERT_EQ(UseRegistryFile(StoreFile("store.db")), ERROR_SUCCESS); // closes the damaged file's connection
     {
@@ -494,8 +493,8 @@ TEST_F(RegistryTest, ThreadsWritingAtOnceLoseNothing) {
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([t, &failures] {
             for (int i = 0; i < kKeys; ++i) {
-                std::u16string path = u"Threads\\T" + FromUtf8(std::to_string(t)) + u"\\K" +
-                                      FromUtf8(std::to_string(i));
+                std::u16string path =
+                    u"Threads\\T" + FromUtf8(std::to_string(t)) + u"\\K" + FromUtf8(std::to_string(i));
                 // Half of the writes grouped in scopes of two, the rest on their own.
                 RegistryTransaction scope;
                 if (RegistryWriteDword(HKEY_CLASSES_ROOT, path, u"v", static_cast<DWORD>(t * 1000 + i)) !=
@@ -512,8 +511,7 @@ TEST_F(RegistryTest, ThreadsWritingAtOnceLoseNothing) {
         EXPECT_EQ(failures[t], 0);
         for (int i = 0; i < kKeys; ++i) {
             DWORD value = 0;
-            std::u16string path =
-                u"Threads\\T" + FromUtf8(std::to_string(t)) + u"\\K" + FromUtf8(std::to_string(i));
+            std::u16string path = u"Threads\\T" + FromUtf8(std::to_string(t)) + u"\\K" + FromUtf8(std::to_string(i));
             ASSERT_EQ(RegistryReadDword(HKEY_CLASSES_ROOT, path, u"v", &value), ERROR_SUCCESS);
             EXPECT_EQ(value, static_cast<DWORD>(t * 1000 + i));
         }
@@ -633,9 +631,9 @@ TEST_F(RegistryTest, ProgrammaticIdentifiersRoundTrip) {
         const OLECHAR* progId;
         HRESULT expected;
     };
-    for (const Case& c : {Case{u"Nobody.1", CO_E_CLASSSTRING}, Case{u"Broken.1", CO_E_CLASSSTRING},
-                          Case{u"", CO_E_CLASSSTRING}, Case{u"CLSID\\x", CO_E_CLASSSTRING},
-                          Case{nullptr, E_INVALIDARG}}) {
+    for (const Case& c :
+         {Case{u"Nobody.1", CO_E_CLASSSTRING}, Case{u"Broken.1", CO_E_CLASSSTRING}, Case{u"", CO_E_CLASSSTRING},
+          Case{u"CLSID\\x", CO_E_CLASSSTRING}, Case{nullptr, E_INVALIDARG}}) {
         back = kClass;
         EXPECT_EQ(CLSIDFromProgID(c.progId, &back), c.expected);
         EXPECT_EQ(back, GUID_NULL);

@@ -26,7 +26,9 @@ std::u16string GuidText(REFGUID guid) {
     return text;
 }
 
-std::u16string ClassPath(REFCLSID clsid) { return u"CLSID\\" + GuidText(clsid); }
+std::u16string ClassPath(REFCLSID clsid) {
+    return u"CLSID\\" + GuidText(clsid);
+}
 
 std::u16string CategoryListPath(REFCLSID clsid, std::u16string_view list) {
     return ClassPath(clsid) + u"\\" + std::u16string(list);
@@ -48,11 +50,17 @@ std::u16string Description(const CATEGORYINFO& info) {
     return std::u16string(text, length);
 }
 
-HRESULT WriteFailure(LSTATUS status) { return status == ERROR_OUTOFMEMORY ? E_OUTOFMEMORY : REGDB_E_WRITEREGDB; }
-HRESULT ReadFailure(LSTATUS status) { return status == ERROR_OUTOFMEMORY ? E_OUTOFMEMORY : REGDB_E_READREGDB; }
+HRESULT WriteFailure(LSTATUS status) {
+    return status == ERROR_OUTOFMEMORY ? E_OUTOFMEMORY : REGDB_E_WRITEREGDB;
+}
+HRESULT ReadFailure(LSTATUS status) {
+    return status == ERROR_OUTOFMEMORY ? E_OUTOFMEMORY : REGDB_E_READREGDB;
+}
 
 // A list argument: null is allowed only when there is nothing to read.
-bool ValidList(ULONG count, const CATID* ids) { return ids || count == 0 || count == kAnyCategories; }
+bool ValidList(ULONG count, const CATID* ids) {
+    return ids || count == 0 || count == kAnyCategories;
+}
 
 LSTATUS CreateKey(const std::u16string& path) {
     RegKey key;
@@ -105,7 +113,9 @@ bool KeyIsEmpty(const std::u16string& path) {
     return RegEnumValueW(key.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_NO_MORE_ITEMS;
 }
 
-bool Contains(const CATID* ids, ULONG count, REFGUID id) { return std::find(ids, ids + count, id) != ids + count; }
+bool Contains(const CATID* ids, ULONG count, REFGUID id) {
+    return std::find(ids, ids + count, id) != ids + count;
+}
 
 // Whether a registered class belongs: it implements every category of `implemented`, and every category it requires
 // is among `required`. A count of (ULONG)-1 leaves that side out of the test.
@@ -188,8 +198,8 @@ public:
             RegistryTransaction transaction;
             for (ULONG i = 0; i < count; ++i) {
                 std::u16string path = u"Component Categories\\" + GuidText(infos[i].catid);
-                LSTATUS status = RegistryWriteString(HKEY_CLASSES_ROOT, path, LocaleValueName(infos[i].lcid),
-                                                     Description(infos[i]));
+                LSTATUS status =
+                    RegistryWriteString(HKEY_CLASSES_ROOT, path, LocaleValueName(infos[i].lcid), Description(infos[i]));
                 if (status != ERROR_SUCCESS)
                     return WriteFailure(status);
             }
@@ -249,8 +259,8 @@ public:
         });
     }
     // S_OK when the class is registered and belongs to the categories, S_FALSE otherwise.
-    HRESULT IsClassOfCategories(REFCLSID clsid, ULONG implementedCount, const CATID* implemented,
-                                ULONG requiredCount, const CATID* required) override {
+    HRESULT IsClassOfCategories(REFCLSID clsid, ULONG implementedCount, const CATID* implemented, ULONG requiredCount,
+                                const CATID* required) override {
         if (!ValidList(implementedCount, implemented) || !ValidList(requiredCount, required))
             return E_POINTER;
         return guard([&]() -> HRESULT {

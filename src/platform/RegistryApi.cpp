@@ -383,8 +383,7 @@ LSTATUS RegSetValueExW(HKEY key, const OLECHAR* valueName, DWORD reserved, DWORD
     }
 }
 
-LSTATUS RegQueryValueExW(HKEY key, const OLECHAR* valueName, DWORD* reserved, DWORD* type, uint8_t* data,
-                         DWORD* size) {
+LSTATUS RegQueryValueExW(HKEY key, const OLECHAR* valueName, DWORD* reserved, DWORD* type, uint8_t* data, DWORD* size) {
     try {
         if (reserved || (data && !size))
             return ERROR_INVALID_PARAMETER;
@@ -637,7 +636,9 @@ bool RegistryKeyExists(HKEY parent, std::u16string_view keyPath) {
     }
 }
 
-std::string RegistryFilePath() { return registry::StoreFilePath(); }
+std::string RegistryFilePath() {
+    return registry::StoreFilePath();
+}
 
 LSTATUS UseRegistryFile(const std::string& path) {
     try {

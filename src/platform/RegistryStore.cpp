@@ -173,7 +173,9 @@ INSERT OR IGNORE INTO keys(id, parent, name, fold) VALUES
 PRAGMA user_version = 1;
 )sql";
 
-void BackOff(int attempt) { std::this_thread::sleep_for(std::chrono::milliseconds(10 * attempt)); }
+void BackOff(int attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10 * attempt));
+}
 
 } // namespace
 
@@ -208,9 +210,13 @@ struct SessionHolder {
     Session session;
 };
 
-Session::~Session() { Disconnect(); }
+Session::~Session() {
+    Disconnect();
+}
 
-uint64_t Session::Generation() { return State().generation.load(); }
+uint64_t Session::Generation() {
+    return State().generation.load();
+}
 
 Session& Session::Current() {
     thread_local SessionHolder holder;
@@ -234,8 +240,8 @@ void Session::Connect() {
     generation_ = Generation();
     std::string path = StoreFilePath();
     EnsureFolder(path);
-    int rc = sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     pid_ = static_cast<long>(::getpid());
     if (rc != SQLITE_OK) {
         Disconnect();
@@ -293,7 +299,9 @@ void Session::CreateSchema() {
     }
 }
 
-void Session::Exec(const char* sql) { Check(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr)); }
+void Session::Exec(const char* sql) {
+    Check(sqlite3_exec(db_, sql, nullptr, nullptr, nullptr));
+}
 
 sqlite3_stmt* Session::Prepare(const char* sql) {
     for (auto& [text, stmt] : statements_)
@@ -305,7 +313,9 @@ sqlite3_stmt* Session::Prepare(const char* sql) {
     return stmt;
 }
 
-void Session::BeginOutermost(bool write) { Exec(write ? "BEGIN IMMEDIATE" : "BEGIN"); }
+void Session::BeginOutermost(bool write) {
+    Exec(write ? "BEGIN IMMEDIATE" : "BEGIN");
+}
 
 void Session::CommitOutermost() {
     // A failed statement may already have ended the transaction; then nothing of it is kept.
@@ -323,8 +333,12 @@ void Session::RollbackQuietly() {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void Session::Savepoint() { Exec("SAVEPOINT tavi_unit"); }
-void Session::ReleaseSavepoint() { Exec("RELEASE tavi_unit"); }
+void Session::Savepoint() {
+    Exec("SAVEPOINT tavi_unit");
+}
+void Session::ReleaseSavepoint() {
+    Exec("RELEASE tavi_unit");
+}
 void Session::RollbackSavepoint() {
     if (sqlite3_get_autocommit(db_))
         return;

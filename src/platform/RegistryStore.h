@@ -117,8 +117,12 @@ template <class F> LSTATUS RunUnit(bool write, F& body) noexcept {
     return RunUnitImpl(write, call, static_cast<void*>(&body));
 }
 
-template <class F> LSTATUS RunRead(F body) noexcept { return RunUnit(false, body); }
-template <class F> LSTATUS RunWrite(F body) noexcept { return RunUnit(true, body); }
+template <class F> LSTATUS RunRead(F body) noexcept {
+    return RunUnit(false, body);
+}
+template <class F> LSTATUS RunWrite(F body) noexcept {
+    return RunUnit(true, body);
+}
 
 // The store file in use and switching to another one (tests, tools). An empty path goes back to the default.
 std::string StoreFilePath();
