@@ -1,0 +1,108 @@
+// The binding table: every interface operation the bridge can call, by "Interface.operation".
+//
+// Binding an operation is one line; its marshalling is derived from the member function's signature (Marshal.h):
+//
+//   table.Bind("IGPMessage.get_Type", &IGPMessage::get_Type);
+//   table.Bind<IPersistStream>("IPersistStream.GetClassID", &IPersist::GetClassID); // declared on a base interface
+//
+// An operation whose parameters have no JSON form of their own (arrays with a count, buffers) is bound through an
+// adapter: a lambda taking the interface pointer first and then parameters of the richer adapter types:
+//
+//   table.Adapt<ICatRegister>("ICatRegister.RegisterClassImplCategories",
+//       [](ICatRegister* r, const GUID& clsid, std::vector<GUID>& ids) { ... });
+//
+// Each interface family binds its operations in a bind_<family>.cpp file, listed once in Bindings.cpp.
+#pragma once
+
+#include "Marshal.h"
+
+#include <functional>
+#include <map>
+#include <string>
+#include <tuple>
+#include <utility>
+
+namespace tavigp {
+
+// Adds to the description of an out object, e.g. the type, code and text of a message.
+using OutDescriber = void (*)(IUnknown* object, Json& description);
+
+class BindingTable {
+public:
+    struct Binding {
+        IID iid;               // the interface the target object is asked for
+        std::string signature; // the parameters as "in text, out number, …"
+        int ins = 0, outs = 0;
+        // Calls the operation on `target` (already queried for iid) and returns its result code; outs go to state.
+        std::function<HRESULT(CallState& state, void* target)> invoke;
+    };
+
+    template <class Target = void, class C, class... A> void Bind(const std::string& name, HRESULT (C::*fn)(A...)) {
+        using I = std::conditional_t<std::is_void_v<Target>, C, Target>;
+        static_assert(std::is_base_of_v<C, I>, "the operation must belong to the interface it is bound on");
+        Add<A...>(name, I::iid, [fn](void* target, A... args) { return (static_cast<I*>(target)->*fn)(args...); });
+    }
+
+    template <class I, class... A> void Adapt(const std::string& name, HRESULT (*adapter)(I*, A...)) {
+        Add<A...>(name, I::iid, [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
+    }
+    template <class I, class F> void Adapt(const std::string& name, F adapter) {
+        AdaptWith<I>(name, adapter, &F::operator());
+    }
+
+    void Describe(OutDescriber describer) { describers_.push_back(describer); }
+
+    const Binding* Find(const std::string& name) const;
+    const std::map<std::string, Binding>& All() const { return bindings_; }
+    const std::vector<OutDescriber>& Describers() const { return describers_; }
+
+private:
+    template <class I, class F, class... A>
+    void AdaptWith(const std::string& name, F adapter, HRESULT (F::*)(I*, A...) const) {
+        Add<A...>(name, I::iid, [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
+    }
+
+    template <class... A, class Call> void Add(const std::string& name, const IID& iid, Call call) {
+        Binding binding;
+        binding.iid = iid;
+        binding.ins = (0 + ... + Param<A>::kIns);
+        binding.outs = (0 + ... + Param<A>::kOuts);
+        binding.signature = Signature<A...>();
+        binding.invoke = [call](CallState& state, void* target) {
+            return Invoke<A...>(state, target, call, std::index_sequence_for<A...>());
+        };
+        bindings_[name] = std::move(binding);
+    }
+
+    template <class... A, class Call, size_t... N>
+    static HRESULT Invoke(CallState& state, void* target, const Call& call, std::index_sequence<N...>) {
+        // A braced list prepares the arguments strictly left to right, as an earlier GUID names a later void**.
+        std::tuple<typename Param<A>::Storage...> storage{Param<A>::Prepare(state)...};
+        HRESULT hr = call(target, Param<A>::Pass(std::get<N>(storage))...);
+        (Param<A>::Emit(state, std::get<N>(storage)), ...);
+        return hr;
+    }
+
+    template <class... A> static std::string Signature() {
+        std::string text;
+        ((text += (text.empty() ? "" : ", ") + std::string(Param<A>::kKind)), ...);
+        return text;
+    }
+
+    std::map<std::string, Binding> bindings_;
+    std::vector<OutDescriber> describers_;
+};
+
+// The table of every bound operation, built once (Bindings.cpp).
+const BindingTable& Bindings();
+
+// The binding families, one per bind_<family>.cpp.
+void BindUnknownFamily(BindingTable& table);
+void BindCollectionFamily(BindingTable& table);
+void BindPersistFamily(BindingTable& table);
+void BindCategoryFamily(BindingTable& table);
+void BindMessageFamily(BindingTable& table);
+void BindValueFamily(BindingTable& table);
+void BindXmlFamily(BindingTable& table);
+
+} // namespace tavigp

@@ -1,0 +1,26 @@
+// The one table of bound operations: every binding family, listed once.
+#include "Binding.h"
+
+namespace tavigp {
+
+const BindingTable::Binding* BindingTable::Find(const std::string& name) const {
+    auto found = bindings_.find(name);
+    return found == bindings_.end() ? nullptr : &found->second;
+}
+
+const BindingTable& Bindings() {
+    static const BindingTable table = [] {
+        BindingTable t;
+        BindUnknownFamily(t);
+        BindCollectionFamily(t);
+        BindPersistFamily(t);
+        BindCategoryFamily(t);
+        BindMessageFamily(t);
+        BindValueFamily(t);
+        BindXmlFamily(t);
+        return t;
+    }();
+    return table;
+}
+
+} // namespace tavigp

@@ -1,0 +1,65 @@
+// Bindings of streams and stream persistence.
+#include "Binding.h"
+
+#include "tavi/Stream.h"
+
+namespace tavigp {
+
+namespace {
+
+// Reads and writes of stream content through the bridge are bounded, as a reply line is held in memory whole.
+constexpr ULONG kMaxTransfer = 16u << 20;
+
+HRESULT Read(IStream* stream, ULONG size, HexBytes* out, ULONG* read) {
+    if (size > kMaxTransfer)
+        throw BridgeError("at most " + std::to_string(kMaxTransfer) + " bytes per Read through the bridge");
+    std::vector<uint8_t> bytes(size);
+    HRESULT hr = stream->Read(out ? bytes.data() : nullptr, size, read);
+    // Without a read count only a full read (S_OK) says how many bytes came.
+    ULONG got = read ? std::min(*read, size) : (hr == S_OK ? size : 0);
+    if (out)
+        out->bytes.assign(bytes.begin(), bytes.begin() + got);
+    return hr;
+}
+
+HRESULT Write(IStream* stream, HexBytes bytes, ULONG* written) {
+    return stream->Write(bytes.bytes.data(), static_cast<ULONG>(bytes.bytes.size()), written);
+}
+
+// Stat without the name: the size and the storage type.
+HRESULT Stat(IStream* stream, uint64_t* size, DWORD* type) {
+    STATSTG stat{};
+    HRESULT hr = stream->Stat(&stat, STATFLAG_NONAME);
+    SysFreeString(stat.pwcsName); // null unless a stream ignores STATFLAG_NONAME
+    if (size)
+        *size = stat.cbSize;
+    if (type)
+        *type = stat.type;
+    return hr;
+}
+
+} // namespace
+
+void BindPersistFamily(BindingTable& t) {
+    t.Bind("IPersist.GetClassID", &IPersist::GetClassID);
+    t.Bind<IPersistStream>("IPersistStream.GetClassID", &IPersist::GetClassID);
+    t.Bind("IPersistStream.IsDirty", &IPersistStream::IsDirty);
+    t.Bind("IPersistStream.Load", &IPersistStream::Load);
+    t.Bind("IPersistStream.Save", &IPersistStream::Save);
+    t.Bind("IPersistStream.GetSizeMax", &IPersistStream::GetSizeMax);
+
+    t.Adapt<IStream>("IStream.Read", &Read);
+    t.Adapt<IStream>("IStream.Write", &Write);
+    t.Adapt<IStream>("IStream.Stat", &Stat);
+    t.Bind("IStream.Seek", &IStream::Seek);
+    t.Bind("IStream.SetSize", &IStream::SetSize);
+    t.Bind("IStream.CopyTo", &IStream::CopyTo);
+    t.Bind("IStream.Commit", &IStream::Commit);
+    t.Bind("IStream.Revert", &IStream::Revert);
+    t.Bind("IStream.Clone", &IStream::Clone);
+
+    t.Bind("IStreamDocumentVersion.get_DocumentVersion", &IStreamDocumentVersion::get_DocumentVersion);
+    t.Bind("IStreamDocumentVersion.put_DocumentVersion", &IStreamDocumentVersion::put_DocumentVersion);
+}
+
+} // namespace tavigp

@@ -1,0 +1,32 @@
+// Bridge requests on threads: {"thread": N, "do": {…}} and {"threadlocale": LCID}.
+#include "Requests.h"
+
+namespace tavigp {
+namespace {
+
+// Runs the inner request on worker thread N and replies what it replies.
+Json Thread(Session& session, const Json& request) {
+    const Json& number = request["thread"];
+    if (!number.is_number_integer())
+        throw BridgeError("\"thread\" is a thread number");
+    if (!request.contains("do") || !request["do"].is_object())
+        throw BridgeError("\"do\" holds the request to run on the thread");
+    Json reply;
+    session.RunOn(number.get<int>(), [&] { reply = HandleRequest(session, request["do"]); });
+    return reply;
+}
+
+// Sets the calling thread's locale; replies the platform's answer (1 when set) and the locale now in force.
+Json ThreadLocale(Session&, const Json& request) {
+    const Json& lcid = request["threadlocale"];
+    if (!lcid.is_number_unsigned() || lcid.get<uint64_t>() > UINT32_MAX)
+        throw BridgeError("\"threadlocale\" is a locale identifier such as 1033");
+    int32_t result = SetThreadLocale(lcid.get<LCID>());
+    return {{"ok", true}, {"result", result}, {"locale", GetThreadLocale()}};
+}
+
+const RequestRegistration kThread{"thread", &Thread};
+const RequestRegistration kThreadLocale{"threadlocale", &ThreadLocale};
+
+} // namespace
+} // namespace tavigp
