@@ -79,6 +79,8 @@ HRESULT CreateFromRegistry(REFCLSID clsid, IUnknown* outer, REFIID riid, void** 
 
 void SetModuleClassSource(ClassObjectSource getClassObject) { moduleClassSource = getClassObject; }
 
+ClassObjectSource ModuleClassSource() { return moduleClassSource.load(); }
+
 HRESULT AfCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** out) {
     if (!out)
         return E_POINTER;

@@ -19,6 +19,8 @@ HRESULT AfCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
 using ClassObjectSource = HRESULT (*)(REFCLSID clsid, REFIID riid, void** factory);
 // Installs (or, with null, removes) the module's class source. Safe to call more than once.
 void SetModuleClassSource(ClassObjectSource getClassObject);
+// The installed module class source, or null.
+ClassObjectSource ModuleClassSource();
 
 // One row of the host's class table.
 struct HostClassRow {
