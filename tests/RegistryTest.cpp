@@ -10,8 +10,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -441,6 +443,46 @@ TEST_F(RegistryTest, PersistsAcrossStoreFiles) {
     EXPECT_EQ(RegistryReadDword(HKEY_CURRENT_USER, u"persist", u"V", &value), ERROR_SUCCESS);
     EXPECT_EQ(value, 42u);
     EXPECT_EQ(CheckRegistryIntegrity(), ERROR_SUCCESS);
+}
+
+// Restores an environment variable when the test ends.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST_F(RegistryTest, DefaultStoreLivesInAnOwnerOnlyConfigurationFolder) {
+    {
+        ScopedEnv noFile("TAVI_REGISTRY", nullptr);
+        ScopedEnv config("XDG_CONFIG_HOME", folder_.c_str());
+        ASSERT_EQ(UseRegistryFile(""), ERROR_SUCCESS);
+        EXPECT_EQ(RegistryFilePath(), (folder_ / "tavi" / "registry.db").string());
+        ASSERT_EQ(RegistryWriteDword(HKEY_CURRENT_USER, u"Here", u"v", 1), ERROR_SUCCESS);
+        struct stat info {};
+        ASSERT_EQ(::stat((folder_ / "tavi").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700u);
+        EXPECT_TRUE(fs::exists(folder_ / "tavi" / "registry.db"));
+    }
+    // A file named explicitly must be in a folder that exists: none is made for it.
+    EXPECT_EQ(UseRegistryFile(StoreFile("missing") + "/store.db"), ERROR_REGISTRY_IO_FAILED);
+    EXPECT_FALSE(fs::exists(folder_ / "missing"));
 }
 
 TEST_F(RegistryTest, DamagedOrUnreachableStoreFailsCleanly) {

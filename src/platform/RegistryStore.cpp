@@ -33,6 +33,7 @@ struct FileState {
     std::mutex mutex;
     std::string path;
     bool chosen = false;
+    bool makeFolders = false; // only the default location in the user's configuration folder is made on demand
     std::atomic<uint64_t> generation{1};
 };
 
@@ -50,16 +51,21 @@ std::string HomeFolder() {
 }
 
 // TAVI_REGISTRY, else the user's configuration folder. XDG_CONFIG_HOME counts only when absolute, as its
-// convention says.
-std::string DefaultPath() {
-    if (const char* file = std::getenv("TAVI_REGISTRY"); file && *file)
-        return file;
+// convention says. A file named explicitly must be in an existing folder; the configuration folder is made.
+void ChooseDefault(FileState& state) {
+    state.chosen = true;
+    if (const char* file = std::getenv("TAVI_REGISTRY"); file && *file) {
+        state.path = file;
+        state.makeFolders = false;
+        return;
+    }
     std::string config;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && xdg[0] == '/')
         config = xdg;
     else
         config = HomeFolder() + "/.config";
-    return config + "/tavi/registry.db";
+    state.path = config + "/tavi/registry.db";
+    state.makeFolders = true;
 }
 
 // Creates the missing folders above `file`, owner-only, as the store holds the user's settings.
@@ -190,18 +196,31 @@ std::string FoldName(const std::string& name) {
 std::string StoreFilePath() {
     FileState& state = State();
     std::lock_guard lock(state.mutex);
-    if (!state.chosen) {
-        state.path = DefaultPath();
-        state.chosen = true;
-    }
+    if (!state.chosen)
+        ChooseDefault(state);
+    return state.path;
+}
+
+// The file to open, and whether its folder may be made.
+static std::string FileToOpen(bool* makeFolders) {
+    FileState& state = State();
+    std::lock_guard lock(state.mutex);
+    if (!state.chosen)
+        ChooseDefault(state);
+    *makeFolders = state.makeFolders;
     return state.path;
 }
 
 void SetStoreFilePath(const std::string& path) {
     FileState& state = State();
     std::lock_guard lock(state.mutex);
-    state.path = path.empty() ? DefaultPath() : path;
-    state.chosen = true;
+    if (path.empty()) {
+        ChooseDefault(state);
+    } else {
+        state.path = path;
+        state.makeFolders = false;
+        state.chosen = true;
+    }
     ++state.generation;
 }
 
@@ -238,8 +257,10 @@ Session& Session::Current() {
 
 void Session::Connect() {
     generation_ = Generation();
-    std::string path = StoreFilePath();
-    EnsureFolder(path);
+    bool makeFolders = false;
+    std::string path = FileToOpen(&makeFolders);
+    if (makeFolders)
+        EnsureFolder(path);
     int rc =
         sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     pid_ = static_cast<long>(::getpid());
