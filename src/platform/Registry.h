@@ -82,7 +82,8 @@ LSTATUS RegistryWriteDword(HKEY parent, std::u16string_view keyPath, std::u16str
 bool RegistryKeyExists(HKEY parent, std::u16string_view keyPath);
 
 // The store file of the process: TAVI_REGISTRY, else $XDG_CONFIG_HOME/tavi/registry.db, else
-// ~/.config/tavi/registry.db, unless UseRegistryFile chose another.
+// ~/.config/tavi/registry.db, unless UseRegistryFile chose another. Only the folder of the configuration location is
+// made when missing (owner-only); a file named explicitly must be in an existing folder.
 std::string RegistryFilePath();
 // Points the process at another store file (an empty path: back to the default). Handles opened on the earlier file
 // become invalid (ERROR_INVALID_HANDLE). Returns the result of opening the new file on the calling thread; a file
