@@ -141,6 +141,10 @@ TEST_F(FactoryTest, LockServerHoldsTheModuleCount) {
 
 class SingletonTest : public LeakCheckedTest {
 protected:
+    void TearDown() override {
+        factory_ = nullptr;
+        LeakCheckedTest::TearDown();
+    }
     ComPtr<IUnknown> CreateOnThisThread() {
         ComPtr<IUnknown> object;
         EXPECT_EQ(factory_->CreateInstance(nullptr, IUnknown::iid, object.OutVoid()), S_OK);

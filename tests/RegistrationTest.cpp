@@ -155,7 +155,7 @@ TEST_F(RegistrationTest, ModuleRegistrationWritesTheProvidedClassesOnly) {
 
 TEST_F(RegistrationTest, AStoreThatCannotBeWrittenFailsTheClass) {
     const std::string file = RegistryFilePath();
-    UseRegistryFile("/nonexistent-folder/for/registry.db");
+    UseRegistryFile("/proc/no-registry-here/registry.db"); // a file nobody can create
     auto table = ProbeTable(2);
     EXPECT_EQ(RegisterClasses(table, kServerPath), SELFREG_E_CLASS);
     UseRegistryFile(file);

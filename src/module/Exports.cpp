@@ -9,6 +9,9 @@
 #include "platform/Utf.h"
 
 #include <dlfcn.h>
+#include <limits.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -22,12 +25,17 @@ ClassRegistry& ModuleClasses() {
 
 namespace {
 
-// The file that holds this code: the shared library, or the program it is linked into.
+// The full path of the file that holds this code: the shared library, or the program it is linked into (for which
+// the loader may report only the name it was started by).
 std::u16string ModuleFilePath() {
     Dl_info info{};
     if (!dladdr(reinterpret_cast<const void*>(&ModuleFilePath), &info) || !info.dli_fname)
         return {};
-    return FromUtf8(info.dli_fname);
+    char resolved[PATH_MAX];
+    if (realpath(info.dli_fname, resolved))
+        return FromUtf8(resolved);
+    ssize_t length = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
+    return length > 0 ? FromUtf8(std::string_view(resolved, length)) : FromUtf8(info.dli_fname);
 }
 
 // Load and unload: the module offers its classes to the host's object creation before anything else, and loads its
