@@ -1,0 +1,109 @@
+// Arbitrary bytes as a memory stream, read by every stream primitive: each step takes one byte that chooses the next
+// read (a scalar, a GUID, a string, a variant or a nested object of the module's classes) until a read fails or the
+// bytes run out. No input may crash, hang or leak: the module object count must come back to where it was.
+#include "host/CreateInstance.h"
+#include "host/StreamIO.h"
+#include "platform/BStr.h"
+#include "platform/Object.h"
+#include "tavi/Entry.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace tavi;
+
+namespace {
+
+HRESULT ReadOne(IStream* stream, uint8_t choice) {
+    switch (choice % 16) {
+    case 0: {
+        int8_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 1: {
+        uint8_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 2: {
+        int16_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 3: {
+        uint16_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 4: {
+        int32_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 5: {
+        uint32_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 6: {
+        int64_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 7: {
+        uint64_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 8: {
+        float v;
+        return AfStreamRead(stream, &v);
+    }
+    case 9: {
+        double v;
+        return AfStreamRead(stream, &v);
+    }
+    case 10: {
+        GUID v;
+        return AfStreamRead(stream, &v);
+    }
+    case 11: {
+        char16_t v;
+        return AfStreamRead(stream, &v);
+    }
+    case 12: {
+        String text;
+        return ReadString(stream, &text);
+    }
+    case 13:
+    case 14: {
+        Variant value;
+        return ReadVariant(stream, &value);
+    }
+    default: {
+        ComPtr<IUnknown> object;
+        return LoadObject(stream, IUnknown::iid, object.OutVoid());
+    }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const bool installed = [] {
+        SetModuleClassSource(&DllGetClassObject);
+        return true;
+    }();
+    (void)installed;
+    if (size > (1u << 20))
+        return 0;
+    int32_t objectsBefore = ModuleObjectCount();
+    {
+        ComPtr<IStream> stream;
+        if (FAILED(CreateStreamOnMemory(data, static_cast<ULONG>(size), AfStreamGetDocumentVersion(nullptr),
+                                        stream.Out())))
+            return 0;
+        uint8_t choice = 0;
+        while (SUCCEEDED(AfStreamRead(stream.Get(), &choice)))
+            if (FAILED(ReadOne(stream.Get(), choice)))
+                break;
+    }
+    if (ModuleObjectCount() != objectsBefore) {
+        std::fprintf(stderr, "objects leaked: %d before, %d after\n", objectsBefore, ModuleObjectCount());
+        std::abort();
+    }
+    return 0;
+}
