@@ -60,6 +60,9 @@ TAVI_API LSTATUS RegDeleteValueW(HKEY key, const OLECHAR* valueName);
 TAVI_API LSTATUS RegDeleteKeyW(HKEY parent, const OLECHAR* subKey);
 // Deletes a key and everything below it, depth first.
 TAVI_API LSTATUS RegDeleteTreeW(HKEY parent, const OLECHAR* subKey);
+// Enumeration runs in name order without regard to ASCII letter case (values: the default value first). `nameLength`
+// is in characters: on success the name's length, on ERROR_MORE_DATA the buffer size needed, terminating zero
+// included; `dataSize` is in bytes and on ERROR_MORE_DATA the size needed. ERROR_NO_MORE_ITEMS past the end.
 TAVI_API LSTATUS RegEnumKeyExW(HKEY key, DWORD index, OLECHAR* name, DWORD* nameLength, DWORD* reserved,
                                OLECHAR* keyClass, DWORD* classLength, void* lastWriteTime);
 TAVI_API LSTATUS RegEnumValueW(HKEY key, DWORD index, OLECHAR* name, DWORD* nameLength, DWORD* reserved, DWORD* type,
