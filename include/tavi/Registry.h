@@ -58,7 +58,8 @@ TAVI_API LSTATUS RegQueryValueExW(HKEY key, const OLECHAR* valueName, DWORD* res
 TAVI_API LSTATUS RegDeleteValueW(HKEY key, const OLECHAR* valueName);
 // Deletes a key without subkeys.
 TAVI_API LSTATUS RegDeleteKeyW(HKEY parent, const OLECHAR* subKey);
-// Deletes a key and everything below it, depth first.
+// Deletes a key and everything below it, depth first. With a null or empty `subKey` the key itself stays and loses
+// its subkeys and values.
 TAVI_API LSTATUS RegDeleteTreeW(HKEY parent, const OLECHAR* subKey);
 // Enumeration runs in name order without regard to ASCII letter case (values: the default value first). `nameLength`
 // is in characters: on success the name's length, on ERROR_MORE_DATA the buffer size needed, terminating zero
