@@ -390,7 +390,7 @@ private:
                (text_[pos_] == u':' || data_.timeSeparator != data_.dateSeparator);
     }
 
-    // A day period word after blanks, without consuming anything.
+    // A day period word after blanks that ends this number's time ("1 am"), without consuming anything.
     bool periodFollows() const {
         size_t p = pos_;
         while (p < text_.size() && isBlank(text_[p]))
@@ -398,7 +398,13 @@ private:
         if (p >= text_.size() || !isLetter(text_[p]))
             return false;
         Word word = matchWord(text_, p, data_, names_);
-        return word.kind == WordKind::Am || word.kind == WordKind::Pm;
+        if (word.kind != WordKind::Am && word.kind != WordKind::Pm)
+            return false;
+        // A period word followed by a number leads the time after it ("上午12:00:01"), not this number.
+        p += word.length;
+        while (p < text_.size() && isBlank(text_[p]))
+            ++p;
+        return p >= text_.size() || !isDigit(text_[p]);
     }
 
     bool readNumberOrTime(Found& found) {
@@ -493,7 +499,7 @@ struct YMD {
 // The day number of a calendar date; false when it is no date of the calendar or outside the valid range.
 bool dayOf(const YMD& date, Calendar calendar, int64_t& day) {
     if (calendar == Calendar::Hijri) {
-        if (!dayFromHijri(date.year, date.month, date.day, day))
+        if (date.year < 1 || !dayFromHijri(date.year, date.month, date.day, day))
             return false;
         return InRange(double(day));
     }
@@ -628,7 +634,8 @@ HRESULT Format(DATE date, LCID lcid, uint32_t flags, std::u16string& out) {
     DayAndTime parts = split(date);
     PrintFields f{};
     if (calendar == Calendar::Hijri) {
-        if (!hijriFromDay(parts.day, f.year, f.month, f.day))
+        // The Hijri calendar starts with its year 1 (July 622); earlier days have no Hijri date.
+        if (!hijriFromDay(parts.day, f.year, f.month, f.day) || f.year < 1)
             return E_INVALIDARG;
     } else {
         civilFromDays(parts.day - kUnixEpochDay, f.year, f.month, f.day);

@@ -38,7 +38,8 @@ int64_t DayNumber(int year, int month, int day);
 
 // The text of a date in the locale: the short date with a four-digit year, the time with seconds. A zero whole part
 // gives the time only, a zero time the date only, otherwise both; VAR_TIMEVALUEONLY and VAR_DATEVALUEONLY choose
-// one; VAR_CALENDAR_HIJRI and VAR_CALENDAR_THAI choose the calendar. E_INVALIDARG outside the valid range.
+// one; VAR_CALENDAR_HIJRI and VAR_CALENDAR_THAI choose the calendar. E_INVALIDARG outside the valid range, and
+// in the Hijri calendar before its first year (July 622).
 HRESULT Format(DATE date, LCID lcid, uint32_t flags, std::u16string& out);
 
 // Reads a date and/or time: numeric dates in the locale's field order (or year first when the first number has
