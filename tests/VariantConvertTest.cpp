@@ -4,7 +4,9 @@
 
 #include "platform/Locale.h"
 
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <random>
@@ -249,6 +251,51 @@ TEST_F(VariantConvertTest, RealTextReadsBackToTheSameText) {
             ASSERT_EQ(VariantChangeTypeEx(&again, &back, lcid, 0, VT_BSTR), S_OK);
             EXPECT_EQ(textOf(again), textOf(text));
         }
+    }
+}
+
+// The digits written are the exact binary value rounded to 15 (floats: 7) significant digits; the oracle is
+// std::to_chars with that precision, compared through the values both texts denote.
+TEST_F(VariantConvertTest, RealTextRoundsTheExactValue) {
+    std::mt19937_64 random(11);
+    auto denoted = [](std::string text) {
+        double value = 0;
+        std::from_chars(text.data(), text.data() + text.size(), value);
+        return value;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        uint64_t bits = random();
+        double value = 0;
+        std::memcpy(&value, &bits, sizeof value);
+        bool single = i % 2 == 1;
+        if (single)
+            value = double(float(value));
+        if (!std::isfinite(value) || value == 0)
+            continue;
+        Variant source;
+        if (single) {
+            source.vt = VT_R4;
+            source.fltVal = float(value);
+        } else {
+            source = Variant::Double(value);
+        }
+        Variant text;
+        ASSERT_EQ(VariantChangeTypeEx(&text, &source, kEnUs, 0, VT_BSTR), S_OK);
+        std::string ours = ToUtf8(textOf(text));
+        char reference[48];
+        auto end = std::to_chars(reference, reference + sizeof reference, value, std::chars_format::scientific,
+                                 single ? 6 : 14).ptr;
+        SCOPED_TRACE(ours + " vs " + std::string(reference, end));
+        ASSERT_EQ(denoted(ours), denoted(std::string(reference, end)));
+    }
+    // Ties in the shortest text: 0.5 past the last digit is decided by the exact binary value.
+    const double ties[] = {1.0000000000000005, 2.0000000000000025, 0.30000000000000005};
+    for (double value : ties) {
+        Variant source = Variant::Double(value), text;
+        ASSERT_EQ(VariantChangeTypeEx(&text, &source, kEnUs, 0, VT_BSTR), S_OK);
+        char reference[48];
+        auto end = std::to_chars(reference, reference + sizeof reference, value, std::chars_format::scientific, 14).ptr;
+        EXPECT_EQ(denoted(ToUtf8(textOf(text))), denoted(std::string(reference, end)));
     }
 }
 

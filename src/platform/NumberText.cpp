@@ -367,33 +367,155 @@ HRESULT ToCurrencyUnits(const DecimalNumber& number, int64_t& out) {
     return S_OK;
 }
 
+namespace {
+
+// Plain numbers: an optional minus, digits, the locale's decimal separator, more digits, an exponent. With at
+// most 15 significant digits and a power of ten up to 22 both factors are exact doubles, so one multiplication or
+// division gives the correctly rounded value (Clinger's fast path); other plain numbers go to from_chars. False
+// when the text is not plain: the full reader decides then.
+bool parsePlain(std::u16string_view text, char16_t decimal, double& out) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char16_t* p = text.data();
+    const char16_t* end = p + text.size();
+    if (p == end || text.size() >= 64)
+        return false;
+    bool negative = *p == u'-';
+    p += negative;
+    const char16_t* start = p;
+    while (p != end && *p == u'0')
+        ++p;
+    uint64_t mantissa = 0;
+    const char16_t* first = p;
+    while (p != end && unsigned(*p - u'0') < 10)
+        mantissa = mantissa * 10 + unsigned(*p++ - u'0');
+    int digits = int(p - first);
+    int scale = 0;
+    if (p != end && *p == decimal) {
+        ++p;
+        const char16_t* fraction = p;
+        if (mantissa == 0) {
+            while (p != end && *p == u'0')
+                ++p;
+            scale -= int(p - fraction);
+            fraction = p;
+        }
+        while (p != end && unsigned(*p - u'0') < 10)
+            mantissa = mantissa * 10 + unsigned(*p++ - u'0');
+        digits += int(p - fraction);
+        scale -= int(p - fraction);
+        if (p - start == 1)
+            return false; // the separator alone
+    }
+    if (p == start || digits > 19)
+        return false; // no digits, or more than 64 bits keep exactly: the full reader decides
+    int exponent = 0;
+    if (p != end && (*p == u'e' || *p == u'E')) {
+        ++p;
+        bool minus = p != end && *p == u'-';
+        if (p != end && (*p == u'-' || *p == u'+'))
+            ++p;
+        if (p == end || unsigned(*p - u'0') >= 10)
+            return false;
+        for (; p != end && unsigned(*p - u'0') < 10; ++p)
+            if (exponent < 100000)
+                exponent = exponent * 10 + int(*p - u'0');
+        if (minus)
+            exponent = -exponent;
+    }
+    if (p != end)
+        return false;
+    if (mantissa == 0) {
+        out = 0.0;
+        return true;
+    }
+    int power = scale + exponent;
+    if (digits <= 15 && power >= -22 && power <= 22) {
+        double value = power < 0 ? double(mantissa) / kPowers[-power] : double(mantissa) * kPowers[power];
+        out = negative ? -value : value;
+        return true;
+    }
+    // More digits or a larger power: from_chars on the same text with a point for the separator.
+    char ascii[64];
+    for (size_t i = 0; i < text.size(); ++i)
+        ascii[i] = text[i] == decimal ? '.' : char(text[i]);
+    double value = 0.0;
+    auto [last, ec] = std::from_chars(ascii, ascii + text.size(), value);
+    if (ec != std::errc() || last != ascii + text.size())
+        return false; // out of range: the full reader tells overflow from underflow
+    out = value;
+    return true;
+}
+
+} // namespace
+
 HRESULT ParseDouble(std::u16string_view text, LCID lcid, double& out) {
     const locale::LocaleData& data = locale::Data(lcid);
-    // Plain numbers in a locale whose decimal separator is the point go straight to from_chars: its grammar and
-    // ours agree on them, and everything it declines takes the full reader.
-    if (data.decimal == u'.' && !text.empty() && text.size() < 64) {
-        char ascii[64];
-        bool plain = isDigit(text[0]) || (text[0] == u'-' && text.size() > 1 && isDigit(text[1]));
-        for (size_t i = 0; plain && i < text.size(); ++i) {
-            char16_t c = text[i];
-            plain = isDigit(c) || c == u'.' || c == u'e' || c == u'E' || c == u'+' || c == u'-';
-            ascii[i] = char(c);
-        }
-        if (plain) {
-            double value = 0.0;
-            auto [end, ec] = std::from_chars(ascii, ascii + text.size(), value);
-            if (ec == std::errc() && end == ascii + text.size()) {
-                out = value == 0.0 ? 0.0 : value;
-                return S_OK;
-            }
-        }
-    }
+    if (parsePlain(text, data.decimal, out))
+        return S_OK;
     DecimalNumber number;
     HRESULT hr = Parse(text, data, number);
     if (FAILED(hr))
         return hr;
     return ToDouble(number, out);
 }
+
+namespace {
+
+// The digits and decimal exponent of scientific text ("-1.2345e+06" -> "12345", 6), sign skipped.
+void readScientific(const char* text, const char* end, char* digits, int& count, int& exponent) {
+    const char* p = text;
+    if (*p == '-')
+        ++p;
+    count = 0;
+    for (; p != end && *p != 'e'; ++p)
+        if (*p != '.')
+            digits[count++] = *p;
+    exponent = 0;
+    if (p != end) {
+        ++p;
+        if (*p == '+')
+            ++p;
+        std::from_chars(p, end, exponent);
+    }
+}
+
+// The value's digits rounded to `significant` (at most 15) digits, from its shortest round-trip text (fast).
+// For a normal double the unit in the last place is far finer than the 15-digit grid, so rounding that text gives
+// the same digits as rounding the exact binary value, except when the dropped part is exactly one half. False then,
+// and for subnormal doubles (whose last place is coarse): the caller rounds the exact value. A float is formatted
+// from its exact double value, which is always a normal double.
+bool significandDigits(double value, int significant, char* digits, int& count, int& exponent) {
+    if (std::fabs(value) < std::numeric_limits<double>::min())
+        return false;
+    char scratch[48];
+    auto result = std::to_chars(scratch, scratch + sizeof scratch, value, std::chars_format::scientific);
+    readScientific(scratch, result.ptr, digits, count, exponent);
+    if (count <= significant)
+        return true;
+    char next = digits[significant];
+    bool more = false;
+    for (int i = significant + 1; i < count; ++i)
+        more = more || digits[i] != '0';
+    if (next == '5' && !more)
+        return false;
+    count = significant;
+    if (next > '5' || (next == '5' && more)) {
+        int i = count - 1;
+        while (i >= 0 && digits[i] == '9')
+            digits[i--] = '0';
+        if (i >= 0) {
+            ++digits[i];
+        } else {
+            digits[0] = '1'; // 9.99... carried into a new digit
+            count = 1;
+            ++exponent;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 size_t FormatReal(double value, int significantDigits, char16_t decimal, char16_t* buffer) {
     if (std::isnan(value))
@@ -404,24 +526,17 @@ size_t FormatReal(double value, int significantDigits, char16_t decimal, char16_
         buffer[0] = u'0';
         return 1;
     }
-    // "-d.ddddddddddddddde-XXX": the digits rounded to the precision, then trimmed.
-    char scratch[48];
-    auto result = std::to_chars(scratch, scratch + sizeof scratch, value, std::chars_format::scientific,
-                                significantDigits - 1);
-    const char* p = scratch;
-    bool negative = *p == '-';
-    if (negative)
-        ++p;
     char digits[24];
     int count = 0;
-    for (; *p != 'e'; ++p)
-        if (*p != '.')
-            digits[count++] = *p;
     int exponent = 0;
-    ++p;
-    if (*p == '+')
-        ++p;
-    std::from_chars(p, result.ptr, exponent);
+    bool negative = value < 0;
+    if (!significandDigits(value, significantDigits, digits, count, exponent)) {
+        // A tie or a subnormal: round the exact binary value.
+        char scratch[48];
+        auto result = std::to_chars(scratch, scratch + sizeof scratch, value, std::chars_format::scientific,
+                                    significantDigits - 1);
+        readScientific(scratch, result.ptr, digits, count, exponent);
+    }
     while (count > 1 && digits[count - 1] == '0')
         --count;
 
