@@ -163,7 +163,11 @@ HRESULT GPValueCore::BaseDeserialize(IXMLSerializeData* data) {
     VARIANT_BOOL empty = VARIANT_FALSE;
     if (index >= 0 && FAILED(data->GetBoolean(index, &empty)))
         return E_FAIL;
-    empty_ = empty ? VARIANT_TRUE : VARIANT_FALSE;
+    // A document that says "empty" empties the value through its own Empty, so that content from before the read
+    // cannot survive behind the flag.
+    if (empty)
+        return SelfValue()->Empty();
+    empty_ = VARIANT_FALSE;
     dirty_ = true;
     return S_OK;
 }

@@ -21,7 +21,8 @@
 //
 // Base parts:
 //   stream  the empty flag, 16-bit (VARIANT_TRUE or VARIANT_FALSE);
-//   XML     boolean element "IsEmpty" (absent reads as false: content follows);
+//   XML     boolean element "IsEmpty" (absent reads as false: content follows); a document that says empty
+//           empties the value through its own Empty(), so earlier content cannot survive behind the flag;
 //   JSON    {"type": <class name>, "value": <text form>} with "value" null for an empty value. Reading takes a
 //           string (or a number or boolean, by its JSON text) through SetAsText; null or a missing "value"
 //           empties the value. Text that is not such an object gives E_INVALIDARG; a text the value cannot read

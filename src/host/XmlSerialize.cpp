@@ -12,6 +12,7 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -209,47 +210,111 @@ bool IsElementName(std::u16string_view name) {
     return true;
 }
 
-// The deepest element nesting of `text`, found lexically (comments, CDATA, processing instructions and quoted
-// attribute values skipped), so that documents too deep for the recursive parser are refused before parsing.
-int NestingDepth(std::string_view text) {
-    int depth = 0, deepest = 0;
+// True when every '&' in `text` starts one of the XML entity references (the five named ones or a character
+// reference).
+bool EntitiesAreKnown(std::string_view text) {
+    for (size_t i = text.find('&'); i != text.npos; i = text.find('&', i + 1)) {
+        size_t semicolon = text.find(';', i);
+        if (semicolon == text.npos)
+            return false;
+        std::string_view name = text.substr(i + 1, semicolon - i - 1);
+        if (name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos")
+            continue;
+        bool hex = name.starts_with("#x");
+        std::string_view digits = name.substr(hex ? 2 : 1);
+        if (name.empty() || name.front() != '#' || digits.empty())
+            return false;
+        for (char c : digits)
+            if (!(std::isdigit(static_cast<unsigned char>(c)) || (hex && std::isxdigit(static_cast<unsigned char>(c)))))
+                return false;
+    }
+    return true;
+}
+
+// A lexical check of the document's structure before it reaches the parser, which is recursive and lenient: one
+// root element, start and end tags that match, nesting no deeper than kMaxXmlDepth, known entity references, no
+// document type declarations, comments and CDATA sections that end.
+bool IsWellFormedEnough(std::string_view text) {
+    std::vector<std::string_view> open;
+    bool rootSeen = false;
     size_t i = 0;
-    auto skipPast = [&](std::string_view end) {
-        size_t found = text.find(end, i);
-        i = found == text.npos ? text.size() : found + end.size();
+    auto textIsFine = [&](std::string_view between) {
+        if (open.empty())
+            return TrimXmlSpace(between).empty();
+        return EntitiesAreKnown(between);
     };
-    while ((i = text.find('<', i)) != text.npos) {
-        std::string_view rest = text.substr(i);
+    while (i < text.size()) {
+        size_t lt = text.find('<', i);
+        if (!textIsFine(text.substr(i, lt == text.npos ? text.npos : lt - i)))
+            return false;
+        if (lt == text.npos)
+            break;
+        std::string_view rest = text.substr(lt);
+        auto skipPast = [&](std::string_view end, bool insideRootOnly) {
+            size_t found = text.find(end, lt);
+            if (found == text.npos || (insideRootOnly && open.empty()))
+                return false;
+            i = found + end.size();
+            return true;
+        };
         if (rest.starts_with("<!--")) {
-            skipPast("-->");
+            if (!skipPast("-->", false))
+                return false;
         } else if (rest.starts_with("<![CDATA[")) {
-            skipPast("]]>");
-        } else if (rest.starts_with("<?") || rest.starts_with("<!")) {
-            skipPast(">");
-        } else if (rest.starts_with("</")) {
-            depth = depth > 0 ? depth - 1 : 0;
-            skipPast(">");
+            if (!skipPast("]]>", true))
+                return false;
+        } else if (rest.starts_with("<?")) {
+            if (!skipPast("?>", false))
+                return false;
+        } else if (rest.starts_with("<!")) {
+            return false; // document type declarations are never written and not read
         } else {
+            bool closing = rest.starts_with("</");
+            size_t nameStart = lt + (closing ? 2 : 1), j = nameStart;
+            while (j < text.size() && !std::isspace(static_cast<unsigned char>(text[j])) && text[j] != '/' &&
+                   text[j] != '>')
+                ++j;
+            std::string_view name = text.substr(nameStart, j - nameStart);
+            if (name.empty())
+                return false;
             char quote = 0;
-            size_t j = i + 1;
+            size_t valueStart = 0;
             for (; j < text.size(); ++j) {
                 char c = text[j];
                 if (quote) {
-                    if (c == quote)
+                    if (c == quote) {
+                        if (!EntitiesAreKnown(text.substr(valueStart, j - valueStart)))
+                            return false;
                         quote = 0;
+                    }
                 } else if (c == '"' || c == '\'') {
                     quote = c;
+                    valueStart = j + 1;
                 } else if (c == '>') {
                     break;
                 }
             }
-            bool selfClosing = j < text.size() && j > i + 1 && text[j - 1] == '/';
-            if (!selfClosing)
-                deepest = std::max(deepest, ++depth);
-            i = j < text.size() ? j + 1 : text.size();
+            if (j >= text.size())
+                return false;
+            bool selfClosing = text[j - 1] == '/';
+            i = j + 1;
+            if (closing) {
+                if (open.empty() || open.back() != name)
+                    return false;
+                open.pop_back();
+            } else {
+                if (open.empty() && rootSeen)
+                    return false; // a second root
+                rootSeen = true;
+                if (!selfClosing) {
+                    open.push_back(name);
+                    if (static_cast<int>(open.size()) > kMaxXmlDepth)
+                        return false;
+                }
+            }
         }
     }
-    return deepest;
+    return rootSeen && open.empty();
 }
 
 // --- object identity for the writer ---
@@ -871,8 +936,10 @@ HRESULT XmlDeserializeObject(std::u16string_view xml, IUnknown* object) {
         auto serialize = QueryAs<IXMLSerialize>(object);
         if (!serialize)
             return E_INVALIDARG;
+        if (!xml.empty() && xml.front() == u'\uFEFF')
+            xml.remove_prefix(1); // a byte order mark from a file says nothing about the content
         std::string text = ToUtf8(xml);
-        if (NestingDepth(text) > kMaxXmlDepth)
+        if (!IsWellFormedEnough(text))
             return E_FAIL;
         auto document = std::make_shared<Tree>();
         try {
