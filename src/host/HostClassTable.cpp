@@ -1,6 +1,11 @@
 // The host's own classes that AfCreateInstance creates before it asks the module or the registry.
 #include "host/CreateInstance.h"
 
+#include "host/GPName.h"
+#include "host/Message.h"
+#include "host/MessageMaker.h"
+#include "host/UID.h"
+#include "host/ValueResolver.h"
 #include "platform/CategoryManager.h"
 
 #include <iterator>
@@ -12,6 +17,12 @@ namespace {
 // One row per class: identifier, name, creator.
 const HostClassRow kHostClasses[] = {
     {CLSID_StdComponentCategoriesMgr, u"ComponentCategoriesManager", &CreateCategoryManager},
+    {GPMessage::kClassId, GPMessage::kClassName, &CreateInstance<GPMessage>},
+    {GPMultiMessage::kClassId, GPMultiMessage::kClassName, &CreateInstance<GPMultiMessage>},
+    {GPMessageMaker::kClassId, GPMessageMaker::kClassName, &CreateInstance<GPMessageMaker>},
+    {GPValueResolver::kClassId, GPValueResolver::kClassName, &CreateInstance<GPValueResolver>},
+    {UID::kClassId, UID::kClassName, &CreateInstance<UID>},
+    {GPName::kClassId, GPName::kClassName, &CreateInstance<GPName>},
 };
 
 } // namespace
