@@ -50,7 +50,9 @@ LSTATUS ExportKey(const RegPath& path, std::ostream& out) {
         return status;
     std::vector<RegValue> values;
     std::vector<std::u16string> subkeys;
-    if ((status = Values(key.Get(), &values)) != ERROR_SUCCESS || (status = SubkeyNames(key.Get(), &subkeys)))
+    if ((status = Values(key.Get(), &values)) != ERROR_SUCCESS)
+        return status;
+    if ((status = SubkeyNames(key.Get(), &subkeys)) != ERROR_SUCCESS)
         return status;
     if (!path.subKey.empty() || !values.empty()) {
         out << "\n[" << path.Text() << "]\n";
@@ -77,6 +79,15 @@ int RunExport(const std::vector<std::string>& args) {
         paths.push_back(*path);
     } else {
         throw UsageError("'" + args[0] + "' is not a key path under HKEY_CLASSES_ROOT or HKEY_CURRENT_USER");
+    }
+    if (!args.empty()) {
+        // A key asked for by name must be there; the header is written only once it is known to be.
+        RegKey key;
+        if (LSTATUS status = OpenKey(paths.front(), false, &key); status != ERROR_SUCCESS) {
+            std::cerr << "tavigp reg export: cannot read " << paths.front().Text() << ": " << RegStatusText(status)
+                      << "\n";
+            return kExitFailure;
+        }
     }
     std::cout << kExportHeader << "\n";
     for (const RegPath& path : paths) {
