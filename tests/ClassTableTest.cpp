@@ -135,8 +135,9 @@ TEST_F(ModuleTableTest, SpecialRowsCarryTheirKindAndCategories) {
         ASSERT_NE(row, nullptr);
         EXPECT_EQ(row->factory, c.kind);
         EXPECT_EQ(row->CategoryCount(), c.category ? 1 : 0);
-        if (c.category)
+        if (c.category) {
             EXPECT_TRUE(*row->categories[0] == *c.category);
+        }
     }
 }
 
