@@ -143,10 +143,11 @@ TEST_F(DateTextTest, ReadsDatesAndTimes) {
         SCOPED_TRACE(ToUtf8(c.text));
         DATE date = -1234.5;
         EXPECT_EQ(VarDateFromStr(c.text, c.lcid, 0, &date), c.hr);
-        if (c.hr == S_OK)
+        if (c.hr == S_OK) {
             EXPECT_NEAR(date, c.date, 1e-9);
-        else
+        } else {
             EXPECT_EQ(date, -1234.5); // written only on success
+        }
     }
     DATE date = 0;
     EXPECT_EQ(VarDateFromStr(nullptr, kEnUs, 0, &date), DISP_E_TYPEMISMATCH); // a null text is empty

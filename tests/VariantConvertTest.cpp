@@ -104,6 +104,8 @@ const TextToNumber kTextToNumber[] = {
     {kEnUs, u"3.4e39", VT_R4, DISP_E_OVERFLOW, 0, "past float"},
     {kEnUs, u"1e400", VT_R8, DISP_E_OVERFLOW, 0, "past double"},
     {kEnUs, u"1e-94938484", VT_R8, S_OK, 0, "tiny exponent is zero"},
+    {kEnUs, u"1e-94938484", VT_I4, S_OK, 0, "tiny exponent rounds to zero at once"},
+    {kEnUs, u"1e94938484", VT_I8, DISP_E_OVERFLOW, 0, "huge exponent overflows at once"},
     {kEnUs, u"", VT_R8, DISP_E_TYPEMISMATCH, 0, "empty"},
     {kEnUs, u"   ", VT_R8, DISP_E_TYPEMISMATCH, 0, "blanks only"},
     {kEnUs, u".", VT_R8, DISP_E_TYPEMISMATCH, 0, "point alone"},
@@ -140,10 +142,11 @@ TEST_F(VariantConvertTest, TextToNumbers) {
         EXPECT_EQ(hr, c.hr);
         if (c.hr == S_OK) {
             EXPECT_EQ(out.vt, c.vt);
-            if (c.vt == VT_R8 || c.vt == VT_R4)
+            if (c.vt == VT_R8 || c.vt == VT_R4) {
                 EXPECT_NEAR(double(valueOf(out)), double(c.value), std::fabs(double(c.value)) * 1e-15);
-            else
+            } else {
                 EXPECT_EQ(valueOf(out), c.value);
+            }
         } else {
             EXPECT_EQ(out.vt, VT_I4);
             EXPECT_EQ(out.lVal, 424242);
@@ -395,8 +398,9 @@ TEST_F(VariantConvertTest, IntegerKindsAmongThemselves) {
                 HRESULT hr = VariantChangeTypeEx(&out, &source, kEnUs, 0, to.vt);
                 bool fits = value >= to.min && value <= to.max;
                 EXPECT_EQ(hr, fits ? S_OK : DISP_E_OVERFLOW);
-                if (fits)
+                if (fits) {
                     EXPECT_EQ(valueOf(out), (long double)value);
+                }
             }
         }
     }
@@ -417,8 +421,9 @@ TEST_F(VariantConvertTest, RealsToIntegersRoundHalfToEven) {
             long double max = vt == VT_I2 ? INT16_MAX : vt == VT_I4 ? INT32_MAX : vt == VT_I8 ? (long double)INT64_MAX : UINT16_MAX;
             bool fits = rounded >= min && rounded <= max;
             EXPECT_EQ(hr, fits ? S_OK : DISP_E_OVERFLOW);
-            if (fits)
+            if (fits) {
                 EXPECT_EQ(valueOf(out), (long double)rounded);
+            }
         }
     }
     Variant nan = Variant::Double(std::nan(""));

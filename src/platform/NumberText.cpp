@@ -2,6 +2,7 @@
 // significant digits.
 #include "platform/NumberText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -224,8 +225,8 @@ bool roundedMagnitude(const DecimalNumber& number, int64_t shift, uint64_t& out)
     }
     int first = (p >= 0 && p < number.count) ? number.digits[p] : 0;
     bool rest = number.sticky;
-    for (int64_t i = p + 1; !rest && i < number.count; ++i)
-        rest = i >= 0 && number.digits[i] != 0;
+    for (int64_t i = std::max<int64_t>(p + 1, 0); !rest && i < number.count; ++i)
+        rest = number.digits[i] != 0;
     if (p < 0)
         first = 0; // below one tenth: rounds to zero
     if (first > 5 || (first == 5 && (rest || (value & 1))))
