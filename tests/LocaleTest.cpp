@@ -3,7 +3,13 @@
 
 #include "platform/Locale.h"
 
+#include <cstdlib>
+#include <string>
 #include <thread>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
 
 namespace tavi::test {
 namespace {
@@ -58,6 +64,52 @@ TEST_F(LocaleTest, IdentifiersMapToIcuLocales) {
         SCOPED_TRACE(c.lcid);
         EXPECT_EQ(locale::IcuName(c.lcid), c.icu);
         EXPECT_EQ(locale::FromName(c.icu), c.lcid); // and back
+    }
+}
+
+// Runs in a child process that the test below starts with a chosen environment: the user default is read from the
+// environment once, so only a fresh process shows how it is read.
+TEST_F(LocaleTest, UserDefaultFromEnvironmentChild) {
+    const char* expected = std::getenv("TAVI_TEST_EXPECTED_LCID");
+    if (!expected)
+        GTEST_SKIP() << "runs only as the child of UserDefaultComesFromTheEnvironment";
+    EXPECT_EQ(GetUserDefaultLCID(), LCID(std::atoi(expected)));
+    EXPECT_EQ(GetThreadLocale(), LCID(std::atoi(expected)));
+}
+
+TEST_F(LocaleTest, UserDefaultComesFromTheEnvironment) {
+    if (std::getenv("TAVI_TEST_EXPECTED_LCID"))
+        GTEST_SKIP();
+    struct Case {
+        std::vector<std::string> environment;
+        LCID lcid;
+    };
+    const Case cases[] = {
+        {{"TAVI_LOCALE=de_DE.UTF-8", "LC_ALL=fr_FR", "LANG=it_IT"}, 1031}, // the library's own variable first
+        {{"LC_ALL=fr_FR.UTF-8", "LC_NUMERIC=de_DE", "LANG=it_IT"}, 1036},
+        {{"LC_NUMERIC=it-IT", "LANG=de_DE"}, 1040},
+        {{"LANG=ja_JP.eucJP"}, 1041},
+        {{"LANG=C"}, 1033},
+        {{"LC_ALL=POSIX"}, 1033},
+        {{"TAVI_LOCALE=xx_YY"}, 1033}, // unknown: en-US
+        {{}, 1033},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> environment = c.environment;
+        environment.push_back("TAVI_TEST_EXPECTED_LCID=" + std::to_string(c.lcid));
+        std::vector<char*> envp;
+        for (auto& entry : environment)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+        std::string filter = "--gtest_filter=LocaleTest.UserDefaultFromEnvironmentChild";
+        std::string self = "/proc/self/exe";
+        char* argv[] = {self.data(), filter.data(), nullptr};
+        SCOPED_TRACE(c.lcid);
+        pid_t child = 0;
+        ASSERT_EQ(posix_spawn(&child, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
 }
 
