@@ -37,9 +37,8 @@ int64_t SignedFromJson(CallState& state, const Json& value, int64_t min, int64_t
     std::optional<int64_t> number;
     if (value.is_boolean() && allowBool)
         number = value.get<bool>() ? -1 : 0;
-    else if (value.is_number_unsigned())
-        number = value.get<uint64_t>() <= static_cast<uint64_t>(max) ? std::optional<int64_t>(value.get<int64_t>())
-                                                                      : std::nullopt;
+    else if (value.is_number_unsigned() && value.get<uint64_t>() > static_cast<uint64_t>(max))
+        state.Fail("number out of range [" + std::to_string(min) + ", " + std::to_string(max) + "]");
     else if (value.is_number_integer())
         number = value.get<int64_t>();
     else if (auto d = IntegralDouble(value); d && *d >= -9.2e18 && *d <= 9.2e18)

@@ -29,6 +29,8 @@ public:
     IUnknown* Find(const std::string& name) const;
     // Drops the session's reference; BridgeError when the session holds no such name.
     void Release(const std::string& name);
+    // Drops every object the session holds, each on the thread that made it.
+    void ReleaseAll();
     // Stores an object a call handed out under the next free name "$N" and describes it for the reply:
     // {"object": "$N", "class": "GPString"} plus what the out-object describers add (see Binding.h).
     Json HandOut(tavi::ComPtr<IUnknown> object);
@@ -45,8 +47,6 @@ private:
         tavi::ComPtr<IUnknown> object;
         int thread;
     };
-    void ReleaseAll();
-
     std::map<std::string, Entry> objects_;
     std::map<int, std::unique_ptr<WorkerThread>> workers_;
     int nextOutName_ = 1;

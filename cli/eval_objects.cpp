@@ -37,6 +37,14 @@ Json Release(Session& session, const Json& request) {
     return {{"ok", true}};
 }
 
+// {"releaseall": true}: drops every session object, so that a script can check the object count afterwards.
+Json ReleaseAll(Session& session, const Json&) {
+    if (Session::CurrentThread() != 0)
+        throw BridgeError("\"releaseall\" runs on the main thread");
+    session.ReleaseAll();
+    return {{"ok", true}};
+}
+
 Json Same(Session& session, const Json& request) {
     const Json& names = request["same"];
     if (!names.is_array() || names.size() != 2 || !names[0].is_string() || !names[1].is_string())
@@ -111,6 +119,7 @@ Json Ops(Session&, const Json&) {
 
 const RequestRegistration kNew{"new", &New};
 const RequestRegistration kRelease{"release", &Release};
+const RequestRegistration kReleaseAll{"releaseall", &ReleaseAll};
 const RequestRegistration kSame{"same", &Same};
 const RequestRegistration kObjects{"objects", &Objects};
 const RequestRegistration kCall{"call", &Call};
