@@ -163,6 +163,7 @@ TEST_F(LocaleTest, SeparatorsAndWords) {
         EXPECT_EQ(data.blankGrouping, c.blankGrouping);
         EXPECT_EQ(data.trueWord, c.trueWord);
     }
+    EXPECT_EQ(locale::Data(0xFFFF).lcid, LOCALE_INVARIANT); // no such locale: the invariant facts
     EXPECT_EQ(locale::Data(1033).datePattern, u"M/d/yyyy");
     EXPECT_EQ(locale::Data(1033).timePattern, u"h:mm:ss a");
     EXPECT_EQ(locale::Data(1031).datePattern, u"dd.MM.yyyy");

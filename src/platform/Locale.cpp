@@ -314,6 +314,10 @@ const LocaleData& Data(LCID lcid) {
     thread_local const LocaleData* last = nullptr;
     if (last && last->lcid == lcid)
         return *last;
+    // Identifiers that name no locale share the invariant locale's entry, so the cache stays as small as the set
+    // of real locales whatever identifiers callers pass.
+    if (!IsKnown(lcid))
+        lcid = LOCALE_INVARIANT;
     static std::mutex mutex;
     static std::unordered_map<LCID, std::unique_ptr<LocaleData>> cache;
     std::lock_guard lock(mutex);

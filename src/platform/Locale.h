@@ -65,7 +65,8 @@ LCID FromName(std::string_view name);
 std::string IcuName(LCID lcid);
 icu::Locale IcuLocale(LCID lcid);
 
-// The cached facts of a locale (after Resolve). Never fails: a locale ICU cannot describe gets the invariant facts.
+// The cached facts of a locale (after Resolve). Never fails: an identifier that names no locale gets the invariant
+// locale's facts (and `lcid` 127).
 const LocaleData& Data(LCID lcid);
 
 inline char16_t DecimalSeparator(LCID lcid) { return Data(lcid).decimal; }

@@ -29,7 +29,7 @@ struct DecimalNumber {
 // Reads the whole text as a number in the locale: blanks (and U+00A0) around it, a leading or trailing sign,
 // parentheses for negative, the locale's thousands separator after the first digit, its decimal separator, its
 // currency symbol, an exponent, "&H"/"&O" literals. S_OK; DISP_E_TYPEMISMATCH when the text is not a number;
-// DISP_E_OVERFLOW for a radix literal past 64 bits (`out` is then unspecified).
+// DISP_E_OVERFLOW for a radix literal past 64 bits (`out` then holds nothing useful).
 HRESULT Parse(std::u16string_view text, const locale::LocaleData& locale, DecimalNumber& out);
 
 // The nearest double; DISP_E_OVERFLOW beyond its range. Tiny values become 0.
