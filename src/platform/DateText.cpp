@@ -125,9 +125,17 @@ bool dayFromHijri(int year, int month, int dayOfMonth, int64_t& day) {
 
 // The month names of a calendar in a locale: Gregorian ones come with the locale's data; Hijri ones from ICU,
 // cached per locale.
+using MonthArray = std::array<std::u16string, 12>;
+
+// A view of a calendar's month names; the arrays live in caches that are never emptied.
 struct MonthNames {
-    std::array<std::u16string, 12> full;
-    std::array<std::u16string, 12> abbreviated;
+    const MonthArray& full;
+    const MonthArray& abbreviated;
+};
+
+struct HijriNames {
+    MonthArray full;
+    MonthArray abbreviated;
 };
 
 std::u16string fromIcu(const icu::UnicodeString& text) {
@@ -143,13 +151,13 @@ std::u16string fromIcu(const icu::UnicodeString& text) {
     return out;
 }
 
-const MonthNames& hijriMonthNames(LCID lcid) {
+MonthNames hijriMonthNames(LCID lcid) {
     static std::mutex mutex;
-    static std::unordered_map<LCID, std::unique_ptr<MonthNames>> cache;
+    static std::unordered_map<LCID, std::unique_ptr<HijriNames>> cache;
     std::lock_guard lock(mutex);
     auto& slot = cache[lcid];
     if (!slot) {
-        slot = std::make_unique<MonthNames>();
+        slot = std::make_unique<HijriNames>();
         UErrorCode status = U_ZERO_ERROR;
         icu::DateFormatSymbols symbols(locale::IcuLocale(lcid), "islamic", status);
         if (U_SUCCESS(status)) {
@@ -162,19 +170,10 @@ const MonthNames& hijriMonthNames(LCID lcid) {
                 slot->abbreviated[size_t(i)] = fromIcu(shortNames[i]);
         }
     }
-    return *slot;
+    return {slot->full, slot->abbreviated};
 }
 
-const MonthNames& gregorianMonthNames(const locale::LocaleData& data) {
-    thread_local const locale::LocaleData* cachedFor = nullptr;
-    thread_local MonthNames names;
-    if (cachedFor != &data) {
-        names.full = data.monthNames;
-        names.abbreviated = data.monthAbbrevs;
-        cachedFor = &data;
-    }
-    return names;
-}
+MonthNames gregorianMonthNames(const locale::LocaleData& data) { return {data.monthNames, data.monthAbbrevs}; }
 
 constexpr std::array<const char16_t*, 12> kEnglishMonths = {
     u"January", u"February", u"March",     u"April",   u"May",      u"June",
@@ -657,7 +656,7 @@ HRESULT Format(DATE date, LCID lcid, uint32_t flags, std::u16string& out) {
         printDate = true;
         printTime = false;
     }
-    const MonthNames& names = calendar == Calendar::Hijri ? hijriMonthNames(data.lcid) : gregorianMonthNames(data);
+    MonthNames names = calendar == Calendar::Hijri ? hijriMonthNames(data.lcid) : gregorianMonthNames(data);
     std::u16string text;
     if (printDate)
         printPattern(data.datePattern, f, data, names, text);
@@ -672,7 +671,7 @@ HRESULT Format(DATE date, LCID lcid, uint32_t flags, std::u16string& out) {
 HRESULT Parse(std::u16string_view text, LCID lcid, uint32_t flags, DATE& out) {
     const locale::LocaleData& data = locale::Data(lcid);
     Calendar calendar = CalendarFromVarFlags(flags);
-    const MonthNames& names = calendar == Calendar::Hijri ? hijriMonthNames(data.lcid) : gregorianMonthNames(data);
+    MonthNames names = calendar == Calendar::Hijri ? hijriMonthNames(data.lcid) : gregorianMonthNames(data);
     Found found;
     if (!DateReader(text, data, names, calendar != Calendar::Hijri).read(found))
         return DISP_E_TYPEMISMATCH;
