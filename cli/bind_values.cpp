@@ -1,6 +1,7 @@
 // Bindings of the geoprocessing value, data type, domain, name and identifier interfaces.
 #include "Binding.h"
 
+#include "tavi/Collections.h"
 #include "tavi/GPValue.h"
 
 namespace tavigp {
@@ -74,6 +75,28 @@ void BindValueFamily(BindingTable& t) {
     t.Bind("IGPVariable.putref_DataType", &IGPVariable::putref_DataType);
     t.Bind("IGPVariable.get_Derived", &IGPVariable::get_Derived);
     t.Bind("IGPVariable.put_Derived", &IGPVariable::put_Derived);
+
+    t.Bind("IGPParameter.get_Name", &IGPParameter::get_Name);
+    t.Bind("IGPParameter.get_DisplayName", &IGPParameter::get_DisplayName);
+    t.Bind("IGPParameter.get_Direction", &IGPParameter::get_Direction);
+    t.Bind("IGPParameter.get_DataType", &IGPParameter::get_DataType);
+    t.Bind("IGPParameter.get_ParameterType", &IGPParameter::get_ParameterType);
+    t.Bind("IGPParameter.get_ParameterDependencies", &IGPParameter::get_ParameterDependencies);
+    t.Bind("IGPParameter.get_Domain", &IGPParameter::get_Domain);
+    t.Bind("IGPParameter.get_Enabled", &IGPParameter::get_Enabled);
+    t.Bind("IGPParameter.get_Value", &IGPParameter::get_Value);
+    t.Bind("IGPParameter.get_ControlCLSID", &IGPParameter::get_ControlCLSID);
+    t.Bind("IGPParameter.get_DefaultEnvironmentName", &IGPParameter::get_DefaultEnvironmentName);
+    t.Bind("IGPParameter.get_DisplayOrder", &IGPParameter::get_DisplayOrder);
+    t.Bind("IGPParameter.get_Altered", &IGPParameter::get_Altered);
+    t.Bind("IGPParameter.get_HasBeenValidated", &IGPParameter::get_HasBeenValidated);
+    t.Bind("IGPParameter.get_Category", &IGPParameter::get_Category);
+    t.Bind("IGPParameter.get_ChoiceListName", &IGPParameter::get_ChoiceListName);
+    t.Bind("IGPParameter.get_Managed", &IGPParameter::get_Managed);
+    t.Bind("IGPParameter.get_Schema", &IGPParameter::get_Schema);
+    t.Bind("IGPParameter.get_SymbologyLayer", &IGPParameter::get_SymbologyLayer);
+    t.Bind("IGPParameter.get_ChartDefinitions", &IGPParameter::get_ChartDefinitions);
+    t.Bind("IGPParameter.get_AddToMap", &IGPParameter::get_AddToMap);
 }
 
 } // namespace tavigp
