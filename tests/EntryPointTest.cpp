@@ -63,6 +63,10 @@ TEST_F(EntryPointTest, CanUnloadNowAnswersFromLiveObjectsAndLocks) {
 }
 
 TEST_F(EntryPointTest, DllRegisterServerPairWritesNothing) {
+    // A store of this test's own: a registration test running in parallel must not change it under us.
+    const std::string store = RegistryFilePath() + ".noop";
+    ASSERT_EQ(UseRegistryFile(store), ERROR_SUCCESS);
+    ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"Something.Else", u"", u"kept"), ERROR_SUCCESS);
     std::string before, after;
     ASSERT_EQ(DumpRegistry(&before), ERROR_SUCCESS);
     EXPECT_EQ(DllRegisterServer(), S_OK);
@@ -70,6 +74,7 @@ TEST_F(EntryPointTest, DllRegisterServerPairWritesNothing) {
     ASSERT_EQ(DumpRegistry(&after), ERROR_SUCCESS);
     EXPECT_EQ(before, after);
     EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, u"CLSID\\{583CADF9-039F-4E85-A7C1-E234193A7151}"));
+    UseRegistryFile("");
 }
 
 TEST_F(EntryPointTest, ClassListingShowsEveryRowInTableOrder) {

@@ -10,10 +10,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <set>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -78,7 +80,28 @@ std::string Dump() {
     return dump;
 }
 
-class RegistrationTest : public LeakCheckedTest {};
+// Each test writes a store file of its own, so that tests run in parallel never see each other's keys.
+class RegistrationTest : public LeakCheckedTest {
+protected:
+    void SetUp() override {
+        LeakCheckedTest::SetUp();
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        store_ = RegistryFilePath() + "." + test->name();
+        for (const char* suffix : {"", "-wal", "-shm"})
+            std::remove((store_ + suffix).c_str());
+        ASSERT_EQ(UseRegistryFile(store_), ERROR_SUCCESS);
+        // What every store has: other classes. Registration must leave them alone, and the CLSID key stays.
+        ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"CLSID\\{00000000-1111-2222-3333-444444444444}", u"",
+                                      u"other"),
+                  ERROR_SUCCESS);
+        ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"Unrelated.Key", u"", u"kept"), ERROR_SUCCESS);
+    }
+    void TearDown() override {
+        UseRegistryFile("");
+        LeakCheckedTest::TearDown();
+    }
+    std::string store_;
+};
 
 TEST_F(RegistrationTest, GuidTextIsUpperCaseWithBraces) {
     EXPECT_EQ(RegistryGuidText(Probe::kClassId), u"{7E570100-ABCD-4EF0-8123-456789ABCDEF}");
@@ -122,10 +145,6 @@ TEST_F(RegistrationTest, OneClassWritesExactlyItsKeysAndValues) {
 }
 
 TEST_F(RegistrationTest, RegisterThenUnregisterLeavesTheStoreAsItWas) {
-    // Something unrelated in the store must survive both steps.
-    ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"CLSID\\{00000000-1111-2222-3333-444444444444}", u"", u"other"),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"Unrelated.Key", u"", u"kept"), ERROR_SUCCESS);
     const std::string before = Dump();
     auto table = ProbeTable(12);
     ASSERT_EQ(RegisterClasses(table, kServerPath), S_OK);
@@ -154,11 +173,9 @@ TEST_F(RegistrationTest, ModuleRegistrationWritesTheProvidedClassesOnly) {
 }
 
 TEST_F(RegistrationTest, AStoreThatCannotBeWrittenFailsTheClass) {
-    const std::string file = RegistryFilePath();
     UseRegistryFile("/proc/no-registry-here/registry.db"); // a file nobody can create
     auto table = ProbeTable(2);
     EXPECT_EQ(RegisterClasses(table, kServerPath), SELFREG_E_CLASS);
-    UseRegistryFile(file);
 }
 
 // Run as a child process by the test below: registers the shared synthetic table into the store both use.
@@ -170,11 +187,14 @@ TEST(RegistrationChild, RegistersTheTable) {
         ASSERT_EQ(RegisterClasses(table, kServerPath), S_OK);
 }
 
-pid_t SpawnChild() {
+// Runs RegistrationChild.RegistersTheTable in a new process of this program, against the store file `store`.
+pid_t SpawnChild(const std::string& store) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)
-        env.emplace_back(*e);
+        if (std::string_view(*e).rfind("TAVI_REGISTRY=", 0) != 0)
+            env.emplace_back(*e);
     env.emplace_back("TAVI_REGISTRATION_CHILD=1");
+    env.emplace_back("TAVI_REGISTRY=" + store);
     std::vector<char*> envp;
     for (auto& e : env)
         envp.push_back(e.data());
@@ -192,7 +212,7 @@ TEST_F(RegistrationTest, TwoProcessesRegisterAtOnce) {
     const std::string sequential = Dump();
     ASSERT_EQ(UnregisterClasses(table), S_OK);
 
-    pid_t first = SpawnChild(), second = SpawnChild();
+    pid_t first = SpawnChild(store_), second = SpawnChild(store_);
     for (pid_t child : {first, second}) {
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
