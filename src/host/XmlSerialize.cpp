@@ -905,24 +905,26 @@ HRESULT XmlSerializeObject(IUnknown* object, const char16_t* documentNamespace, 
     return guard([&] {
         String ns = documentNamespace ? String(documentNamespace) : String(XmlNamespaceUtil::GetDocumentNamespace());
         DocumentNamespaceScope scope(ns.c_str());
-        auto document = std::make_shared<Tree>();
-        Tree body;
-        auto writer = MakeObject<XmlWriter>(document, &body, String());
-        HRESULT hr = writer->WriteObject(body, object, String());
+        // The writers share the tree they write into; one that an object keeps beyond its Serialize call still
+        // points into a live tree. The document written out is a copy under the root's final name.
+        auto body = std::make_shared<Tree>();
+        auto writer = MakeObject<XmlWriter>(body, body.get(), String());
+        HRESULT hr = writer->WriteObject(*body, object, String());
         if (FAILED(hr))
             return hr;
         std::string rootName = "Object";
-        if (auto type = body.get_optional<std::string>("<xmlattr>.xsi:type")) {
+        if (auto type = body->get_optional<std::string>("<xmlattr>.xsi:type")) {
             std::string local = SplitQualified(*type).second;
             if (IsElementName(FromUtf8(local)))
                 rootName = local;
         }
-        Tree& attributes = body.get_child(kAttr);
+        Tree& attributes = body->get_child(kAttr);
         attributes.put("xmlns:xsi", kXsiNs);
         attributes.put("xmlns:xs", kXsNs);
-        document->push_back(Tree::value_type(rootName, Tree()))->second.swap(body);
+        Tree document;
+        document.push_back(Tree::value_type(rootName, *body));
         std::ostringstream out;
-        boost::property_tree::write_xml(out, *document,
+        boost::property_tree::write_xml(out, document,
                                         boost::property_tree::xml_writer_make_settings<std::string>(' ', 2));
         *xml = FromUtf8(out.str());
         return S_OK;
