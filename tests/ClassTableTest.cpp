@@ -11,7 +11,9 @@
 namespace tavi::test {
 namespace {
 
-CLSID Id(uint32_t data1, uint8_t last = 0) { return CLSID{data1, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, last}}; }
+CLSID Id(uint32_t data1, uint8_t last = 0) {
+    return CLSID{data1, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, last}};
+}
 
 std::vector<ClassEntry> Table(std::initializer_list<CLSID> ids) {
     std::vector<ClassEntry> table;

@@ -42,7 +42,7 @@ std::vector<ClassEntry> ProbeTable(int count) {
     for (int i = 0; i < count; ++i) {
         names.push_back(u"RegProbe" + FromUtf8(std::to_string(i)));
         ClassEntry entry = Row<Probe>(kPlain, i % 3 == 0 ? std::initializer_list<const CATID*>{&CATID_ToolAnalyzers}
-                                                           : std::initializer_list<const CATID*>{});
+                                                         : std::initializer_list<const CATID*>{});
         entry.name = names.back().c_str();
         entry.classId.Data1 += static_cast<uint32_t>(i);
         table.push_back(entry);
@@ -91,9 +91,9 @@ protected:
             std::remove((store_ + suffix).c_str());
         ASSERT_EQ(UseRegistryFile(store_), ERROR_SUCCESS);
         // What every store has: other classes. Registration must leave them alone, and the CLSID key stays.
-        ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"CLSID\\{00000000-1111-2222-3333-444444444444}", u"",
-                                      u"other"),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegistryWriteString(HKEY_CLASSES_ROOT, u"CLSID\\{00000000-1111-2222-3333-444444444444}", u"", u"other"),
+            ERROR_SUCCESS);
         ASSERT_EQ(RegistryWriteString(HKEY_CLASSES_ROOT, u"Unrelated.Key", u"", u"kept"), ERROR_SUCCESS);
     }
     void TearDown() override {

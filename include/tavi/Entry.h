@@ -36,13 +36,13 @@ constexpr int32_t kTaviMaxCategories = 5;
 // One row of the class table as a host sees it. Pointers point into the library's static table and stay valid while
 // the library is loaded; the caller frees nothing.
 struct TaviClassInfo {
-    const char16_t* name;                      // the class name, e.g. u"GPString"
-    CLSID classId;                             // the identifier the class is created and registered under
-    int32_t factoryKind;                       // a TaviFactoryKind
-    int32_t categoryCount;                     // number of valid entries in `categories`
-    CATID categories[kTaviMaxCategories];      // categories of its own, beside the programmable-component category
-    int32_t threadingModel;                    // 0 "Apartment", 1 "Free", 2 "Both"
-    int32_t provided;                          // 1 when DllGetClassObject can create it, 0 when not yet provided
+    const char16_t* name;                 // the class name, e.g. u"GPString"
+    CLSID classId;                        // the identifier the class is created and registered under
+    int32_t factoryKind;                  // a TaviFactoryKind
+    int32_t categoryCount;                // number of valid entries in `categories`
+    CATID categories[kTaviMaxCategories]; // categories of its own, beside the programmable-component category
+    int32_t threadingModel;               // 0 "Apartment", 1 "Free", 2 "Both"
+    int32_t provided;                     // 1 when DllGetClassObject can create it, 0 when not yet provided
 };
 
 // The number of rows in the class table (provided or not).

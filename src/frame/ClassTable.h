@@ -27,7 +27,9 @@ inline constexpr int kMaxClassCategories = 5;
 // whatever the class's constructor throws); the factories turn that into a result code.
 using Constructor = Unknown* (*)();
 
-template <class T> Unknown* Construct() { return new T(); }
+template <class T> Unknown* Construct() {
+    return new T();
+}
 
 struct ClassEntry {
     CLSID classId{};
@@ -69,8 +71,8 @@ constexpr ClassEntry Pending(const char16_t* name, const CLSID& classId, Factory
 // where the row is named differently from the class it creates.
 template <class T>
 constexpr ClassEntry Row(FactoryKind kind = kPlain, std::initializer_list<const CATID*> categories = {}) {
-    return ClassEntry{T::kClassId, T::kClassName, kind, detail::CategoryArray(categories), &Construct<T>,
-                      ThreadingModel::Apartment};
+    return ClassEntry{
+        T::kClassId, T::kClassName, kind, detail::CategoryArray(categories), &Construct<T>, ThreadingModel::Apartment};
 }
 template <class T>
 constexpr ClassEntry Row(const char16_t* name, FactoryKind kind = kPlain,

@@ -83,7 +83,9 @@ CEnumConnections_::CEnumConnections_(ConnectionPoint* point, size_t cursor) : po
     point_->LockEnumeration();
 }
 
-CEnumConnections_::~CEnumConnections_() { point_->UnlockEnumeration(); }
+CEnumConnections_::~CEnumConnections_() {
+    point_->UnlockEnumeration();
+}
 
 bool CEnumConnections_::IsLive(size_t index) const {
     const auto& sink = point_->sinks_[index];

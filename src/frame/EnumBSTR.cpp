@@ -5,7 +5,9 @@ namespace tavi {
 
 namespace {
 
-std::u16string_view ViewOf(BSTR text) { return text ? std::u16string_view(text, SysStringLen(text)) : u""; }
+std::u16string_view ViewOf(BSTR text) {
+    return text ? std::u16string_view(text, SysStringLen(text)) : u"";
+}
 
 // A new BSTR copy of `text` in *out; E_OUTOFMEMORY when it cannot be made.
 HRESULT CopyOut(const std::u16string& text, BSTR* out) {

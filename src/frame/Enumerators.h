@@ -16,8 +16,7 @@
 
 namespace tavi {
 
-template <class IEnum, class Item>
-class SimpleEnumerator final : public Object<SimpleEnumerator<IEnum, Item>, IEnum> {
+template <class IEnum, class Item> class SimpleEnumerator final : public Object<SimpleEnumerator<IEnum, Item>, IEnum> {
 public:
     static constexpr const char16_t* kClassName = u"ENUM_TYPE";
 
@@ -45,8 +44,7 @@ private:
 
 // The editable list: the IArray and IArray2 operations go unchanged to an inner object array (E_UNEXPECTED when
 // there is none); IEnum walks the same elements, each queried for Item.
-template <class Derived, class IEnum, class Item>
-class ComEnumBase : public Object<Derived, IArray, IArray2, IEnum> {
+template <class Derived, class IEnum, class Item> class ComEnumBase : public Object<Derived, IArray, IArray2, IEnum> {
 public:
     static constexpr const char16_t* kClassName = u"ComEnum";
 

@@ -5,8 +5,14 @@ namespace {
 thread_local bool autocompleteActive = false;
 }
 
-GPAutocompleteContext::GPAutocompleteContext(bool active) : saved_(autocompleteActive) { autocompleteActive = active; }
+GPAutocompleteContext::GPAutocompleteContext(bool active) : saved_(autocompleteActive) {
+    autocompleteActive = active;
+}
 
-GPAutocompleteContext::~GPAutocompleteContext() { autocompleteActive = saved_; }
+GPAutocompleteContext::~GPAutocompleteContext() {
+    autocompleteActive = saved_;
+}
 
-bool GPAutocompleteContext::IsActive() { return autocompleteActive; }
+bool GPAutocompleteContext::IsActive() {
+    return autocompleteActive;
+}

@@ -27,7 +27,9 @@ std::u16string VersionIndependentProgId(const ClassEntry& entry) {
     return std::u16string(kProgIdPrefix) + u"." + entry.name;
 }
 
-std::u16string VersionedProgId(const ClassEntry& entry) { return VersionIndependentProgId(entry) + u".1"; }
+std::u16string VersionedProgId(const ClassEntry& entry) {
+    return VersionIndependentProgId(entry) + u".1";
+}
 
 // A string value, its terminating zero included in the size. A null name is the key's default value.
 LSTATUS SetString(HKEY key, const char16_t* valueName, const std::u16string& text) {
@@ -82,7 +84,9 @@ LSTATUS WriteClassKeys(const ClassEntry& entry, const std::u16string& serverPath
 }
 
 // Deleting what is already gone is no failure: a half-written earlier registration is still removable.
-bool Deleted(LSTATUS status) { return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND; }
+bool Deleted(LSTATUS status) {
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
 
 // Removes the class key and the programmatic identifiers under the prefix that the registry names for the class.
 // True when all three are gone; true too when the class has no programmatic identifier registered.
@@ -97,9 +101,9 @@ bool DeleteClassKeys(const ClassEntry& entry) {
 
     RegKey classes;
     LSTATUS opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, u"CLSID", 0, KEY_ALL_ACCESS, classes.Out());
-    bool classKeyGone = opened == ERROR_FILE_NOT_FOUND ||
-                        (opened == ERROR_SUCCESS &&
-                         Deleted(RegDeleteTreeW(classes.Get(), RegistryGuidText(entry.classId).c_str())));
+    bool classKeyGone =
+        opened == ERROR_FILE_NOT_FOUND ||
+        (opened == ERROR_SUCCESS && Deleted(RegDeleteTreeW(classes.Get(), RegistryGuidText(entry.classId).c_str())));
     bool independentGone = Deleted(RegDeleteTreeW(HKEY_CLASSES_ROOT, independent.c_str()));
     bool versionedGone = Deleted(RegDeleteTreeW(HKEY_CLASSES_ROOT, (independent + u".1").c_str()));
     return classKeyGone && independentGone && versionedGone;
@@ -115,8 +119,8 @@ HRESULT MakeCategoryManager(ComPtr<ICatRegister>* manager) {
 std::u16string RegistryGuidText(REFGUID guid) {
     char text[40];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1, guid.Data2,
-                  guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4],
-                  guid.Data4[5], guid.Data4[6], guid.Data4[7]);
+                  guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
+                  guid.Data4[6], guid.Data4[7]);
     return std::u16string(text, text + 38);
 }
 

@@ -52,6 +52,8 @@ HRESULT ObjectArray::Replace(int32_t index, IUnknown* element) {
     return S_OK;
 }
 
-HRESULT CreateObjectArray(REFIID riid, void** ppv) { return CreateInstance<ObjectArray>(nullptr, riid, ppv); }
+HRESULT CreateObjectArray(REFIID riid, void** ppv) {
+    return CreateInstance<ObjectArray>(nullptr, riid, ppv);
+}
 
 } // namespace tavi

@@ -75,9 +75,15 @@ TAVI_API HRESULT DllCanUnloadNow() {
 }
 
 // Registration is taviDllRegisterServer's work; these are kept for hosts that call them by habit.
-static HRESULT RegisterServerNoOp() { return S_OK; }
-TAVI_API HRESULT DllRegisterServer() { return RegisterServerNoOp(); }
-TAVI_API HRESULT DllUnregisterServer() { return RegisterServerNoOp(); }
+static HRESULT RegisterServerNoOp() {
+    return S_OK;
+}
+TAVI_API HRESULT DllRegisterServer() {
+    return RegisterServerNoOp();
+}
+TAVI_API HRESULT DllUnregisterServer() {
+    return RegisterServerNoOp();
+}
 
 TAVI_API HRESULT taviDllRegisterServer() {
     return guard([] { return RegisterClasses(ModuleClassTable(), ModuleFilePath()); });
@@ -87,7 +93,9 @@ TAVI_API HRESULT taviDllUnregisterServer() {
     return guard([] { return UnregisterClasses(ModuleClassTable()); });
 }
 
-TAVI_API int32_t TaviGetClassCount() { return static_cast<int32_t>(ModuleClassTable().size()); }
+TAVI_API int32_t TaviGetClassCount() {
+    return static_cast<int32_t>(ModuleClassTable().size());
+}
 
 TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info) {
     if (!info)
