@@ -110,10 +110,11 @@ TEST_F(XmlSerializeTest, NumbersAndDatesReadBackExactly) {
             for (double expected : doubles) {
                 double v = 0;
                 EXPECT_EQ(d->GetDouble(i++, &v), S_OK);
-                if (std::isnan(expected))
+                if (std::isnan(expected)) {
                     EXPECT_TRUE(std::isnan(v));
-                else
+                } else {
                     EXPECT_EQ(std::memcmp(&v, &expected, sizeof v), 0) << expected; // bit for bit, -0 too
+                }
             }
             for (DATE expected : dates) {
                 DATE v = -1;
@@ -187,18 +188,19 @@ TEST_F(XmlSerializeTest, VariantsKeepTheirKind) {
                 EXPECT_EQ(v.vt, variants[i].vt);
                 if (v.vt != variants[i].vt)
                     continue;
-                if (v.vt == VT_BSTR)
+                if (v.vt == VT_BSTR) {
                     EXPECT_EQ(std::u16string(v.bstrVal), variants[i].bstrVal);
-                else if (v.vt == VT_R4)
+                } else if (v.vt == VT_R4) {
                     EXPECT_EQ(v.fltVal, variants[i].fltVal);
-                else if (v.vt == VT_I1 || v.vt == VT_UI1)
+                } else if (v.vt == VT_I1 || v.vt == VT_UI1) {
                     EXPECT_EQ(v.bVal, variants[i].bVal);
-                else if (v.vt == VT_I2 || v.vt == VT_UI2 || v.vt == VT_BOOL)
+                } else if (v.vt == VT_I2 || v.vt == VT_UI2 || v.vt == VT_BOOL) {
                     EXPECT_EQ(v.uiVal, variants[i].uiVal);
-                else if (v.vt == VT_I4 || v.vt == VT_UI4)
+                } else if (v.vt == VT_I4 || v.vt == VT_UI4) {
                     EXPECT_EQ(v.ulVal, variants[i].ulVal);
-                else if (v.vt != VT_EMPTY && v.vt != VT_NULL)
+                } else if (v.vt != VT_EMPTY && v.vt != VT_NULL) {
                     EXPECT_EQ(v.ullVal, variants[i].ullVal);
+                }
             }
             return S_OK;
         });
