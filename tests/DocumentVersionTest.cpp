@@ -4,6 +4,10 @@
 
 #include "host/DocumentVersion.h"
 #include "host/StreamIO.h"
+#include "host/String.h"
+#include "host/XmlNamespace.h"
+
+#include <thread>
 
 namespace tavi {
 namespace {
@@ -116,6 +120,32 @@ TEST_F(DocumentVersionTest, StreamCarriesItsVersion) {
     ASSERT_EQ(CreateStreamOnMemory(nullptr, 0, dv::Older(3), stream.Out()), S_OK);
     EXPECT_EQ(AfStreamGetDocumentVersion(stream.Get()), dv::Older(3));
     EXPECT_EQ(AfStreamGetDocumentVersion(nullptr), dv::kCurrent);
+}
+
+TEST_F(DocumentVersionTest, DocumentNamespaceIsScopedPerThread) {
+    // Each generation has a namespace of its own.
+    const char16_t* all[] = {c_xml_ns_tavi, c_xml_ns_tavi_90, c_xml_ns_tavi_92, c_xml_ns_tavi_101, c_xml_ns_tavi_330};
+    for (size_t i = 0; i < std::size(all); ++i)
+        for (size_t j = i + 1; j < std::size(all); ++j)
+            EXPECT_FALSE(EqualsNoCase(all[i], all[j])) << i << " " << j;
+
+    EXPECT_EQ(String(XmlNamespaceUtil::GetDocumentNamespace()), c_xml_ns_tavi);
+    {
+        std::u16string older = c_xml_ns_tavi_90;
+        DocumentNamespaceScope outer(older.c_str());
+        older.clear(); // the scope keeps its own copy
+        EXPECT_EQ(String(XmlNamespaceUtil::GetDocumentNamespace()), c_xml_ns_tavi_90);
+        {
+            DocumentNamespaceScope inner(c_xml_ns_tavi_330);
+            EXPECT_EQ(String(XmlNamespaceUtil::GetDocumentNamespace()), c_xml_ns_tavi_330);
+            // Another thread reads or writes its own document.
+            String seen;
+            std::thread([&] { seen = XmlNamespaceUtil::GetDocumentNamespace(); }).join();
+            EXPECT_EQ(seen, c_xml_ns_tavi);
+        }
+        EXPECT_EQ(String(XmlNamespaceUtil::GetDocumentNamespace()), c_xml_ns_tavi_90);
+    }
+    EXPECT_EQ(String(XmlNamespaceUtil::GetDocumentNamespace()), c_xml_ns_tavi);
 }
 
 } // namespace

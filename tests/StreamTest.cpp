@@ -161,7 +161,7 @@ TEST_F(StreamTest, MemoryStreamStartsWithACopyOfItsBytes) {
     ASSERT_EQ(CreateStreamOnMemory(bytes, 2, 0, stream.Out()), S_OK);
     bytes[0] = 'X';
     EXPECT_EQ(ReadAll(stream.Get()), (std::vector<uint8_t>{'h', 'i'}));
-    EXPECT_EQ(CreateStreamOnMemory(nullptr, 3, 0, stream.Out()), E_INVALIDARG);
+    EXPECT_EQ(CreateStreamOnMemory(nullptr, 3, 0, stream.Out()), STG_E_INVALIDPOINTER);
     EXPECT_EQ(CreateStreamOnMemory(nullptr, 0, 0, nullptr), E_POINTER);
     // Growing beyond what a memory stream holds is refused rather than attempted.
     ASSERT_EQ(CreateStreamOnMemory(nullptr, 0, 0, stream.Out()), S_OK);

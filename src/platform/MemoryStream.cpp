@@ -176,6 +176,6 @@ extern "C" TAVI_API HRESULT CreateStreamOnMemory(const void* bytes, ULONG size, 
         return E_POINTER;
     *out = nullptr;
     if (!bytes && size)
-        return E_INVALIDARG;
+        return STG_E_INVALIDPOINTER;
     return tavi::guard([&] { *out = tavi::MakeObject<MemoryStream>(bytes, size, documentVersion).Detach(); });
 }
