@@ -71,11 +71,11 @@ HRESULT MemoryStream::Write(const void* buffer, ULONG size, ULONG* written) {
 
 HRESULT MemoryStream::Seek(int64_t move, DWORD origin, uint64_t* newPosition) {
     return guard([&]() -> HRESULT {
+        std::lock_guard lock(buffer_->mutex);
         int64_t base = 0;
         if (origin == STREAM_SEEK_CUR) {
             base = static_cast<int64_t>(position_);
         } else if (origin == STREAM_SEEK_END) {
-            std::lock_guard lock(buffer_->mutex);
             base = static_cast<int64_t>(buffer_->bytes.size());
         } else if (origin != STREAM_SEEK_SET) {
             return STG_E_INVALIDFUNCTION;
@@ -125,7 +125,12 @@ HRESULT MemoryStream::Clone(IStream** clone) {
         return STG_E_INVALIDPOINTER;
     *clone = nullptr;
     return guard([&] {
-        auto copy = ComPtr<MemoryStream>::Adopt(new MemoryStream(buffer_, position_, documentVersion_.load()));
+        uint64_t position = 0;
+        {
+            std::lock_guard lock(buffer_->mutex);
+            position = position_;
+        }
+        auto copy = ComPtr<MemoryStream>::Adopt(new MemoryStream(buffer_, position, documentVersion_.load()));
         *clone = copy.Detach();
     });
 }

@@ -55,7 +55,8 @@ private:
     MemoryStream(std::shared_ptr<Buffer> buffer, uint64_t position, int32_t documentVersion);
 
     std::shared_ptr<Buffer> buffer_;
-    uint64_t position_ = 0;
+    uint64_t position_ = 0; // changed only under the buffer's lock
+
 };
 
 // Copies up to `size` bytes from the current position of `source` to `target` in chunks; the counts report what was
