@@ -40,8 +40,13 @@
 
 namespace tavi {
 
+// The base's rows: IGPDescribe is implemented but not answered by the lookup. Rows may follow the group
+// (GPValue<GPStringHidden, IGPStringHidden, IGPString, IGPVariant, ValueInterfaces, IDocumentVersionSupport>).
 using ValueInterfaces =
     Rows<IGPValue, IXMLSerialize, IClone, IPersistStream, Alias<IPersist, IPersistStream>, Hidden<IGPDescribe>>;
+// The same rows for values whose lookup answers IGPDescribe too.
+using ValueInterfacesDescribed =
+    Rows<IGPValue, IGPDescribe, IClone, IPersistStream, Alias<IPersist, IPersistStream>, IXMLSerialize>;
 
 // Shared helpers of the bases.
 // Creates an object of `clsid` (AfCreateInstance) and lets it Assign from `source`; the new object or nothing.
