@@ -2,6 +2,8 @@
 #include "SampleValue.h"
 #include "TestSupport.h"
 
+#include "host/GPName.h"
+#include "host/UID.h"
 #include "host/XmlNamespace.h"
 #include "host/XmlSerialize.h"
 #include "tavi/Collections.h"
@@ -305,6 +307,36 @@ TEST_F(XmlSerializeTest, MisuseGivesTheDocumentedCodes) {
             EXPECT_EQ(d->AddString(u"More", u"x"), E_FAIL); // writing to a reader
             return S_OK;
         });
+}
+
+TEST_F(XmlSerializeTest, HostNameAndIdentifierObjectsComeBack) {
+    auto name = MakeObject<GPName>();
+    name->put_Name(u"GPSample");
+    name->put_DisplayName(u"Sample");
+    name->SetFactoryClassId(CLSID_GPDataTypeFactory);
+    auto uid = MakeObject<UID>();
+    uid->SetGUID(CLSID_GPSample, 2);
+    ComPtr<IUnknown> nameBack, uidBack;
+    RoundTrip(
+        [&](IXMLSerializeData* d) {
+            EXPECT_EQ(d->AddObject(u"Name", static_cast<IName*>(name.Get())), S_OK);
+            return d->AddObject(u"Control", static_cast<IUID*>(uid.Get()));
+        },
+        [&](IXMLSerializeData* d) {
+            EXPECT_EQ(d->GetObject(Index(d, u"Name"), nullptr, u"GPName", nameBack.Out()), S_OK);
+            return d->GetObject(Index(d, u"Control"), nullptr, u"UID", uidBack.Out());
+        });
+    auto gpName = QueryAs<IGPName>(nameBack.Get());
+    ASSERT_TRUE(gpName);
+    BStr text;
+    gpName->get_DisplayName(text.Out());
+    EXPECT_EQ(text.str(), u"Sample");
+    EXPECT_EQ(static_cast<GPName*>(gpName.Get())->FactoryClassId(), CLSID_GPDataTypeFactory);
+    auto id = QueryAs<IUID>(uidBack.Get());
+    ASSERT_TRUE(id);
+    VARIANT_BOOL same = VARIANT_FALSE;
+    EXPECT_EQ(id->Compare(static_cast<IUID*>(uid.Get()), &same), S_OK);
+    EXPECT_EQ(same, VARIANT_TRUE);
 }
 
 TEST_F(XmlSerializeTest, BadDocumentsAreRefused) {
