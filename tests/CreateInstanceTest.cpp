@@ -4,9 +4,11 @@
 
 #include "host/CreateInstance.h"
 #include "tavi/Categories.h"
+#include "tavi/Entry.h"
 #include "tavi/Registry.h"
 #include "tavi/Stream.h"
 
+#include <filesystem>
 #include <string>
 
 namespace tavi {
@@ -123,6 +125,28 @@ TEST_F(CreateInstanceTest, UnknownAndBrokenRegistrationsAreNotRegistered) {
     ComPtr<IUnknown> object;
     EXPECT_EQ(AfCreateInstance(Sample::kClassId, nullptr, CLSCTX_ALL, IUnknown::iid, object.OutVoid()),
               REGDB_E_CLASSNOTREG);
+}
+
+TEST_F(CreateInstanceTest, RegisteredLibrariesAreLoadedForTheirClasses) {
+    // The library built beside the tests serves as a registered in-process server.
+    std::filesystem::path library =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / "libtaviGeoprocessing.so";
+    if (!std::filesystem::exists(library))
+        GTEST_SKIP() << "the shared library is not built: " << library;
+    TaviClassInfo info{};
+    int32_t found = -1;
+    for (int32_t i = 0; i < TaviGetClassCount() && found < 0; ++i)
+        if (SUCCEEDED(TaviGetClassInfo(i, &info)) && info.provided && info.factoryKind == TaviFactoryPlain)
+            found = i;
+    if (found < 0)
+        GTEST_SKIP() << "no class is provided yet";
+
+    // Only the registry knows the class once the module's own source is withdrawn.
+    SetModuleClassSource(nullptr);
+    RegisterLibrary(info.classId, FromUtf8(library.string()));
+    ComPtr<IUnknown> object;
+    ASSERT_EQ(AfCreateInstance(info.classId, nullptr, CLSCTX_ALL, IUnknown::iid, object.OutVoid()), S_OK);
+    EXPECT_TRUE(object);
 }
 
 } // namespace
