@@ -37,9 +37,9 @@ TEST_F(MessageTest, TypeDecidesTheVerdicts) {
         int32_t type;
         bool good, warning, error, informational;
     } const cases[] = {
-        {taviGPMessageTypeEmpty, true, false, false, false},       // the new, empty message reports no problem
-        {taviGPMessageTypeInformative, true, false, false, true},  // information is no problem either
-        {taviGPMessageTypeWarning, false, true, false, false},     // a warning is a problem, not an error
+        {taviGPMessageTypeEmpty, true, false, false, false},      // the new, empty message reports no problem
+        {taviGPMessageTypeInformative, true, false, false, true}, // information is no problem either
+        {taviGPMessageTypeWarning, false, true, false, false},    // a warning is a problem, not an error
         {taviGPMessageTypeError, false, false, true, false},
     };
     for (const auto& c : cases) {
@@ -96,8 +96,7 @@ TEST_F(MessageTest, MakeErrorTakesTheTableTextOrTheGivenText) {
 
 TEST_F(MessageTest, CompositeReadsAsItsMostSevereMember) {
     ComPtr<IGPMessages> list;
-    ASSERT_EQ(AfCreateInstance(CLSID_GPMultiMessage, nullptr, CLSCTX_INPROC_SERVER, IGPMessages::iid,
-                               list.OutVoid()),
+    ASSERT_EQ(AfCreateInstance(CLSID_GPMultiMessage, nullptr, CLSCTX_INPROC_SERVER, IGPMessages::iid, list.OutVoid()),
               S_OK);
     auto composite = list.As<IGPMessage>();
     ASSERT_TRUE(composite);
@@ -138,9 +137,9 @@ TEST_F(MessageTest, CompositeReadsAsItsMostSevereMember) {
 
 TEST_F(MessageTest, MakerReportsResultsAndInvalidValues) {
     ComPtr<IGPMessageMaker> maker;
-    ASSERT_EQ(AfCreateInstance(CLSID_GPMessageMaker, nullptr, CLSCTX_INPROC_SERVER, IGPMessageMaker::iid,
-                               maker.OutVoid()),
-              S_OK);
+    ASSERT_EQ(
+        AfCreateInstance(CLSID_GPMessageMaker, nullptr, CLSCTX_INPROC_SERVER, IGPMessageMaker::iid, maker.OutVoid()),
+        S_OK);
     ComPtr<IGPMessage> message;
     ASSERT_EQ(maker->MakeResultMessage(S_FALSE, 55, message.Out()), S_OK);
     EXPECT_EQ(MessageType(message.Get()), taviGPMessageTypeEmpty); // success, even S_FALSE, is no error

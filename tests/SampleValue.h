@@ -155,10 +155,11 @@ class GPSampleType final : public GPDataType<GPSampleType, IGPSampleType, IGPDat
 public:
     static constexpr CLSID kClassId = CLSID_GPSampleType;
     static constexpr const char16_t* kClassName = u"GPSampleType";
-    static constexpr CLSID kControlClassId{0xC920D6D9, 0xA7EC, 0x447D, {0x8F, 0xEC, 0xA4, 0x9F, 0x6E, 0x42, 0xEA, 0xD1}};
+    static constexpr CLSID kControlClassId{
+        0xC920D6D9, 0xA7EC, 0x447D, {0x8F, 0xEC, 0xA4, 0x9F, 0x6E, 0x42, 0xEA, 0xD1}};
     GPSampleType()
-        : GPDataType({u"GPSample", 4665, kClassId, CLSID_GPSample, kControlClassId, IGPSampleType::iid,
-                      IGPSample::iid}) {}
+        : GPDataType(
+              {u"GPSample", 4665, kClassId, CLSID_GPSample, kControlClassId, IGPSampleType::iid, IGPSample::iid}) {}
 };
 
 class GPSampleDomain final : public GPDomain<GPSampleDomain, DomainInterfaces, IGPSampleDomain> {
@@ -201,8 +202,8 @@ public:
         if (!other || !equal)
             return E_POINTER;
         auto domain = QueryAs<IGPSampleDomain>(other);
-        *equal = domain && static_cast<GPSampleDomain*>(domain.Get())->maximum_ == maximum_ ? VARIANT_TRUE
-                                                                                            : VARIANT_FALSE;
+        *equal =
+            domain && static_cast<GPSampleDomain*>(domain.Get())->maximum_ == maximum_ ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
     }
 

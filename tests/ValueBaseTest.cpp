@@ -16,8 +16,7 @@ protected:
 
 ComPtr<IStream> NewStream(const std::vector<uint8_t>& bytes = {}) {
     ComPtr<IStream> stream;
-    EXPECT_EQ(CreateStreamOnMemory(bytes.data(), static_cast<ULONG>(bytes.size()), docversion::kCurrent,
-                                   stream.Out()),
+    EXPECT_EQ(CreateStreamOnMemory(bytes.data(), static_cast<ULONG>(bytes.size()), docversion::kCurrent, stream.Out()),
               S_OK);
     return stream;
 }
@@ -193,12 +192,12 @@ TEST_F(ValueBaseTest, JsonRoundTripAndRefusals) {
         HRESULT hr;
         bool emptyAfter;
     } const cases[] = {
-        {u"{\"value\":null}", S_OK, true},      // null empties
-        {u"{}", S_OK, true},                    // so does a missing value
-        {u"{\"value\":17}", S_OK, false},       // a number by its JSON text
-        {u"{\"value\":\"x\"}", E_FAIL, false},  // a text the value cannot read
-        {u"[1]", E_INVALIDARG, false},          // not an object
-        {u"{\"value\":", E_INVALIDARG, false},  // not JSON
+        {u"{\"value\":null}", S_OK, true},     // null empties
+        {u"{}", S_OK, true},                   // so does a missing value
+        {u"{\"value\":17}", S_OK, false},      // a number by its JSON text
+        {u"{\"value\":\"x\"}", E_FAIL, false}, // a text the value cannot read
+        {u"[1]", E_INVALIDARG, false},         // not an object
+        {u"{\"value\":", E_INVALIDARG, false}, // not JSON
         {u"{\"value\":[1]}", E_INVALIDARG, false},
     };
     for (const auto& c : cases) {

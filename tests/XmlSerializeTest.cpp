@@ -74,8 +74,9 @@ int32_t Index(IXMLSerializeData* data, const char16_t* name) {
 }
 
 TEST_F(XmlSerializeTest, StringsReadBackUnchanged) {
-    const char16_t* texts[] = {u"", u"  spaced  ", u"<&>\"'", u"line\nbreak", u"tab\there", u"Gr\u00FC\u00DFe \u2713 \U0001D11E",
-                               u"]]>", u"&amp;"};
+    const char16_t* texts[] = {
+        u"",    u"  spaced  ", u"<&>\"'", u"line\nbreak", u"tab\there", u"Gr\u00FC\u00DFe \u2713 \U0001D11E",
+        u"]]>", u"&amp;"};
     for (const char16_t* text : texts) {
         SCOPED_TRACE(ToUtf8(text));
         String back = u"unset";
@@ -91,8 +92,15 @@ TEST_F(XmlSerializeTest, StringsReadBackUnchanged) {
 }
 
 TEST_F(XmlSerializeTest, NumbersAndDatesReadBackExactly) {
-    const double doubles[] = {0.1, -0.0, 1e-310, DBL_MAX, -DBL_MIN, 123456789.123456789, 1.0 / 3,
-                              std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+    const double doubles[] = {0.1,
+                              -0.0,
+                              1e-310,
+                              DBL_MAX,
+                              -DBL_MIN,
+                              123456789.123456789,
+                              1.0 / 3,
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
                               std::nan("")};
     const DATE dates[] = {0, 0.5, -1.25, 45000.123456789, 2958465.99998843, -657434.0, 36526.0 + 1.0 / 86400};
     const int32_t integers[] = {0, -1, INT32_MAX, INT32_MIN};

@@ -18,16 +18,16 @@ enum taviGPMessageType : int32_t {
 
 struct IGPMessage : IUnknown {
     static constexpr IID iid{0x93D8ACCB, 0x3A6E, 0x4FA2, {0xB2, 0x83, 0x19, 0x7E, 0xE5, 0xD0, 0xE3, 0x34}};
-    virtual HRESULT get_Type(int32_t* type) = 0;                    // 1
-    virtual HRESULT put_Type(int32_t type) = 0;                     // 2
-    virtual HRESULT get_ErrorCode(int32_t* code) = 0;               // 3
-    virtual HRESULT put_ErrorCode(int32_t code) = 0;                // 4
-    virtual HRESULT get_Description(BSTR* description) = 0;         // 5
+    virtual HRESULT get_Type(int32_t* type) = 0;                     // 1
+    virtual HRESULT put_Type(int32_t type) = 0;                      // 2
+    virtual HRESULT get_ErrorCode(int32_t* code) = 0;                // 3
+    virtual HRESULT put_ErrorCode(int32_t code) = 0;                 // 4
+    virtual HRESULT get_Description(BSTR* description) = 0;          // 5
     virtual HRESULT put_Description(const OLECHAR* description) = 0; // 6
     // True when the message reports no problem: neither a warning nor an error.
-    virtual HRESULT IsGood(VARIANT_BOOL* good) = 0;       // 7
-    virtual HRESULT IsWarning(VARIANT_BOOL* warning) = 0; // 8
-    virtual HRESULT IsError(VARIANT_BOOL* error) = 0;     // 9
+    virtual HRESULT IsGood(VARIANT_BOOL* good) = 0;                   // 7
+    virtual HRESULT IsWarning(VARIANT_BOOL* warning) = 0;             // 8
+    virtual HRESULT IsError(VARIANT_BOOL* error) = 0;                 // 9
     virtual HRESULT IsInformational(VARIANT_BOOL* informational) = 0; // 10
 };
 
@@ -43,11 +43,11 @@ struct IGPErrorMessage : IUnknown {
 // The composite message's list of messages.
 struct IGPMessages : IUnknown {
     static constexpr IID iid{0x0696AA9D, 0xC26B, 0x4A3E, {0x89, 0xB7, 0x37, 0x63, 0xEA, 0x11, 0xF1, 0x6C}};
-    virtual HRESULT get_Count(int32_t* count) = 0;                            // 1
-    virtual HRESULT GetMessage(int32_t index, IGPMessage** message) = 0;      // 2: E_INVALIDARG outside the list
-    virtual HRESULT Clear() = 0;                                              // 3
-    virtual HRESULT AddMessage(IGPMessage* message) = 0;                      // 4: E_POINTER for null
-    virtual HRESULT Remove(int32_t index) = 0;                                // 5: E_INVALIDARG outside the list
+    virtual HRESULT get_Count(int32_t* count) = 0;                       // 1
+    virtual HRESULT GetMessage(int32_t index, IGPMessage** message) = 0; // 2: E_INVALIDARG outside the list
+    virtual HRESULT Clear() = 0;                                         // 3
+    virtual HRESULT AddMessage(IGPMessage* message) = 0;                 // 4: E_POINTER for null
+    virtual HRESULT Remove(int32_t index) = 0;                           // 5: E_INVALIDARG outside the list
 };
 
 // Messages for the common verdicts.

@@ -34,7 +34,7 @@ struct IXMLSerializeData : IUnknown {
     virtual HRESULT AddInteger(const OLECHAR* name, int32_t value) = 0;
     virtual HRESULT AddDouble(const OLECHAR* name, double value) = 0; // read back exactly; nan and infinities too
     virtual HRESULT AddBoolean(const OLECHAR* name, VARIANT_BOOL value) = 0;
-    virtual HRESULT AddDate(const OLECHAR* name, DATE value) = 0; // read back exactly
+    virtual HRESULT AddDate(const OLECHAR* name, DATE value) = 0;              // read back exactly
     virtual HRESULT AddVariant(const OLECHAR* name, const VARIANT* value) = 0; // kind kept; objects as AddObject
     // A null object writes an element that reads back as no object. The object must answer IXMLSerialize.
     virtual HRESULT AddObject(const OLECHAR* name, IUnknown* object) = 0;

@@ -38,10 +38,9 @@ HRESULT GPDataTypeCore::MakeDataTypeErrorMessage(VARIANT_BOOL valid, IGPDataType
         BStr otherName;
         if (other && FAILED(other->get_DisplayName(otherName.Out())))
             otherName.Reset();
-        return MakeMessage(taviGPMessageTypeError, kMessageCodeInvalidDataType,
-                           VerdictText(kMessageCodeInvalidDataType, kTextInvalidDataType, otherName.view(),
-                                       displayName_),
-                           message);
+        return MakeMessage(
+            taviGPMessageTypeError, kMessageCodeInvalidDataType,
+            VerdictText(kMessageCodeInvalidDataType, kTextInvalidDataType, otherName.view(), displayName_), message);
     });
 }
 
@@ -53,7 +52,9 @@ HRESULT GPDataTypeCore::MakeValueErrorMessage(VARIANT_BOOL valid, IGPValue* valu
     return MakeInvalidValueMessage(value, message);
 }
 
-HRESULT GPDataTypeCore::UnpackValue(IGPValue* value, IGPValue** actual) { return ResolveValue(value, actual); }
+HRESULT GPDataTypeCore::UnpackValue(IGPValue* value, IGPValue** actual) {
+    return ResolveValue(value, actual);
+}
 
 HRESULT GPDataTypeCore::ValidateDataTypeAgainst(IGPDataType* other, std::initializer_list<IID> accepted,
                                                 IGPMessage** message) {
@@ -131,7 +132,9 @@ HRESULT GPDataTypeCore::CoreCreateValue(const OLECHAR* text, IGPValue** value) {
     });
 }
 
-HRESULT GPDataTypeCore::CoreClone(IClone** clone) { return CloneByClass(dataTypeClassId_, SelfClone(), clone); }
+HRESULT GPDataTypeCore::CoreClone(IClone** clone) {
+    return CloneByClass(dataTypeClassId_, SelfClone(), clone);
+}
 
 namespace {
 
@@ -159,9 +162,7 @@ HRESULT GPDataTypeCore::CoreIsEqual(IClone* other, VARIANT_BOOL* equal) {
     if (!other || !equal)
         return E_POINTER;
     *equal = VARIANT_FALSE;
-    return guard([&] {
-        *equal = SameDataTypeClass(other, dataTypeClassId_, name_) ? VARIANT_TRUE : VARIANT_FALSE;
-    });
+    return guard([&] { *equal = SameDataTypeClass(other, dataTypeClassId_, name_) ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 HRESULT GPDataTypeCore::CoreIsIdentical(IClone* other, VARIANT_BOOL* identical) {

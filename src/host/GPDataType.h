@@ -41,13 +41,13 @@ inline constexpr const char16_t* c_taviDataTypeHelpfile = u"taviGeoprocessing_da
 constexpr int32_t kDataTypeCategoryStringId = 4667;
 
 struct DataTypeIdentity {
-    const char16_t* name;         // the data type name, e.g. "GPString"
-    int32_t displayNameId;        // string table number of the display name
-    CLSID dataTypeClassId;        // the data type's own class
-    CLSID valueClassId;           // the class of the values it creates
-    CLSID controlClassId;         // the editing control's class (reported only); GUID_NULL for none
-    IID typeInterfaceId;          // the type's own marker interface
-    IID valueInterfaceId;         // the value's own interface
+    const char16_t* name;  // the data type name, e.g. "GPString"
+    int32_t displayNameId; // string table number of the display name
+    CLSID dataTypeClassId; // the data type's own class
+    CLSID valueClassId;    // the class of the values it creates
+    CLSID controlClassId;  // the editing control's class (reported only); GUID_NULL for none
+    IID typeInterfaceId;   // the type's own marker interface
+    IID valueInterfaceId;  // the value's own interface
     CLSID factoryClassId = CLSID_GPDataTypeFactory;
     const char16_t* helpFile = DEConstants::c_taviDataTypeHelpfile;
 };
@@ -130,9 +130,7 @@ public:
     HRESULT Clone(IClone** clone) override { return CoreClone(clone); }
     HRESULT Assign(IClone* source) override { return CoreAssign(source); }
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override { return CoreIsEqual(other, equal); }
-    HRESULT IsIdentical(IClone* other, VARIANT_BOOL* identical) override {
-        return CoreIsIdentical(other, identical);
-    }
+    HRESULT IsIdentical(IClone* other, VARIANT_BOOL* identical) override { return CoreIsIdentical(other, identical); }
 
     HRESULT GetClassID(CLSID* clsid) override {
         if (!clsid)

@@ -6,9 +6,13 @@
 
 namespace tavi {
 
-HRESULT GPDomainCore::UnpackValue(IGPValue* value, IGPValue** actual) { return ResolveValue(value, actual); }
+HRESULT GPDomainCore::UnpackValue(IGPValue* value, IGPValue** actual) {
+    return ResolveValue(value, actual);
+}
 
-HRESULT GPDomainCore::CoreClone(IClone* self, IClone** clone) { return CloneByClass(classId_, self, clone); }
+HRESULT GPDomainCore::CoreClone(IClone* self, IClone** clone) {
+    return CloneByClass(classId_, self, clone);
+}
 
 HRESULT GPDomainCore::CoreIsIdentical(IClone* self, IClone* other, VARIANT_BOOL* identical) {
     if (!other || !identical)

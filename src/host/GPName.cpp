@@ -61,9 +61,10 @@ HRESULT GPNameCore::BaseSerialize(IXMLSerializeData* data) {
         return E_POINTER;
     return guard([&] {
         HRESULT hr = S_OK;
-        const std::pair<const OLECHAR*, const String*> fields[] = {
-            {u"Name", &name_}, {u"DisplayName", &displayName_}, {u"Description", &description_},
-            {u"Category", &category_}};
+        const std::pair<const OLECHAR*, const String*> fields[] = {{u"Name", &name_},
+                                                                   {u"DisplayName", &displayName_},
+                                                                   {u"Description", &description_},
+                                                                   {u"Category", &category_}};
         for (const auto& [element, field] : fields)
             if (FAILED(hr = data->AddString(element, field->c_str())))
                 return hr;
@@ -188,6 +189,8 @@ HRESULT GPName::Serialize(IXMLSerializeData* data) {
     return SUCCEEDED(hr) ? BaseSerialize(data) : hr;
 }
 
-HRESULT GPName::Deserialize(IXMLSerializeData* data) { return BaseDeserialize(data); }
+HRESULT GPName::Deserialize(IXMLSerializeData* data) {
+    return BaseDeserialize(data);
+}
 
 } // namespace tavi

@@ -78,8 +78,8 @@ protected:
 };
 
 // The plain name: the base alone. Stream form: 16-bit version 1, then the base part.
-class GPName final : public GPNameBase<GPName, IName, IGPName, IXMLSerialize, IPersistStream,
-                                       Alias<IPersist, IPersistStream>> {
+class GPName final
+    : public GPNameBase<GPName, IName, IGPName, IXMLSerialize, IPersistStream, Alias<IPersist, IPersistStream>> {
 public:
     static constexpr CLSID kClassId = CLSID_GPName;
     static constexpr const char16_t* kClassName = u"GPName";

@@ -63,7 +63,9 @@ bool AnswersAny(IUnknown* object, std::initializer_list<IID> iids) {
     return false;
 }
 
-const OLECHAR* ValueNamespace() { return c_xml_ns_tavi; }
+const OLECHAR* ValueNamespace() {
+    return c_xml_ns_tavi;
+}
 
 HRESULT DescribeString(std::u16string_view text, VARIANT* value) {
     if (!value)
@@ -218,7 +220,9 @@ HRESULT GPValueCore::CoreDescribe(const OLECHAR* name, VARIANT* value) {
     });
 }
 
-HRESULT GPValueCore::CoreClone(IClone** clone) { return CloneByClass(valueClassId_, SelfClone(), clone); }
+HRESULT GPValueCore::CoreClone(IClone** clone) {
+    return CloneByClass(valueClassId_, SelfClone(), clone);
+}
 
 HRESULT GPValueCore::CoreIsIdentical(IClone* other, VARIANT_BOOL* identical) {
     if (!other || !identical)
@@ -227,7 +231,9 @@ HRESULT GPValueCore::CoreIsIdentical(IClone* other, VARIANT_BOOL* identical) {
     return S_OK;
 }
 
-HRESULT GPValueCore::CoreGetSizeMax(uint64_t* size) { return SaveFormSize(SelfPersist(), size); }
+HRESULT GPValueCore::CoreGetSizeMax(uint64_t* size) {
+    return SaveFormSize(SelfPersist(), size);
+}
 
 HRESULT GPValueCore::CoreSerializeJSON(BSTR* json) {
     if (!json)

@@ -84,9 +84,9 @@ protected:
     virtual ~GPValueCore() = default;
 
     // Base parts the value class chains to.
-    HRESULT BaseEmpty();                                      // sets the empty and dirty flags
-    HRESULT BaseAssign(IClone* source);                       // takes the source's emptiness; sets dirty
-    HRESULT BaseIsEqual(IClone* other, VARIANT_BOOL* equal);  // equal when both are empty or both are not
+    HRESULT BaseEmpty();                                     // sets the empty and dirty flags
+    HRESULT BaseAssign(IClone* source);                      // takes the source's emptiness; sets dirty
+    HRESULT BaseIsEqual(IClone* other, VARIANT_BOOL* equal); // equal when both are empty or both are not
     HRESULT BaseSave(IStream* stream);
     HRESULT BaseLoad(IStream* stream);
     HRESULT BaseSerialize(IXMLSerializeData* data);
@@ -129,9 +129,7 @@ public:
 
     // IClone (Assign and IsEqual are the value class's)
     HRESULT Clone(IClone** clone) override { return CoreClone(clone); }
-    HRESULT IsIdentical(IClone* other, VARIANT_BOOL* identical) override {
-        return CoreIsIdentical(other, identical);
-    }
+    HRESULT IsIdentical(IClone* other, VARIANT_BOOL* identical) override { return CoreIsIdentical(other, identical); }
 
     // IPersistStream (Load and Save are the value class's)
     HRESULT GetClassID(CLSID* clsid) override {

@@ -7,7 +7,9 @@ namespace tavi {
 
 namespace {
 
-VARIANT_BOOL Bool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+VARIANT_BOOL Bool(bool value) {
+    return value ? VARIANT_TRUE : VARIANT_FALSE;
+}
 
 template <class T> HRESULT Put(T* out, T value) {
     if (!out)
@@ -40,12 +42,16 @@ int SeverityOf(int32_t type) {
 
 // --- GPMessage ---
 
-HRESULT GPMessage::get_Type(int32_t* type) { return Put(type, type_); }
+HRESULT GPMessage::get_Type(int32_t* type) {
+    return Put(type, type_);
+}
 HRESULT GPMessage::put_Type(int32_t type) {
     type_ = type;
     return S_OK;
 }
-HRESULT GPMessage::get_ErrorCode(int32_t* code) { return Put(code, code_); }
+HRESULT GPMessage::get_ErrorCode(int32_t* code) {
+    return Put(code, code_);
+}
 HRESULT GPMessage::put_ErrorCode(int32_t code) {
     code_ = code;
     return S_OK;
@@ -56,9 +62,15 @@ HRESULT GPMessage::get_Description(BSTR* description) {
 HRESULT GPMessage::put_Description(const OLECHAR* description) {
     return guard([&] { description_ = description ? description : u""; });
 }
-HRESULT GPMessage::IsGood(VARIANT_BOOL* good) { return Put(good, Bool(SeverityOf(type_) < 2)); }
-HRESULT GPMessage::IsWarning(VARIANT_BOOL* warning) { return Put(warning, Bool(type_ == taviGPMessageTypeWarning)); }
-HRESULT GPMessage::IsError(VARIANT_BOOL* error) { return Put(error, Bool(type_ == taviGPMessageTypeError)); }
+HRESULT GPMessage::IsGood(VARIANT_BOOL* good) {
+    return Put(good, Bool(SeverityOf(type_) < 2));
+}
+HRESULT GPMessage::IsWarning(VARIANT_BOOL* warning) {
+    return Put(warning, Bool(type_ == taviGPMessageTypeWarning));
+}
+HRESULT GPMessage::IsError(VARIANT_BOOL* error) {
+    return Put(error, Bool(type_ == taviGPMessageTypeError));
+}
 HRESULT GPMessage::IsInformational(VARIANT_BOOL* informational) {
     return Put(informational, Bool(type_ == taviGPMessageTypeInformative));
 }
@@ -81,7 +93,9 @@ HRESULT GPMessage::MakeErrorWithText(int32_t type, int32_t code, const OLECHAR* 
 
 // --- GPMultiMessage ---
 
-HRESULT GPMultiMessage::get_Count(int32_t* count) { return Put(count, static_cast<int32_t>(messages_.size())); }
+HRESULT GPMultiMessage::get_Count(int32_t* count) {
+    return Put(count, static_cast<int32_t>(messages_.size()));
+}
 
 HRESULT GPMultiMessage::GetMessage(int32_t index, IGPMessage** message) {
     if (HRESULT hr = ClearOut(message); FAILED(hr))
@@ -122,12 +136,22 @@ IGPMessage* GPMultiMessage::Leader() const {
     return leader;
 }
 
-int32_t GPMultiMessage::CombinedType() const { return MessageType(Leader()); }
+int32_t GPMultiMessage::CombinedType() const {
+    return MessageType(Leader());
+}
 
-HRESULT GPMultiMessage::get_Type(int32_t* type) { return Put(type, CombinedType()); }
-HRESULT GPMultiMessage::put_Type(int32_t) { return E_NOTIMPL; }
-HRESULT GPMultiMessage::get_ErrorCode(int32_t* code) { return Put(code, MessageCode(Leader())); }
-HRESULT GPMultiMessage::put_ErrorCode(int32_t) { return E_NOTIMPL; }
+HRESULT GPMultiMessage::get_Type(int32_t* type) {
+    return Put(type, CombinedType());
+}
+HRESULT GPMultiMessage::put_Type(int32_t) {
+    return E_NOTIMPL;
+}
+HRESULT GPMultiMessage::get_ErrorCode(int32_t* code) {
+    return Put(code, MessageCode(Leader()));
+}
+HRESULT GPMultiMessage::put_ErrorCode(int32_t) {
+    return E_NOTIMPL;
+}
 
 HRESULT GPMultiMessage::get_Description(BSTR* description) {
     return guard([&] {
@@ -143,9 +167,13 @@ HRESULT GPMultiMessage::get_Description(BSTR* description) {
         return PutText(description, joined);
     });
 }
-HRESULT GPMultiMessage::put_Description(const OLECHAR*) { return E_NOTIMPL; }
+HRESULT GPMultiMessage::put_Description(const OLECHAR*) {
+    return E_NOTIMPL;
+}
 
-HRESULT GPMultiMessage::IsGood(VARIANT_BOOL* good) { return Put(good, Bool(SeverityOf(CombinedType()) < 2)); }
+HRESULT GPMultiMessage::IsGood(VARIANT_BOOL* good) {
+    return Put(good, Bool(SeverityOf(CombinedType()) < 2));
+}
 HRESULT GPMultiMessage::IsWarning(VARIANT_BOOL* warning) {
     return Put(warning, Bool(CombinedType() == taviGPMessageTypeWarning));
 }
@@ -158,7 +186,9 @@ HRESULT GPMultiMessage::IsInformational(VARIANT_BOOL* informational) {
 
 // --- helpers ---
 
-HRESULT MakeEmptyMessage(IGPMessage** message) { return CreateInstance<GPMessage>(nullptr, IGPMessage::iid, reinterpret_cast<void**>(message)); }
+HRESULT MakeEmptyMessage(IGPMessage** message) {
+    return CreateInstance<GPMessage>(nullptr, IGPMessage::iid, reinterpret_cast<void**>(message));
+}
 
 HRESULT MakeErrorMessage(int32_t code, IGPMessage** message) {
     return guard([&] { return MakeMessage(taviGPMessageTypeError, code, MessageText(code), message); });
@@ -192,6 +222,8 @@ int32_t MessageCode(IGPMessage* message) {
     return code;
 }
 
-bool MessageIsError(IGPMessage* message) { return MessageType(message) == taviGPMessageTypeError; }
+bool MessageIsError(IGPMessage* message) {
+    return MessageType(message) == taviGPMessageTypeError;
+}
 
 } // namespace tavi

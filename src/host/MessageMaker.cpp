@@ -2,8 +2,8 @@
 #include "host/MessageMaker.h"
 
 #include "host/Message.h"
-#include "host/StringTable.h"
 #include "host/String.h"
+#include "host/StringTable.h"
 
 namespace tavi {
 

@@ -132,7 +132,9 @@ HRESULT UID::IsIdentical(IClone* other, VARIANT_BOOL* identical) {
     return S_OK;
 }
 
-HRESULT UID::IsDirty() { return dirty_ ? S_OK : S_FALSE; }
+HRESULT UID::IsDirty() {
+    return dirty_ ? S_OK : S_FALSE;
+}
 
 HRESULT UID::Load(IStream* stream) {
     if (!stream)

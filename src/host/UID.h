@@ -12,8 +12,8 @@
 
 namespace tavi {
 
-class UID final : public Object<UID, IUID, IUIDInit, IClone, IPersistStream, Alias<IPersist, IPersistStream>,
-                                IXMLSerialize> {
+class UID final
+    : public Object<UID, IUID, IUIDInit, IClone, IPersistStream, Alias<IPersist, IPersistStream>, IXMLSerialize> {
 public:
     static constexpr CLSID kClassId = CLSID_UID;
     static constexpr const char16_t* kClassName = u"UID";

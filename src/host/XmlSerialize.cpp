@@ -171,7 +171,8 @@ std::string CurrencyText(int64_t value) {
     uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "%s%llu.%04llu", negative ? "-" : "",
-                  static_cast<unsigned long long>(magnitude / 10000), static_cast<unsigned long long>(magnitude % 10000));
+                  static_cast<unsigned long long>(magnitude / 10000),
+                  static_cast<unsigned long long>(magnitude % 10000));
     return buffer;
 }
 
@@ -201,7 +202,9 @@ std::optional<int64_t> ParseCurrency(std::string_view text) {
 bool IsElementName(std::u16string_view name) {
     if (name.empty())
         return false;
-    auto letter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c >= 0x80; };
+    auto letter = [](char16_t c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_' || c >= 0x80;
+    };
     if (!letter(name.front()))
         return false;
     for (char16_t c : name)
@@ -320,8 +323,8 @@ bool IsWellFormedEnough(std::string_view text) {
 // --- object identity for the writer ---
 
 bool ClassIdOf(IUnknown* object, CLSID* clsid) {
-    if (auto persist = QueryAs<IPersist>(object); persist && SUCCEEDED(persist->GetClassID(clsid)) &&
-                                                   !(*clsid == GUID_NULL))
+    if (auto persist = QueryAs<IPersist>(object);
+        persist && SUCCEEDED(persist->GetClassID(clsid)) && !(*clsid == GUID_NULL))
         return true;
     if (auto id = QueryAs<IClassID>(object); id && SUCCEEDED(id->get_ClassID(clsid)) && !(*clsid == GUID_NULL))
         return true;
@@ -639,7 +642,9 @@ public:
             return element ? Text(FromUtf8(element->data()), value) : E_INVALIDARG;
         });
     }
-    HRESULT GetInteger(int32_t index, int32_t* value) override { return GetParsed(index, value, ParseInteger<int32_t>); }
+    HRESULT GetInteger(int32_t index, int32_t* value) override {
+        return GetParsed(index, value, ParseInteger<int32_t>);
+    }
     HRESULT GetDouble(int32_t index, double* value) override { return GetParsed(index, value, ParseDouble); }
     HRESULT GetBoolean(int32_t index, VARIANT_BOOL* value) override {
         if (!value)
@@ -752,8 +757,7 @@ private:
                               : FAILED(CLSIDFromString(FromUtf8(clsidText).c_str(), &clsid)))
             return E_FAIL;
         ComPtr<IXMLSerialize> made;
-        if (FAILED(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IXMLSerialize::iid, made.OutVoid())) ||
-            !made)
+        if (FAILED(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IXMLSerialize::iid, made.OutVoid())) || !made)
             return E_FAIL;
         std::vector<const Tree*> chain = chain_;
         chain.push_back(&element);
