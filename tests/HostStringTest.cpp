@@ -4,6 +4,8 @@
 
 #include "host/String.h"
 
+#include <clocale>
+
 namespace tavi {
 namespace {
 
@@ -70,6 +72,11 @@ TEST_F(HostStringTest, FormatsNumbersWithPrintfFormats) {
     EXPECT_EQ(FormatNumber(nullptr, 1), u"");
     EXPECT_EQ(DoubleToText(0.1), u"0.1");
     EXPECT_EQ(FormatNumber("%.600f", 1).size(), 602u); // longer than any fixed buffer
+    // The host's C locale does not change the decimal point.
+    if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") || std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
+        EXPECT_EQ(FormatNumber("%g", 0.5), u"0.5");
+        std::setlocale(LC_NUMERIC, "C");
+    }
 }
 
 TEST_F(HostStringTest, FillsInserts) {

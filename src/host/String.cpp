@@ -7,7 +7,9 @@
 
 #include <charconv>
 #include <cstdio>
+#include <clocale>
 #include <cstring>
+#include <locale.h>
 
 namespace tavi {
 
@@ -139,7 +141,26 @@ String Widen(const char* text) {
     return result;
 }
 
+// Runs snprintf in the "C" locale on this thread, so that a host's setlocale never turns the decimal point into a
+// comma.
+class CLocaleScope {
+public:
+    CLocaleScope() : previous_(cLocale() ? uselocale(cLocale()) : nullptr) {}
+    ~CLocaleScope() {
+        if (previous_)
+            uselocale(previous_);
+    }
+
+private:
+    static locale_t cLocale() {
+        static locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
+        return c;
+    }
+    locale_t previous_;
+};
+
 template <class T> String Print(const std::string& format, T value) {
+    CLocaleScope cLocale;
     char buffer[512];
     int length = std::snprintf(buffer, sizeof buffer, format.c_str(), value);
     if (length < 0)
