@@ -12,7 +12,10 @@ Json Thread(Session& session, const Json& request) {
     if (!request.contains("do") || !request["do"].is_object())
         throw BridgeError("\"do\" holds the request to run on the thread");
     Json reply;
-    session.RunOn(number.get<int>(), [&] { reply = HandleRequest(session, request["do"]); });
+    // Checked as a 64-bit number first, so that a huge one is refused rather than cut down to a valid one.
+    int64_t wide = number.get<int64_t>();
+    int thread = wide < 0 || wide > Session::kMaxThreads ? -1 : static_cast<int>(wide);
+    session.RunOn(thread, [&] { reply = HandleRequest(session, request["do"]); });
     return reply;
 }
 
