@@ -154,6 +154,23 @@ expect_status 0 "reg export after unregister" "$tavigp" reg export
 expect_not_in "$work/out" "583CADF9" "unregister removes the class keys"
 expect_not_in "$work/out" "taviGeoprocessing.EnumBSTR" "unregister removes the programmatic identifiers"
 
+# --- The bridge's line discipline ----------------------------------------------------------------------------------
+# Each reply is flushed as soon as it is written: a script can wait for it before sending the next request.
+coproc EVAL { "$tavigp" eval 2>/dev/null; }
+echo '{"new": "EnumBSTR", "as": "a"}' >&"${EVAL[1]}"
+if IFS= read -r -t 20 line <&"${EVAL[0]}" && [ "$line" = '{"ok":true,"hr":"0x00000000","hrname":"S_OK"}' ]; then
+  pass
+else
+  fail "the reply to the first request did not arrive before the input ended: ${line:-nothing}"
+fi
+exec {EVAL[1]}>&-
+wait "$EVAL_PID"
+# Blank lines are skipped; text that is not well-formed UTF-8 is refused like any malformed line.
+printf '\n  \n{"new": "\xff\xfe"}\n\n{"objects": true}\n' | "$tavigp" eval >"$work/out"
+if [ "$(wc -l <"$work/out")" -eq 2 ]; then pass; else fail "blank lines got replies: $(cat "$work/out")"; fi
+expect_in "$work/out" '{"ok":false,"error":"not JSON' "ill-formed UTF-8 is not JSON"
+expect_in "$work/out" '"count":0' "the session goes on after it"
+
 # --- Bridge sessions ----------------------------------------------------------------------------------------------
 for session in "$here"/*.session; do
   run_session "$session"
