@@ -44,7 +44,8 @@ public:
     }
 
     template <class I, class... A> void Adapt(const std::string& name, HRESULT (*adapter)(I*, A...)) {
-        Add<A...>(name, I::iid, [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
+        Add<A...>(name, I::iid,
+                  [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
     }
     template <class I, class F> void Adapt(const std::string& name, F adapter) {
         AdaptWith<I>(name, adapter, &F::operator());
@@ -59,7 +60,8 @@ public:
 private:
     template <class I, class F, class... A>
     void AdaptWith(const std::string& name, F adapter, HRESULT (F::*)(I*, A...) const) {
-        Add<A...>(name, I::iid, [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
+        Add<A...>(name, I::iid,
+                  [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
     }
 
     template <class... A, class Call> void Add(const std::string& name, const IID& iid, Call call) {

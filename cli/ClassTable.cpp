@@ -16,8 +16,12 @@ std::vector<ClassRow> ReadRows() {
         TaviClassInfo info{};
         if (FAILED(TaviGetClassInfo(i, &info)))
             continue;
-        ClassRow row{info.name ? Narrow(info.name) : std::string(), info.classId, info.factoryKind, {},
-                     info.threadingModel, info.provided != 0};
+        ClassRow row{info.name ? Narrow(info.name) : std::string(),
+                     info.classId,
+                     info.factoryKind,
+                     {},
+                     info.threadingModel,
+                     info.provided != 0};
         for (int32_t c = 0; c < info.categoryCount && c < kTaviMaxCategories; ++c)
             row.categories.push_back(info.categories[c]);
         rows.push_back(std::move(row));

@@ -16,7 +16,9 @@ std::map<std::string_view, const Command*>& Table() {
 
 } // namespace
 
-CommandRegistration::CommandRegistration(const Command& command) { Table()[command.name] = &command; }
+CommandRegistration::CommandRegistration(const Command& command) {
+    Table()[command.name] = &command;
+}
 
 std::vector<const Command*> AllCommands() {
     std::vector<const Command*> commands;

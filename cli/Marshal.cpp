@@ -167,11 +167,16 @@ std::string HexText(const std::vector<uint8_t>& bytes) {
 namespace {
 
 constexpr std::pair<VARTYPE, std::string_view> kVariantKinds[] = {
-    {VT_EMPTY, "VT_EMPTY"}, {VT_NULL, "VT_NULL"},     {VT_I2, "VT_I2"},       {VT_I4, "VT_I4"},
-    {VT_R4, "VT_R4"},       {VT_R8, "VT_R8"},         {VT_CY, "VT_CY"},       {VT_DATE, "VT_DATE"},
-    {VT_BSTR, "VT_BSTR"},   {VT_DISPATCH, "VT_DISPATCH"}, {VT_ERROR, "VT_ERROR"}, {VT_BOOL, "VT_BOOL"},
-    {VT_UNKNOWN, "VT_UNKNOWN"}, {VT_I1, "VT_I1"},     {VT_UI1, "VT_UI1"},     {VT_UI2, "VT_UI2"},
-    {VT_UI4, "VT_UI4"},     {VT_I8, "VT_I8"},         {VT_UI8, "VT_UI8"},     {VT_INT, "VT_INT"},
+    {VT_EMPTY, "VT_EMPTY"},     {VT_NULL, "VT_NULL"},
+    {VT_I2, "VT_I2"},           {VT_I4, "VT_I4"},
+    {VT_R4, "VT_R4"},           {VT_R8, "VT_R8"},
+    {VT_CY, "VT_CY"},           {VT_DATE, "VT_DATE"},
+    {VT_BSTR, "VT_BSTR"},       {VT_DISPATCH, "VT_DISPATCH"},
+    {VT_ERROR, "VT_ERROR"},     {VT_BOOL, "VT_BOOL"},
+    {VT_UNKNOWN, "VT_UNKNOWN"}, {VT_I1, "VT_I1"},
+    {VT_UI1, "VT_UI1"},         {VT_UI2, "VT_UI2"},
+    {VT_UI4, "VT_UI4"},         {VT_I8, "VT_I8"},
+    {VT_UI8, "VT_UI8"},         {VT_INT, "VT_INT"},
     {VT_UINT, "VT_UINT"},
 };
 
@@ -205,23 +210,66 @@ void VariantFromJson(CallState& state, const Json& value, VARIANT* out) {
     };
     switch (*kind) {
     case VT_EMPTY:
-    case VT_NULL: break;
-    case VT_I1: needsValue(); out->cVal = static_cast<int8_t>(SignedFromJson(state, v, INT8_MIN, INT8_MAX, false)); break;
-    case VT_I2: needsValue(); out->iVal = static_cast<int16_t>(SignedFromJson(state, v, INT16_MIN, INT16_MAX, false)); break;
+    case VT_NULL:
+        break;
+    case VT_I1:
+        needsValue();
+        out->cVal = static_cast<int8_t>(SignedFromJson(state, v, INT8_MIN, INT8_MAX, false));
+        break;
+    case VT_I2:
+        needsValue();
+        out->iVal = static_cast<int16_t>(SignedFromJson(state, v, INT16_MIN, INT16_MAX, false));
+        break;
     case VT_I4:
-    case VT_INT: needsValue(); out->lVal = static_cast<int32_t>(SignedFromJson(state, v, INT32_MIN, INT32_MAX, false)); break;
-    case VT_ERROR: needsValue(); out->scode = static_cast<int32_t>(SignedFromJson(state, v, INT32_MIN, UINT32_MAX, false)); break;
-    case VT_I8: needsValue(); out->llVal = SignedFromJson(state, v, INT64_MIN, INT64_MAX, false); break;
-    case VT_UI1: needsValue(); out->bVal = static_cast<uint8_t>(UnsignedFromJson(state, v, UINT8_MAX)); break;
-    case VT_UI2: needsValue(); out->uiVal = static_cast<uint16_t>(UnsignedFromJson(state, v, UINT16_MAX)); break;
+    case VT_INT:
+        needsValue();
+        out->lVal = static_cast<int32_t>(SignedFromJson(state, v, INT32_MIN, INT32_MAX, false));
+        break;
+    case VT_ERROR:
+        needsValue();
+        out->scode = static_cast<int32_t>(SignedFromJson(state, v, INT32_MIN, UINT32_MAX, false));
+        break;
+    case VT_I8:
+        needsValue();
+        out->llVal = SignedFromJson(state, v, INT64_MIN, INT64_MAX, false);
+        break;
+    case VT_UI1:
+        needsValue();
+        out->bVal = static_cast<uint8_t>(UnsignedFromJson(state, v, UINT8_MAX));
+        break;
+    case VT_UI2:
+        needsValue();
+        out->uiVal = static_cast<uint16_t>(UnsignedFromJson(state, v, UINT16_MAX));
+        break;
     case VT_UI4:
-    case VT_UINT: needsValue(); out->ulVal = static_cast<uint32_t>(UnsignedFromJson(state, v, UINT32_MAX)); break;
-    case VT_UI8: needsValue(); out->ullVal = UnsignedFromJson(state, v, UINT64_MAX); break;
-    case VT_R4: needsValue(); out->fltVal = static_cast<float>(DoubleFromJson(state, v)); break;
-    case VT_R8: needsValue(); out->dblVal = DoubleFromJson(state, v); break;
-    case VT_DATE: needsValue(); out->date = DoubleFromJson(state, v); break;
-    case VT_CY: needsValue(); out->cyVal.int64 = std::llround(DoubleFromJson(state, v) * 10000.0); break;
-    case VT_BOOL: needsValue(); out->boolVal = static_cast<VARIANT_BOOL>(SignedFromJson(state, v, INT16_MIN, INT16_MAX, true)); break;
+    case VT_UINT:
+        needsValue();
+        out->ulVal = static_cast<uint32_t>(UnsignedFromJson(state, v, UINT32_MAX));
+        break;
+    case VT_UI8:
+        needsValue();
+        out->ullVal = UnsignedFromJson(state, v, UINT64_MAX);
+        break;
+    case VT_R4:
+        needsValue();
+        out->fltVal = static_cast<float>(DoubleFromJson(state, v));
+        break;
+    case VT_R8:
+        needsValue();
+        out->dblVal = DoubleFromJson(state, v);
+        break;
+    case VT_DATE:
+        needsValue();
+        out->date = DoubleFromJson(state, v);
+        break;
+    case VT_CY:
+        needsValue();
+        out->cyVal.int64 = std::llround(DoubleFromJson(state, v) * 10000.0);
+        break;
+    case VT_BOOL:
+        needsValue();
+        out->boolVal = static_cast<VARIANT_BOOL>(SignedFromJson(state, v, INT16_MIN, INT16_MAX, true));
+        break;
     case VT_BSTR: {
         needsValue();
         if (v.is_null()) {
@@ -240,7 +288,8 @@ void VariantFromJson(CallState& state, const Json& value, VARIANT* out) {
         out->punkVal = object.Detach(); // the variant owns the reference; VariantClear releases it
         break;
     }
-    default: state.Fail("unsupported variant kind");
+    default:
+        state.Fail("unsupported variant kind");
     }
     out->vt = *kind;
 }
@@ -249,23 +298,52 @@ Json VariantToJson(Session& session, const VARIANT& v) {
     Json out = {{"vt", KindName(v.vt)}};
     switch (v.vt) {
     case VT_EMPTY:
-    case VT_NULL: break;
-    case VT_I1: out["value"] = v.cVal; break;
-    case VT_I2: out["value"] = v.iVal; break;
+    case VT_NULL:
+        break;
+    case VT_I1:
+        out["value"] = v.cVal;
+        break;
+    case VT_I2:
+        out["value"] = v.iVal;
+        break;
     case VT_I4:
-    case VT_INT: out["value"] = v.lVal; break;
-    case VT_ERROR: out["value"] = v.scode; break;
-    case VT_I8: out["value"] = v.llVal; break;
-    case VT_UI1: out["value"] = v.bVal; break;
-    case VT_UI2: out["value"] = v.uiVal; break;
+    case VT_INT:
+        out["value"] = v.lVal;
+        break;
+    case VT_ERROR:
+        out["value"] = v.scode;
+        break;
+    case VT_I8:
+        out["value"] = v.llVal;
+        break;
+    case VT_UI1:
+        out["value"] = v.bVal;
+        break;
+    case VT_UI2:
+        out["value"] = v.uiVal;
+        break;
     case VT_UI4:
-    case VT_UINT: out["value"] = v.ulVal; break;
-    case VT_UI8: out["value"] = v.ullVal; break;
-    case VT_R4: out["value"] = DoubleToJson(v.fltVal); break;
-    case VT_R8: out["value"] = DoubleToJson(v.dblVal); break;
-    case VT_DATE: out["value"] = DoubleToJson(v.date); break;
-    case VT_CY: out["value"] = static_cast<double>(v.cyVal.int64) / 10000.0; break;
-    case VT_BOOL: out["value"] = v.boolVal; break;
+    case VT_UINT:
+        out["value"] = v.ulVal;
+        break;
+    case VT_UI8:
+        out["value"] = v.ullVal;
+        break;
+    case VT_R4:
+        out["value"] = DoubleToJson(v.fltVal);
+        break;
+    case VT_R8:
+        out["value"] = DoubleToJson(v.dblVal);
+        break;
+    case VT_DATE:
+        out["value"] = DoubleToJson(v.date);
+        break;
+    case VT_CY:
+        out["value"] = static_cast<double>(v.cyVal.int64) / 10000.0;
+        break;
+    case VT_BOOL:
+        out["value"] = v.boolVal;
+        break;
     case VT_BSTR:
         out["value"] = v.bstrVal ? Json(Narrow({v.bstrVal, SysStringLen(v.bstrVal)})) : Json(nullptr);
         break;
@@ -273,7 +351,8 @@ Json VariantToJson(Session& session, const VARIANT& v) {
     case VT_DISPATCH:
         out["value"] = v.punkVal ? session.HandOut(tavi::ComPtr<IUnknown>(v.punkVal)) : Json(nullptr);
         break;
-    default: break; // kinds without a JSON form report only their kind
+    default:
+        break; // kinds without a JSON form report only their kind
     }
     return out;
 }
@@ -317,7 +396,9 @@ template <> Json OutAdapterParam<std::vector<GUID>>::EmitValue(CallState&, std::
     return out;
 }
 
-template <> Json OutAdapterParam<HexBytes>::EmitValue(CallState&, HexBytes& bytes) { return HexText(bytes.bytes); }
+template <> Json OutAdapterParam<HexBytes>::EmitValue(CallState&, HexBytes& bytes) {
+    return HexText(bytes.bytes);
+}
 
 template <> Json OutAdapterParam<ObjectList>::EmitValue(CallState& s, ObjectList& list) {
     Json out = Json::array();

@@ -35,7 +35,8 @@ namespace tavigp {
 
 // What one call reads and writes while its arguments are marshalled.
 struct CallState {
-    CallState(Session& s, const Json& a, std::set<size_t> nulls = {}) : session(s), args(a), nullOuts(std::move(nulls)) {}
+    CallState(Session& s, const Json& a, std::set<size_t> nulls = {})
+        : session(s), args(a), nullOuts(std::move(nulls)) {}
 
     Session& session;
     const Json& args;
@@ -66,7 +67,7 @@ struct Connection {
     tavi::ComPtr<IUnknown> sink;
     DWORD cookie;
 };
-using ConnectionList = std::vector<Connection>; // [{"sink": {"object": "$N", …}, "cookie": 100}, …]
+using ConnectionList = std::vector<Connection>;  // [{"sink": {"object": "$N", …}, "cookie": 100}, …]
 using CategoryInfos = std::vector<CATEGORYINFO>; // [{"catid": "{…}", "lcid": 1033, "description": "…"}, …]
 
 // Conversions the Param classes share.
@@ -87,7 +88,7 @@ std::vector<uint8_t> HexFromJson(CallState& state, const Json& value);
 std::optional<std::vector<uint8_t>> ParseHex(std::string_view text, std::string* why);
 std::string HexText(const std::vector<uint8_t>& bytes);
 
-template <class T> constexpr bool kIsInterface = std::is_class_v<T> && std::is_base_of_v<IUnknown, T>;
+template <class T> constexpr bool kIsInterface = std::is_class_v<T>&& std::is_base_of_v<IUnknown, T>;
 template <class T>
 constexpr bool kIsNumber = (std::is_integral_v<T> && !std::is_same_v<T, bool> && !std::is_same_v<T, char16_t> &&
                             !std::is_same_v<T, char>) ||
@@ -151,8 +152,8 @@ template <class T> struct Param<T, std::enable_if_t<kIsNumber<T>>> : InParam {
         using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::type_identity<T>>::type;
         const Json& v = s.NextIn();
         if constexpr (std::is_signed_v<U>)
-            return static_cast<T>(SignedFromJson(s, v, std::numeric_limits<U>::min(), std::numeric_limits<U>::max(),
-                                                 sizeof(U) == 2));
+            return static_cast<T>(
+                SignedFromJson(s, v, std::numeric_limits<U>::min(), std::numeric_limits<U>::max(), sizeof(U) == 2));
         else
             return static_cast<T>(UnsignedFromJson(s, v, std::numeric_limits<U>::max()));
     }
@@ -167,8 +168,7 @@ template <class T> struct Param<T, std::enable_if_t<std::is_floating_point_v<T>>
 };
 
 // Out numbers of every width, and out doubles.
-template <class T>
-struct Param<T*, std::enable_if_t<kIsNumber<T> || std::is_floating_point_v<T>>> {
+template <class T> struct Param<T*, std::enable_if_t<kIsNumber<T> || std::is_floating_point_v<T>>> {
     static constexpr int kIns = 0, kOuts = 1;
     static constexpr const char* kKind = std::is_floating_point_v<T> ? "out double" : "out number";
     using Storage = OutSlot<T>;

@@ -23,7 +23,9 @@ RegKey::~RegKey() {
         RegCloseKey(key_);
 }
 
-std::string RegPath::Text() const { return subKey.empty() ? rootName : rootName + "\\" + Narrow(subKey); }
+std::string RegPath::Text() const {
+    return subKey.empty() ? rootName : rootName + "\\" + Narrow(subKey);
+}
 
 std::optional<RegPath> ParseRegPath(const std::string& text) {
     size_t cut = text.find('\\');
@@ -164,17 +166,28 @@ LSTATUS SetDword(HKEY key, const std::u16string& name, DWORD number) {
 
 std::string RegStatusText(LSTATUS status) {
     switch (status) {
-    case ERROR_SUCCESS: return "ERROR_SUCCESS";
-    case ERROR_FILE_NOT_FOUND: return "ERROR_FILE_NOT_FOUND";
-    case ERROR_ACCESS_DENIED: return "ERROR_ACCESS_DENIED";
-    case ERROR_INVALID_HANDLE: return "ERROR_INVALID_HANDLE";
-    case ERROR_OUTOFMEMORY: return "ERROR_OUTOFMEMORY";
-    case ERROR_INVALID_PARAMETER: return "ERROR_INVALID_PARAMETER";
-    case ERROR_MORE_DATA: return "ERROR_MORE_DATA";
-    case ERROR_NO_MORE_ITEMS: return "ERROR_NO_MORE_ITEMS";
-    case ERROR_CANTWRITE: return "ERROR_CANTWRITE";
-    case ERROR_REGISTRY_IO_FAILED: return "ERROR_REGISTRY_IO_FAILED";
-    default: return std::to_string(status);
+    case ERROR_SUCCESS:
+        return "ERROR_SUCCESS";
+    case ERROR_FILE_NOT_FOUND:
+        return "ERROR_FILE_NOT_FOUND";
+    case ERROR_ACCESS_DENIED:
+        return "ERROR_ACCESS_DENIED";
+    case ERROR_INVALID_HANDLE:
+        return "ERROR_INVALID_HANDLE";
+    case ERROR_OUTOFMEMORY:
+        return "ERROR_OUTOFMEMORY";
+    case ERROR_INVALID_PARAMETER:
+        return "ERROR_INVALID_PARAMETER";
+    case ERROR_MORE_DATA:
+        return "ERROR_MORE_DATA";
+    case ERROR_NO_MORE_ITEMS:
+        return "ERROR_NO_MORE_ITEMS";
+    case ERROR_CANTWRITE:
+        return "ERROR_CANTWRITE";
+    case ERROR_REGISTRY_IO_FAILED:
+        return "ERROR_REGISTRY_IO_FAILED";
+    default:
+        return std::to_string(status);
     }
 }
 

@@ -42,8 +42,8 @@ std::optional<RegPath> ParseRegPath(const std::string& text);
 struct RegValue {
     std::u16string name; // empty for the default value
     DWORD type = REG_NONE;
-    std::u16string text; // REG_SZ, without its terminating zero
-    DWORD number = 0;    // REG_DWORD
+    std::u16string text;        // REG_SZ, without its terminating zero
+    DWORD number = 0;           // REG_DWORD
     std::vector<uint8_t> bytes; // as stored, for any other type
 };
 

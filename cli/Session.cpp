@@ -14,10 +14,14 @@ thread_local int currentThreadNumber = 0;
 } // namespace
 
 namespace detail {
-void SetCurrentThreadNumber(int number) { currentThreadNumber = number; }
+void SetCurrentThreadNumber(int number) {
+    currentThreadNumber = number;
+}
 } // namespace detail
 
-int Session::CurrentThread() { return currentThreadNumber; }
+int Session::CurrentThread() {
+    return currentThreadNumber;
+}
 
 Session::Session() = default;
 

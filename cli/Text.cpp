@@ -40,7 +40,9 @@ std::optional<uint32_t> ReadHex(std::string_view text, size_t& at, size_t digits
     return value;
 }
 
-bool Expect(std::string_view text, size_t& at, char c) { return at < text.size() && text[at++] == c; }
+bool Expect(std::string_view text, size_t& at, char c) {
+    return at < text.size() && text[at++] == c;
+}
 
 } // namespace
 
@@ -115,9 +117,15 @@ std::string_view HrName(HRESULT hr) {
     return {};
 }
 
-std::string Narrow(std::u16string_view text) { return tavi::ToUtf8(text); }
-std::u16string Widen(std::string_view text) { return tavi::FromUtf8(text); }
+std::string Narrow(std::u16string_view text) {
+    return tavi::ToUtf8(text);
+}
+std::u16string Widen(std::string_view text) {
+    return tavi::FromUtf8(text);
+}
 
-std::string DumpLine(const Json& reply) { return reply.dump(-1, ' ', false, Json::error_handler_t::replace); }
+std::string DumpLine(const Json& reply) {
+    return reply.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
 
 } // namespace tavigp

@@ -7,7 +7,9 @@ namespace {
 
 constexpr ULONG kMaxBatch = 1024;
 
-ULONG CountOf(const std::vector<GUID>& ids) { return static_cast<ULONG>(ids.size()); }
+ULONG CountOf(const std::vector<GUID>& ids) {
+    return static_cast<ULONG>(ids.size());
+}
 
 HRESULT RegisterCategories(ICatRegister* r, CategoryInfos infos) {
     return r->RegisterCategories(static_cast<ULONG>(infos.size()), infos.data());
@@ -35,8 +37,7 @@ HRESULT EnumClassesOfCategories(ICatInformation* c, std::vector<GUID> implemente
 }
 HRESULT IsClassOfCategories(ICatInformation* c, const GUID& clsid, std::vector<GUID> implemented,
                             std::vector<GUID> required) {
-    return c->IsClassOfCategories(clsid, CountOf(implemented), implemented.data(), CountOf(required),
-                                  required.data());
+    return c->IsClassOfCategories(clsid, CountOf(implemented), implemented.data(), CountOf(required), required.data());
 }
 
 HRESULT NextGuids(IEnumGUID* e, ULONG count, std::vector<GUID>* out, ULONG* fetched) {

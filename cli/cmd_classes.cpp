@@ -9,7 +9,9 @@
 namespace tavigp {
 namespace {
 
-std::string FactoryKindText(int32_t kind) { return kind == TaviFactorySingleton ? "singleton" : "plain"; }
+std::string FactoryKindText(int32_t kind) {
+    return kind == TaviFactorySingleton ? "singleton" : "plain";
+}
 
 std::string CategoriesText(const std::vector<CATID>& categories) {
     if (categories.empty())

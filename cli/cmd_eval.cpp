@@ -18,7 +18,9 @@ Json ReplyTo(Session& session, const std::string& line) {
     return HandleRequest(session, request);
 }
 
-bool IsBlank(const std::string& line) { return line.find_first_not_of(" \t\r") == std::string::npos; }
+bool IsBlank(const std::string& line) {
+    return line.find_first_not_of(" \t\r") == std::string::npos;
+}
 
 int RunEval(const std::vector<std::string>& args) {
     if (!args.empty())

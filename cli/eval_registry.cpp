@@ -1,6 +1,6 @@
 // Bridge requests on the registry store: {"reg": "get" | "set" | "keys", "key": "HKEY_…\\…", …}.
-#include "RegistryAccess.h"
 #include "Marshal.h"
+#include "RegistryAccess.h"
 #include "Requests.h"
 
 namespace tavigp {

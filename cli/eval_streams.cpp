@@ -31,8 +31,8 @@ Json Create(Session& session, const Json& request, const std::vector<uint8_t>& b
     std::string as = RequiredString(request, "as");
     int32_t version = DocumentVersionOf(request);
     tavi::ComPtr<IStream> stream;
-    HRESULT hr = CreateStreamOnMemory(bytes.empty() ? nullptr : bytes.data(), static_cast<ULONG>(bytes.size()),
-                                      version, stream.Out());
+    HRESULT hr = CreateStreamOnMemory(bytes.empty() ? nullptr : bytes.data(), static_cast<ULONG>(bytes.size()), version,
+                                      stream.Out());
     if (SUCCEEDED(hr) && stream)
         session.Store(as, tavi::ComPtr<IUnknown>(stream.Get()));
     return ResultReply(hr);
