@@ -1,6 +1,8 @@
 // Arbitrary bytes as a memory stream, read by every stream primitive: each step takes one byte that chooses the next
-// read (a scalar, a GUID, a string, a variant or a nested object of the module's classes) until a read fails or the
-// bytes run out. No input may crash, hang or leak: the module object count must come back to where it was.
+// read (a scalar, a GUID, a string, a variant or a nested object) until a read fails or the bytes run out. One choice
+// picks a class of the module's table by number and lets it load the rest of the input, so that every persisted
+// class's Load is reached without guessing its identifier. No input may crash, hang or leak: the module object count
+// must come back to where it was.
 #include "host/CreateInstance.h"
 #include "host/StreamIO.h"
 #include "platform/BStr.h"
@@ -9,10 +11,43 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 using namespace tavi;
 
 namespace {
+
+// The identifiers of the classes the module provides.
+const std::vector<CLSID>& ProvidedClasses() {
+    static const std::vector<CLSID> classes = [] {
+        std::vector<CLSID> found;
+        for (int32_t i = 0; i < TaviGetClassCount(); ++i) {
+            TaviClassInfo info{};
+            if (SUCCEEDED(TaviGetClassInfo(i, &info)) && info.provided)
+                found.push_back(info.classId);
+        }
+        return found;
+    }();
+    return classes;
+}
+
+// Loads an object of the chosen class from what is left of the input. Always ends the walk (E_FAIL): the rest of
+// the input belongs to the object.
+HRESULT LoadChosenClass(IStream* stream) {
+    uint16_t index = 0;
+    const auto& classes = ProvidedClasses();
+    if (FAILED(AfStreamRead(stream, &index)) || classes.empty())
+        return E_FAIL;
+    ComPtr<IStream> nested;
+    if (FAILED(CreateStreamOnMemory(nullptr, 0, AfStreamGetDocumentVersion(stream), nested.Out())) ||
+        FAILED(AfStreamWrite(nested.Get(), classes[index % classes.size()])) ||
+        FAILED(stream->CopyTo(nested.Get(), UINT64_MAX, nullptr, nullptr)) ||
+        FAILED(nested->Seek(0, STREAM_SEEK_SET, nullptr)))
+        return E_FAIL;
+    ComPtr<IUnknown> object;
+    LoadObject(nested.Get(), IUnknown::iid, object.OutVoid());
+    return E_FAIL;
+}
 
 HRESULT ReadOne(IStream* stream, uint8_t choice) {
     switch (choice % 16) {
@@ -68,11 +103,12 @@ HRESULT ReadOne(IStream* stream, uint8_t choice) {
         String text;
         return ReadString(stream, &text);
     }
-    case 13:
-    case 14: {
+    case 13: {
         Variant value;
         return ReadVariant(stream, &value);
     }
+    case 14:
+        return LoadChosenClass(stream);
     default: {
         ComPtr<IUnknown> object;
         return LoadObject(stream, IUnknown::iid, object.OutVoid());

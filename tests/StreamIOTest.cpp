@@ -365,6 +365,12 @@ TEST_F(StreamIOTest, UnknownVariantKindsAreRefused) {
     std::vector<uint8_t> huge = {0x03, 0x20, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 2, 3, 4};
     Variant read;
     EXPECT_EQ(ReadVariant(StreamOf(huge).Get(), &read), E_FAIL);
+    // A lower bound whose indexes run past the largest 32-bit number is corrupt.
+    std::vector<uint8_t> pastTop = {0x11, 0x20, 0xFF, 0xFF, 0xFF, 0x7F, 2, 0, 0, 0, 1, 2};
+    EXPECT_EQ(ReadVariant(StreamOf(pastTop).Get(), &read), E_FAIL);
+    pastTop[6] = 1; // one element at the very top is fine
+    EXPECT_EQ(ReadVariant(StreamOf(pastTop).Get(), &read), S_OK);
+    EXPECT_EQ(read.vt, VT_ARRAY | VT_UI1);
 }
 
 TEST_F(StreamIOTest, NestedObjects) {

@@ -243,12 +243,18 @@ HRESULT ReadScalarPayload(IStream* stream, VARTYPE vt, void* data) {
     }
 }
 
+// True when every index from `lower` on for `count` elements is a 32-bit number: a stored lower bound near the top
+// of the range with a count that runs past it is corrupt.
+bool IndexesFit(int32_t lower, uint32_t count) {
+    return count == 0 || static_cast<int64_t>(lower) + static_cast<int64_t>(count) - 1 <= INT32_MAX;
+}
+
 HRESULT WriteArray(IStream* stream, VARTYPE elementType, const SAFEARRAY* array) {
     if (!array || array->cDims != 1 || ScalarWidth(elementType) < 0)
         return E_FAIL;
     int32_t lower = array->rgsabound[0].lLbound;
     uint32_t count = array->rgsabound[0].cElements;
-    if (count > static_cast<uint32_t>(INT32_MAX) || FAILED(AfStreamWrite(stream, lower)) ||
+    if (count > static_cast<uint32_t>(INT32_MAX) || !IndexesFit(lower, count) || FAILED(AfStreamWrite(stream, lower)) ||
         FAILED(AfStreamWrite(stream, static_cast<int32_t>(count))))
         return E_FAIL;
     for (uint32_t i = 0; i < count; ++i) {
@@ -273,7 +279,7 @@ HRESULT WriteArray(IStream* stream, VARTYPE elementType, const SAFEARRAY* array)
 HRESULT ReadArray(IStream* stream, VARTYPE elementType, SAFEARRAY** out) {
     int32_t lower = 0, count = 0;
     if (ScalarWidth(elementType) < 0 || FAILED(AfStreamRead(stream, &lower)) || FAILED(AfStreamRead(stream, &count)) ||
-        count < 0)
+        count < 0 || !IndexesFit(lower, static_cast<uint32_t>(count)))
         return E_FAIL;
     std::vector<uint64_t> scalars;
     std::vector<BStr> texts;
