@@ -8,7 +8,7 @@
 //                                        include VARIANT_BOOL, also take true = -1 and false = 0)
 //   pointers to them                     out number (VARIANT_BOOL as its raw 16-bit value)
 //   float, double                        in number, "NaN", "Infinity" or "-Infinity"; pointers out, the same way
-//   VARIANT, const VARIANT*/&            in {"vt": "VT_R8", "value": 1.5}
+//   VARIANT, const VARIANT*/&            in {"vt": "VT_R8", "value": 1.5}; a pointer may be null
 //   VARIANT*                             out, the same form
 //   GUID, REFIID, const GUID*            in "{XXXXXXXX-…}"; an in GUID also names the interface of a later void**
 //   GUID*                                out, upper case
@@ -191,22 +191,36 @@ template <class T> struct Param<T*, std::enable_if_t<kIsNumber<T> || std::is_flo
 };
 
 struct VariantIn : InParam {
-    using Storage = tavi::Variant;
     static constexpr const char* kKind = "VARIANT";
-    static Storage Prepare(CallState& s) {
+    static tavi::Variant Prepare(CallState& s) {
         tavi::Variant v;
         VariantFromJson(s, s.NextIn(), &v);
         return v;
     }
 };
 template <> struct Param<VARIANT> : VariantIn {
+    using Storage = tavi::Variant;
     static VARIANT Pass(Storage& st) { return st; } // a shallow copy: the callee borrows, the storage owns
 };
-template <> struct Param<const VARIANT*> : VariantIn {
-    static const VARIANT* Pass(Storage& st) { return &st; }
-};
 template <> struct Param<const VARIANT&> : VariantIn {
+    using Storage = tavi::Variant;
     static const VARIANT& Pass(Storage& st) { return st; }
+};
+// A pointer may also be null.
+template <> struct Param<const VARIANT*> : InParam {
+    struct Storage {
+        tavi::Variant value;
+        bool null;
+    };
+    static constexpr const char* kKind = "VARIANT";
+    static Storage Prepare(CallState& s) {
+        if (IsNullArgument(s.args.at(s.nextIn))) {
+            ++s.nextIn;
+            return {tavi::Variant(), true};
+        }
+        return {VariantIn::Prepare(s), false};
+    }
+    static const VARIANT* Pass(Storage& st) { return st.null ? nullptr : &st.value; }
 };
 template <> struct Param<VARIANT*> {
     static constexpr int kIns = 0, kOuts = 1;
@@ -223,7 +237,8 @@ template <> struct Param<VARIANT*> {
     }
 };
 
-struct GuidIn : InParam {
+// Only a pointer may be null; an identifier passed by value or reference must be given.
+template <bool kNullable> struct GuidIn : InParam {
     struct Storage {
         GUID guid;
         bool null;
@@ -231,20 +246,20 @@ struct GuidIn : InParam {
     static constexpr const char* kKind = "GUID";
     static Storage Prepare(CallState& s) {
         const Json& v = s.NextIn();
-        if (IsNullArgument(v))
+        if (kNullable && IsNullArgument(v))
             return {GUID_NULL, true};
         GUID g = GuidFromJson(s, v);
         s.lastIid = g;
         return {g, false};
     }
 };
-template <> struct Param<GUID> : GuidIn {
+template <> struct Param<GUID> : GuidIn<false> {
     static GUID Pass(Storage& st) { return st.guid; }
 };
-template <> struct Param<const GUID&> : GuidIn {
+template <> struct Param<const GUID&> : GuidIn<false> {
     static const GUID& Pass(Storage& st) { return st.guid; }
 };
-template <> struct Param<const GUID*> : GuidIn {
+template <> struct Param<const GUID*> : GuidIn<true> {
     static const GUID* Pass(Storage& st) { return st.null ? nullptr : &st.guid; }
 };
 template <> struct Param<GUID*> {

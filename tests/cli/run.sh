@@ -157,14 +157,19 @@ expect_not_in "$work/out" "taviGeoprocessing.EnumBSTR" "unregister removes the p
 # --- The bridge's line discipline ----------------------------------------------------------------------------------
 # Each reply is flushed as soon as it is written: a script can wait for it before sending the next request.
 coproc EVAL { "$tavigp" eval 2>/dev/null; }
-echo '{"new": "EnumBSTR", "as": "a"}' >&"${EVAL[1]}"
-if IFS= read -r -t 20 line <&"${EVAL[0]}" && [ "$line" = '{"ok":true,"hr":"0x00000000","hrname":"S_OK"}' ]; then
+# Bash forgets a coprocess's variables once it has ended, so they are copied at once.
+eval_pid=$EVAL_PID
+to_eval=${EVAL[1]}
+from_eval=${EVAL[0]}
+echo '{"new": "EnumBSTR", "as": "a"}' >&"$to_eval"
+if IFS= read -r -t 20 line <&"$from_eval" && [ "$line" = '{"ok":true,"hr":"0x00000000","hrname":"S_OK"}' ]; then
   pass
 else
   fail "the reply to the first request did not arrive before the input ended: ${line:-nothing}"
 fi
-exec {EVAL[1]}>&-
-wait "$EVAL_PID"
+exec {to_eval}>&- 2>/dev/null
+wait "$eval_pid" 2>/dev/null
+exec {from_eval}<&- 2>/dev/null
 # Blank lines are skipped; text that is not well-formed UTF-8 is refused like any malformed line.
 printf '\n  \n{"new": "\xff\xfe"}\n\n{"objects": true}\n' | "$tavigp" eval >"$work/out"
 if [ "$(wc -l <"$work/out")" -eq 2 ]; then pass; else fail "blank lines got replies: $(cat "$work/out")"; fi
