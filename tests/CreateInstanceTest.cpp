@@ -61,9 +61,9 @@ protected:
         ASSERT_GT(StringFromGUID2(clsid, text, 40), 0);
         std::u16string keyName = u"CLSID\\" + std::u16string(text) + u"\\InprocServer32";
         HKEY key = nullptr;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CLASSES_ROOT, keyName.c_str(), 0, nullptr, 0, KEY_READ_WRITE, nullptr, &key,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExW(HKEY_CLASSES_ROOT, keyName.c_str(), 0, nullptr, 0, KEY_READ_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
         EXPECT_EQ(RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const uint8_t*>(path.c_str()),
                                  static_cast<DWORD>((path.size() + 1) * sizeof(OLECHAR))),
                   ERROR_SUCCESS);

@@ -32,8 +32,8 @@ TEST_F(DocumentVersionTest, NamesRoundTrip) {
         int32_t version;
     };
     const Case cases[] = {
-        {"current", dv::kCurrent}, {"older:0", 0},  {"older:20", 20}, {"newer:0", 300},
-        {"newer:7", 370},          {"newer:18", 480},
+        {"current", dv::kCurrent}, {"older:0", 0},   {"older:20", 20},
+        {"newer:0", 300},          {"newer:7", 370}, {"newer:18", 480},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -64,14 +64,14 @@ TEST_F(DocumentVersionTest, OneTableServesBothLines) {
         int16_t saveVersion;
     };
     const Case cases[] = {
-        {dv::Older(0), -1},  // not writable there
-        {dv::Older(3), -1},  //
-        {dv::Older(4), 1},   // indexed by position within the older line
-        {dv::Older(5), 2},   //
-        {dv::Older(20), 2},  // past the end of the table: its last entry
-        {dv::Newer(0), 2},   // newer versions count after all older ones
-        {dv::kCurrent, 2},   //
-        {-3, -1},            // below the first version: the first entry
+        {dv::Older(0), -1}, // not writable there
+        {dv::Older(3), -1}, //
+        {dv::Older(4), 1},  // indexed by position within the older line
+        {dv::Older(5), 2},  //
+        {dv::Older(20), 2}, // past the end of the table: its last entry
+        {dv::Newer(0), 2},  // newer versions count after all older ones
+        {dv::kCurrent, 2},  //
+        {-3, -1},           // below the first version: the first entry
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);
@@ -104,9 +104,9 @@ TEST_F(DocumentVersionTest, TwoTablesOnePerLine) {
         int16_t saveVersion;
     };
     const Case cases[] = {
-        {dv::Older(0), 1}, {dv::Older(9), 3},   {dv::Older(20), 3},  // past the older table's end
-        {dv::Newer(0), 1}, {dv::Newer(16), 1},  {dv::Newer(17), 2},  //
-        {dv::kCurrent, 2},                                            // past the newer table's end
+        {dv::Older(0), 1}, {dv::Older(9), 3},  {dv::Older(20), 3}, // past the older table's end
+        {dv::Newer(0), 1}, {dv::Newer(16), 1}, {dv::Newer(17), 2}, //
+        {dv::kCurrent, 2},                                         // past the newer table's end
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.version);

@@ -26,10 +26,13 @@ TEST_F(HostStringTest, ComparesWithoutRegardToCase) {
         int expected;
     };
     const Case cases[] = {
-        {u"Meters", u"METERS", 0},   {u"\u00C4rger", u"\u00E4RGER", 0}, // beyond ASCII
-        {u"abc", u"abd", -1},        {u"abd", u"ABC", 1},
-        {u"ab", u"abc", -1},         {u"", u"", 0},
-        {u"\U0001D400", u"\U0001D400", 0},                              // supplementary characters
+        {u"Meters", u"METERS", 0},
+        {u"\u00C4rger", u"\u00E4RGER", 0}, // beyond ASCII
+        {u"abc", u"abd", -1},
+        {u"abd", u"ABC", 1},
+        {u"ab", u"abc", -1},
+        {u"", u"", 0},
+        {u"\U0001D400", u"\U0001D400", 0}, // supplementary characters
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.a));
@@ -56,12 +59,17 @@ TEST_F(HostStringTest, FormatsNumbersWithPrintfFormats) {
         const char16_t* expected;
     };
     const Case cases[] = {
-        {"%g", 0.5, u"0.5"},           {"%g", 1e20, u"1e+20"},
-        {"%.2f", 2.345, u"2.35"},      {"%d", 42.9, u"42"},         // integers take the value toward zero
-        {"%ld", -7, u"-7"},            {"x=%5.1f%%", 3.14159, u"x=  3.1%"},
-        {"%d", 1e30, u"9223372036854775807"},                       // saturates instead of overflowing
-        {"%g %g", 1, u""},             {"plain", 1, u""},           // not exactly one conversion
-        {"%s", 1, u""},                {"%*d", 1, u""},             // conversions that would read other arguments
+        {"%g", 0.5, u"0.5"},
+        {"%g", 1e20, u"1e+20"},
+        {"%.2f", 2.345, u"2.35"},
+        {"%d", 42.9, u"42"}, // integers take the value toward zero
+        {"%ld", -7, u"-7"},
+        {"x=%5.1f%%", 3.14159, u"x=  3.1%"},
+        {"%d", 1e30, u"9223372036854775807"}, // saturates instead of overflowing
+        {"%g %g", 1, u""},
+        {"plain", 1, u""}, // not exactly one conversion
+        {"%s", 1, u""},
+        {"%*d", 1, u""}, // conversions that would read other arguments
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.format);

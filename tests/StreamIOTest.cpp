@@ -163,10 +163,22 @@ HRESULT ReadEverything(IStream* s) {
     Variant v1, v2;
     ComPtr<IUnknown> object;
     HRESULT steps[] = {
-        AfStreamRead(s, &i8),  AfStreamRead(s, &u8),  AfStreamRead(s, &i16), AfStreamRead(s, &u16),
-        AfStreamRead(s, &i32), AfStreamRead(s, &u32), AfStreamRead(s, &i64), AfStreamRead(s, &u64),
-        AfStreamRead(s, &f),   AfStreamRead(s, &d),   AfStreamRead(s, &g),   AfStreamRead(s, &c),
-        ReadString(s, &text),  ReadString(s, &empty), ReadVariant(s, &v1),   ReadVariant(s, &v2),
+        AfStreamRead(s, &i8),
+        AfStreamRead(s, &u8),
+        AfStreamRead(s, &i16),
+        AfStreamRead(s, &u16),
+        AfStreamRead(s, &i32),
+        AfStreamRead(s, &u32),
+        AfStreamRead(s, &i64),
+        AfStreamRead(s, &u64),
+        AfStreamRead(s, &f),
+        AfStreamRead(s, &d),
+        AfStreamRead(s, &g),
+        AfStreamRead(s, &c),
+        ReadString(s, &text),
+        ReadString(s, &empty),
+        ReadVariant(s, &v1),
+        ReadVariant(s, &v2),
         LoadObject(s, IUnknown::iid, object.OutVoid()),
     };
     for (HRESULT hr : steps)
@@ -214,10 +226,10 @@ TEST_F(StreamIOTest, CorruptStringLengthsFailWithoutHugeAllocations) {
         HRESULT hr;
     };
     const Case cases[] = {
-        {{0xFF, 0xFF, 0xFF, 0x7F, 'a', 0}, E_FAIL},       // two billion units announced, one there
-        {{0xFF, 0xFF, 0xFF, 0xFF}, E_FAIL},                // negative
-        {{0x02, 0, 0, 0, 'a', 0, 'b'}, E_FAIL},            // half a unit missing
-        {{0x01, 0, 0}, E_FAIL},                            // the count itself cut short
+        {{0xFF, 0xFF, 0xFF, 0x7F, 'a', 0}, E_FAIL}, // two billion units announced, one there
+        {{0xFF, 0xFF, 0xFF, 0xFF}, E_FAIL},         // negative
+        {{0x02, 0, 0, 0, 'a', 0, 'b'}, E_FAIL},     // half a unit missing
+        {{0x01, 0, 0}, E_FAIL},                     // the count itself cut short
         {{0x01, 0, 0, 0, 'z', 0}, S_OK},
     };
     for (const auto& c : cases) {
@@ -346,8 +358,14 @@ TEST_F(StreamIOTest, ArraysAndObjectsInVariants) {
 }
 
 TEST_F(StreamIOTest, UnknownVariantKindsAreRefused) {
-    const VARTYPE kinds[] = {VT_DECIMAL, VT_VARIANT, 0x0FFF, VT_BYREF | VT_I4, VT_ARRAY | VT_VARIANT,
-                             VT_ARRAY | VT_UNKNOWN, VT_ARRAY | VT_BYREF | VT_I4, 15};
+    const VARTYPE kinds[] = {VT_DECIMAL,
+                             VT_VARIANT,
+                             0x0FFF,
+                             VT_BYREF | VT_I4,
+                             VT_ARRAY | VT_VARIANT,
+                             VT_ARRAY | VT_UNKNOWN,
+                             VT_ARRAY | VT_BYREF | VT_I4,
+                             15};
     for (VARTYPE vt : kinds) {
         SCOPED_TRACE(vt);
         Variant value;

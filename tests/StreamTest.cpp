@@ -193,9 +193,9 @@ TEST_F(StreamTest, FileStreamOpensAndReportsStorageErrors) {
         HRESULT hr;
     };
     const Case cases[] = {
-        {Path("missing.bin"), 0, STG_E_FILENOTFOUND},              // nothing to read
-        {Path("no/such/folder/x.bin"), 1, STG_E_FILENOTFOUND},     // nowhere to create it
-        {folder_.string(), 0, STG_E_ACCESSDENIED},                 // a folder is no stream
+        {Path("missing.bin"), 0, STG_E_FILENOTFOUND},          // nothing to read
+        {Path("no/such/folder/x.bin"), 1, STG_E_FILENOTFOUND}, // nowhere to create it
+        {folder_.string(), 0, STG_E_ACCESSDENIED},             // a folder is no stream
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

@@ -55,18 +55,18 @@ TEST_F(StringTableTest, MessageCodesHaveShortTexts) {
 }
 
 TEST_F(StringTableTest, LocalizedTableParsingIsRobust) {
-    std::string content = "\xEF\xBB\xBF"        // a byte order mark
+    std::string content = "\xEF\xBB\xBF"            // a byte order mark
                           "4690\tCha\xC3\xAEne\r\n" // Windows line ends and UTF-8 text
                           "# a comment\n"
                           "\n"
                           "notanumber\tx\n"
-                          "4504\n"                 // no tab
+                          "4504\n" // no tab
                           "\tno number\n"
                           "99999999999\toverflow\n"
                           "4665\ttwo\\nlines\\tand\\\\ a \\q\n"
                           "M799\tValeur non valide\n"
                           "4665\tlater wins\n"
-                          "4741\t\xFF\xFE broken";  // ill-formed UTF-8, no final line end
+                          "4741\t\xFF\xFE broken"; // ill-formed UTF-8, no final line end
     LocalizedStrings* table = ParseLocalizedStrings(content);
     ASSERT_NE(table, nullptr);
     auto text = [&](int32_t id) {

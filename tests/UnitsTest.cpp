@@ -19,50 +19,52 @@ constexpr long double kIntFoot = 0.3048L;          // the international foot
 
 // Meters per linear unit, from the definitions, indexed by taviUnits.
 const long double kMeters[] = {
-    0,                          // Unknown
-    kUsFoot / 12,               // Inches (US)
-    kIntFoot / 12 / 72,         // Points
-    kUsFoot,                    // Feet (US)
-    kUsFoot * 3,                // Yards (US)
-    kUsFoot * 5280,             // Miles (US)
-    1853.248L,                  // NauticalMiles (US)
-    0.001L,                     // Millimeters
-    0.01L,                      // Centimeters
-    1,                          // Meters
-    1000,                       // Kilometers
-    6378137.0L * kPi / 180,     // DecimalDegrees, at the equator
-    0.1L,                       // Decimeters
-    kIntFoot / 12,              // InchesInt
-    kIntFoot,                   // FeetInt
-    kIntFoot * 3,               // YardsInt
-    kIntFoot * 5280,            // MilesInt
-    1852,                       // NauticalMilesInt
+    0,                      // Unknown
+    kUsFoot / 12,           // Inches (US)
+    kIntFoot / 12 / 72,     // Points
+    kUsFoot,                // Feet (US)
+    kUsFoot * 3,            // Yards (US)
+    kUsFoot * 5280,         // Miles (US)
+    1853.248L,              // NauticalMiles (US)
+    0.001L,                 // Millimeters
+    0.01L,                  // Centimeters
+    1,                      // Meters
+    1000,                   // Kilometers
+    6378137.0L * kPi / 180, // DecimalDegrees, at the equator
+    0.1L,                   // Decimeters
+    kIntFoot / 12,          // InchesInt
+    kIntFoot,               // FeetInt
+    kIntFoot * 3,           // YardsInt
+    kIntFoot * 5280,        // MilesInt
+    1852,                   // NauticalMilesInt
 };
 
-long double Sq(long double x) { return x * x; }
+long double Sq(long double x) {
+    return x * x;
+}
 
 // Square meters per areal unit, indexed by taviAreaUnits.
 const long double kSquareMeters[] = {
-    0,                           // Unknown
-    Sq(kIntFoot / 12),           // SquareInches
-    Sq(kIntFoot),                // SquareFeet
-    Sq(kIntFoot * 3),            // SquareYards
-    43560 * Sq(kIntFoot),        // Acres
-    Sq(kIntFoot * 5280),         // SquareMiles
-    1e-6L,                       // SquareMillimeters
-    1e-4L,                       // SquareCentimeters
-    1e-2L,                       // SquareDecimeters
-    1,                           // SquareMeters
-    100,                         // Ares
-    10000,                       // Hectares
-    1e6L,                        // SquareKilometers
-    Sq(kUsFoot / 12),            // SquareInchesUS
-    Sq(kUsFoot),                 // SquareFeetUS
-    Sq(kUsFoot * 3),             // SquareYardsUS
-    43560 * Sq(kUsFoot),         // AcresUS
-    Sq(kUsFoot * 5280),          // SquareMilesUS
-    Sq(1852.0L),                 // SquareNauticalMiles
-    Sq(1853.248L),               // SquareNauticalMilesUS
+    0,                    // Unknown
+    Sq(kIntFoot / 12),    // SquareInches
+    Sq(kIntFoot),         // SquareFeet
+    Sq(kIntFoot * 3),     // SquareYards
+    43560 * Sq(kIntFoot), // Acres
+    Sq(kIntFoot * 5280),  // SquareMiles
+    1e-6L,                // SquareMillimeters
+    1e-4L,                // SquareCentimeters
+    1e-2L,                // SquareDecimeters
+    1,                    // SquareMeters
+    100,                  // Ares
+    10000,                // Hectares
+    1e6L,                 // SquareKilometers
+    Sq(kUsFoot / 12),     // SquareInchesUS
+    Sq(kUsFoot),          // SquareFeetUS
+    Sq(kUsFoot * 3),      // SquareYardsUS
+    43560 * Sq(kUsFoot),  // AcresUS
+    Sq(kUsFoot * 5280),   // SquareMilesUS
+    Sq(1852.0L),          // SquareNauticalMiles
+    Sq(1853.248L),        // SquareNauticalMilesUS
 };
 
 static_assert(std::size(kMeters) == kLinearUnitCount);
@@ -97,7 +99,7 @@ TEST_F(UnitsTest, ExactWhereTheDefinitionsAreExact) {
     const LinearCase linear[] = {
         {12, taviUnits::InchesInt, taviUnits::FeetInt, 1},
         {1, taviUnits::MilesInt, taviUnits::Meters, 1609.344},
-        {3937, taviUnits::Feet, taviUnits::Meters, 1200},        // the US survey foot's definition
+        {3937, taviUnits::Feet, taviUnits::Meters, 1200}, // the US survey foot's definition
         {1, taviUnits::Miles, taviUnits::Feet, 5280},
         {72, taviUnits::Points, taviUnits::InchesInt, 1},
         {1, taviUnits::NauticalMilesInt, taviUnits::Meters, 1852},
@@ -140,14 +142,21 @@ TEST_F(UnitsTest, RoundsHalfAwayFromZeroOnTheDecimalForm) {
         double expected;
     };
     const Case cases[] = {
-        {2.5, 0, 3},         {-2.5, 0, -3},        // halves go away from zero
-        {1.005, 2, 1.01},    {2.675, 2, 2.68},     // written halves round up though the double lies below
-        {1.004999, 2, 1},    {0.125, 2, 0.13},     //
-        {-0.125, 2, -0.13},  {9.995, 2, 10},       // a carry through every digit
-        {1234.5, -2, 1200},  {1250, -2, 1300},     // negative digits round to hundreds
-        {0.4, 0, 0},         {0.04, 0, 0},         // below half of the place
-        {123.456, 10, 123.456},                    // nothing below the place
-        {1e300, 2, 1e300},   {5e-324, 2, 0},       //
+        {2.5, 0, 3},
+        {-2.5, 0, -3}, // halves go away from zero
+        {1.005, 2, 1.01},
+        {2.675, 2, 2.68}, // written halves round up though the double lies below
+        {1.004999, 2, 1},
+        {0.125, 2, 0.13}, //
+        {-0.125, 2, -0.13},
+        {9.995, 2, 10}, // a carry through every digit
+        {1234.5, -2, 1200},
+        {1250, -2, 1300}, // negative digits round to hundreds
+        {0.4, 0, 0},
+        {0.04, 0, 0},           // below half of the place
+        {123.456, 10, 123.456}, // nothing below the place
+        {1e300, 2, 1e300},
+        {5e-324, 2, 0}, //
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.value << " to " << c.digits);
@@ -163,10 +172,10 @@ TEST_F(UnitsTest, DatesBecomeMillisecondsSince1970) {
         double ms;
     };
     const Case cases[] = {
-        {25569.0, 0},                        // 1970-01-01
-        {25569.5, 43200000},                 // noon
-        {25570.0, 86400000},                 //
-        {0.0, -2209161600000.0},             // 1899-12-30
+        {25569.0, 0},                                    // 1970-01-01
+        {25569.5, 43200000},                             // noon
+        {25570.0, 86400000},                             //
+        {0.0, -2209161600000.0},                         // 1899-12-30
         {-1.25, -2209161600000.0 - 86400000 + 21600000}, // 1899-12-29 06:00: the fraction is the time of day
         {45000.0 + 1.0 / 86400, (45000.0 - 25569) * 86400000 + 1000}, // one second past midnight, rounded
     };

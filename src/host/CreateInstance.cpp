@@ -19,8 +19,7 @@ std::atomic<ClassObjectSource> moduleClassSource{nullptr};
 using DllGetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
 
 // Asks a class factory for the object. CLASS_E_CLASSNOTAVAILABLE from the factory source means "not mine".
-HRESULT CreateFromFactorySource(DllGetClassObjectFn source, REFCLSID clsid, IUnknown* outer, REFIID riid,
-                                void** out) {
+HRESULT CreateFromFactorySource(DllGetClassObjectFn source, REFCLSID clsid, IUnknown* outer, REFIID riid, void** out) {
     ComPtr<IClassFactory> factory;
     HRESULT hr = source(clsid, IClassFactory::iid, factory.OutVoid());
     if (FAILED(hr) || !factory)
@@ -77,9 +76,13 @@ HRESULT CreateFromRegistry(REFCLSID clsid, IUnknown* outer, REFIID riid, void** 
 
 } // namespace
 
-void SetModuleClassSource(ClassObjectSource getClassObject) { moduleClassSource = getClassObject; }
+void SetModuleClassSource(ClassObjectSource getClassObject) {
+    moduleClassSource = getClassObject;
+}
 
-ClassObjectSource ModuleClassSource() { return moduleClassSource.load(); }
+ClassObjectSource ModuleClassSource() {
+    return moduleClassSource.load();
+}
 
 HRESULT AfCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID riid, void** out) {
     if (!out)

@@ -30,11 +30,17 @@ constexpr int32_t kCurrent = kNewerFirst + kNewerStep * (kNewerCount - 1);
 
 // The version at position k of each line (k need not be within the line's count: later versions continue the
 // numbering).
-constexpr int32_t Older(int32_t k) { return kOlderFirst + k; }
-constexpr int32_t Newer(int32_t k) { return kNewerFirst + kNewerStep * k; }
+constexpr int32_t Older(int32_t k) {
+    return kOlderFirst + k;
+}
+constexpr int32_t Newer(int32_t k) {
+    return kNewerFirst + kNewerStep * k;
+}
 
 // A version belongs to the newer line from kNewerFirst on; everything below belongs to the older line.
-constexpr bool IsNewerLine(int32_t version) { return version >= kNewerFirst; }
+constexpr bool IsNewerLine(int32_t version) {
+    return version >= kNewerFirst;
+}
 
 // The position of a version within its line. Versions below the older line's first count as its first; a newer-line
 // number between two steps counts as the step below it.

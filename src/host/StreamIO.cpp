@@ -32,7 +32,8 @@ HRESULT AfStreamWriteBytes(IStream* stream, const void* buffer, ULONG size) {
 namespace {
 
 // Scalars travel as their unsigned bit pattern of the same width, least significant byte first.
-template <class T> using Bits = std::conditional_t<
+template <class T>
+using Bits = std::conditional_t<
     sizeof(T) == 1, uint8_t,
     std::conditional_t<sizeof(T) == 2, uint16_t, std::conditional_t<sizeof(T) == 4, uint32_t, uint64_t>>>;
 
@@ -72,8 +73,12 @@ constexpr uint32_t kChunkUnits = 16 * 1024;
 } // namespace
 
 #define TAVI_STREAM_SCALAR(T)                                                                                          \
-    HRESULT AfStreamRead(IStream* stream, T* value) { return ReadScalar(stream, value); }                             \
-    HRESULT AfStreamWrite(IStream* stream, T value) { return WriteScalar(stream, value); }
+    HRESULT AfStreamRead(IStream* stream, T* value) {                                                                  \
+        return ReadScalar(stream, value);                                                                              \
+    }                                                                                                                  \
+    HRESULT AfStreamWrite(IStream* stream, T value) {                                                                  \
+        return WriteScalar(stream, value);                                                                             \
+    }
 TAVI_STREAM_SCALAR(int8_t)
 TAVI_STREAM_SCALAR(uint8_t)
 TAVI_STREAM_SCALAR(int16_t)
@@ -291,8 +296,7 @@ HRESULT ReadArray(IStream* stream, VARTYPE elementType, SAFEARRAY** out) {
             BSTR text = nullptr;
             std::memcpy(&text, &element, sizeof text);
             texts.push_back(BStr::Adopt(text));
-        }
-        else
+        } else
             scalars.push_back(element);
     }
     SAFEARRAY* array = SafeArrayCreateVector(elementType, lower, static_cast<uint32_t>(count));

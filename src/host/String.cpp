@@ -6,14 +6,16 @@
 #include <unicode/utf16.h>
 
 #include <charconv>
-#include <cstdio>
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <locale.h>
 
 namespace tavi {
 
-bool IsWhiteSpace(char16_t c) { return u_isUWhiteSpace(c) || c == u'\t' || c == u'\v' || c == u'\f'; }
+bool IsWhiteSpace(char16_t c) {
+    return u_isUWhiteSpace(c) || c == u'\t' || c == u'\v' || c == u'\f';
+}
 
 String TrimLeft(std::u16string_view text) {
     size_t first = 0;
@@ -29,7 +31,9 @@ String TrimRight(std::u16string_view text) {
     return String(text.substr(0, last));
 }
 
-String Trim(std::u16string_view text) { return TrimLeft(TrimRight(text)); }
+String Trim(std::u16string_view text) {
+    return TrimLeft(TrimRight(text));
+}
 
 int CompareNoCase(std::u16string_view a, std::u16string_view b) {
     UErrorCode status = U_ZERO_ERROR;
@@ -39,7 +43,9 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
     return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) { return CompareNoCase(a, b) == 0; }
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    return CompareNoCase(a, b) == 0;
+}
 
 String FoldCase(std::u16string_view text) {
     // Simple folding code point by code point: the length in code units never changes, so positions found in the
@@ -71,7 +77,9 @@ size_t FindNoCase(std::u16string_view text, std::u16string_view needle, size_t f
     return foldedText.find(foldedNeedle, from);
 }
 
-char16_t ToLowerAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+char16_t ToLowerAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 String ToLowerAscii(std::u16string_view text) {
     String result(text);
@@ -173,7 +181,9 @@ template <class T> String Print(const std::string& format, T value) {
     return Widen(big.c_str());
 }
 
-bool IsIntegerConversion(char c) { return std::strchr("diouxX", c) != nullptr; }
+bool IsIntegerConversion(char c) {
+    return std::strchr("diouxX", c) != nullptr;
+}
 
 } // namespace
 

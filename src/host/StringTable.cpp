@@ -124,7 +124,9 @@ void FreeLocalizedStrings(LocalizedStrings* table) {
     delete table;
 }
 
-void SetActiveLocalizedStrings(const LocalizedStrings* table) { activeTable = table; }
+void SetActiveLocalizedStrings(const LocalizedStrings* table) {
+    activeTable = table;
+}
 
 std::u16string LoadEnglishResourceString(int32_t id) {
     const char16_t* text = FindRow(kResources, id);

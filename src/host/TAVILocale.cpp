@@ -38,7 +38,9 @@ std::string FolderOf(const std::string& path) {
 
 } // namespace
 
-LCID TAVILocale::GetLocale() { return GetUserDefaultLCID(); }
+LCID TAVILocale::GetLocale() {
+    return GetUserDefaultLCID();
+}
 
 std::string TAVILocale::LibraryFolder() {
     Dl_info info{};
@@ -70,6 +72,8 @@ LocalizedStrings* TAVILocale::LoadLocalizedRes(const char* module) {
     return nullptr;
 }
 
-void TAVILocale::FreeLocalizedRes(LocalizedStrings* handle) { FreeLocalizedStrings(handle); }
+void TAVILocale::FreeLocalizedRes(LocalizedStrings* handle) {
+    FreeLocalizedStrings(handle);
+}
 
 } // namespace tavi

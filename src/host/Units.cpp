@@ -17,52 +17,56 @@ struct Ratio {
 constexpr double kMetersPerDegree = 6378137.0 * 3.14159265358979323846 / 180.0;
 
 constexpr Ratio kLinear[kLinearUnitCount] = {
-    {0, 1},                 // Unknown
-    {100, 3937},            // Inches (US survey: 1/12 of 1200/3937 m)
-    {254, 720000},          // Points (1/72 international inch)
-    {1200, 3937},           // Feet (US survey)
-    {3600, 3937},           // Yards (US survey)
-    {6336000, 3937},        // Miles (US survey, 5280 feet)
-    {1853248, 1000},        // NauticalMiles (US, 1853.248 m)
-    {1, 1000},              // Millimeters
-    {1, 100},               // Centimeters
-    {1, 1},                 // Meters
-    {1000, 1},              // Kilometers
-    {0, 0},                 // DecimalDegrees (no rational factor)
-    {1, 10},                // Decimeters
-    {254, 10000},           // InchesInt
-    {3048, 10000},          // FeetInt
-    {9144, 10000},          // YardsInt
-    {1609344, 1000},        // MilesInt
-    {1852, 1},              // NauticalMilesInt
+    {0, 1},          // Unknown
+    {100, 3937},     // Inches (US survey: 1/12 of 1200/3937 m)
+    {254, 720000},   // Points (1/72 international inch)
+    {1200, 3937},    // Feet (US survey)
+    {3600, 3937},    // Yards (US survey)
+    {6336000, 3937}, // Miles (US survey, 5280 feet)
+    {1853248, 1000}, // NauticalMiles (US, 1853.248 m)
+    {1, 1000},       // Millimeters
+    {1, 100},        // Centimeters
+    {1, 1},          // Meters
+    {1000, 1},       // Kilometers
+    {0, 0},          // DecimalDegrees (no rational factor)
+    {1, 10},         // Decimeters
+    {254, 10000},    // InchesInt
+    {3048, 10000},   // FeetInt
+    {9144, 10000},   // YardsInt
+    {1609344, 1000}, // MilesInt
+    {1852, 1},       // NauticalMilesInt
 };
 
-constexpr Ratio Square(Ratio r) { return {r.num * r.num, r.den * r.den}; }
+constexpr Ratio Square(Ratio r) {
+    return {r.num * r.num, r.den * r.den};
+}
 
 constexpr Ratio kArea[kAreaUnitCount] = {
-    {0, 1},                              // Unknown
-    Square({254, 10000}),                // SquareInches (international)
-    Square({3048, 10000}),               // SquareFeet
-    Square({9144, 10000}),               // SquareYards
-    {40468564224, 10000000},             // Acres: 43560 international square feet = 4046.8564224 m2
-    Square({1609344, 1000}),             // SquareMiles
-    {1, 1000000},                        // SquareMillimeters
-    {1, 10000},                          // SquareCentimeters
-    {1, 100},                            // SquareDecimeters
-    {1, 1},                              // SquareMeters
-    {100, 1},                            // Ares
-    {10000, 1},                          // Hectares
-    {1000000, 1},                        // SquareKilometers
-    Square({100, 3937}),                 // SquareInchesUS
-    Square({1200, 3937}),                // SquareFeetUS
-    Square({3600, 3937}),                // SquareYardsUS
-    {43560LL * 1440000, 15499969},       // AcresUS: 43560 US survey square feet
-    Square({6336000, 3937}),             // SquareMilesUS
-    Square({1852, 1}),                   // SquareNauticalMiles
-    Square({1853248, 1000}),             // SquareNauticalMilesUS
+    {0, 1},                        // Unknown
+    Square({254, 10000}),          // SquareInches (international)
+    Square({3048, 10000}),         // SquareFeet
+    Square({9144, 10000}),         // SquareYards
+    {40468564224, 10000000},       // Acres: 43560 international square feet = 4046.8564224 m2
+    Square({1609344, 1000}),       // SquareMiles
+    {1, 1000000},                  // SquareMillimeters
+    {1, 10000},                    // SquareCentimeters
+    {1, 100},                      // SquareDecimeters
+    {1, 1},                        // SquareMeters
+    {100, 1},                      // Ares
+    {10000, 1},                    // Hectares
+    {1000000, 1},                  // SquareKilometers
+    Square({100, 3937}),           // SquareInchesUS
+    Square({1200, 3937}),          // SquareFeetUS
+    Square({3600, 3937}),          // SquareYardsUS
+    {43560LL * 1440000, 15499969}, // AcresUS: 43560 US survey square feet
+    Square({6336000, 3937}),       // SquareMilesUS
+    Square({1852, 1}),             // SquareNauticalMiles
+    Square({1853248, 1000}),       // SquareNauticalMilesUS
 };
 
-bool Known(int32_t units, int32_t count) { return units > 0 && units < count; }
+bool Known(int32_t units, int32_t count) {
+    return units > 0 && units < count;
+}
 
 // value * a / b for the fractions of two units, reduced first so that exact results stay exact: when the reduced
 // numerator and denominator are small enough to be exact doubles, the product and the quotient are each rounded once.

@@ -37,7 +37,9 @@ HRESULT OpenError(int error) {
     }
 }
 
-HRESULT WriteError(int error) { return (error == ENOSPC || error == EFBIG) ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT; }
+HRESULT WriteError(int error) {
+    return (error == ENOSPC || error == EFBIG) ? STG_E_MEDIUMFULL : STG_E_WRITEFAULT;
+}
 
 } // namespace
 
@@ -48,8 +50,8 @@ HRESULT FileStream::Open(const char* path, bool forWriting, int32_t documentVers
     if (!path)
         return STG_E_INVALIDPOINTER;
     auto file = std::make_shared<File>();
-    file->fd = forWriting ? ::open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
-                          : ::open(path, O_RDONLY | O_CLOEXEC);
+    file->fd =
+        forWriting ? ::open(path, O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666) : ::open(path, O_RDONLY | O_CLOEXEC);
     if (file->fd < 0)
         return OpenError(errno);
     struct stat info {};
@@ -163,9 +165,15 @@ HRESULT FileStream::Commit(DWORD) {
     return S_OK;
 }
 
-HRESULT FileStream::Revert() { return S_OK; }
-HRESULT FileStream::LockRegion(uint64_t, uint64_t, DWORD) { return STG_E_INVALIDFUNCTION; }
-HRESULT FileStream::UnlockRegion(uint64_t, uint64_t, DWORD) { return STG_E_INVALIDFUNCTION; }
+HRESULT FileStream::Revert() {
+    return S_OK;
+}
+HRESULT FileStream::LockRegion(uint64_t, uint64_t, DWORD) {
+    return STG_E_INVALIDFUNCTION;
+}
+HRESULT FileStream::UnlockRegion(uint64_t, uint64_t, DWORD) {
+    return STG_E_INVALIDFUNCTION;
+}
 
 HRESULT FileStream::Stat(STATSTG* stat, DWORD flags) {
     if (!stat)

@@ -104,10 +104,18 @@ HRESULT MemoryStream::CopyTo(IStream* target, uint64_t size, uint64_t* read, uin
     return CopyStreamBytes(this, target, size, read, written);
 }
 
-HRESULT MemoryStream::Commit(DWORD) { return S_OK; }
-HRESULT MemoryStream::Revert() { return S_OK; }
-HRESULT MemoryStream::LockRegion(uint64_t, uint64_t, DWORD) { return STG_E_INVALIDFUNCTION; }
-HRESULT MemoryStream::UnlockRegion(uint64_t, uint64_t, DWORD) { return STG_E_INVALIDFUNCTION; }
+HRESULT MemoryStream::Commit(DWORD) {
+    return S_OK;
+}
+HRESULT MemoryStream::Revert() {
+    return S_OK;
+}
+HRESULT MemoryStream::LockRegion(uint64_t, uint64_t, DWORD) {
+    return STG_E_INVALIDFUNCTION;
+}
+HRESULT MemoryStream::UnlockRegion(uint64_t, uint64_t, DWORD) {
+    return STG_E_INVALIDFUNCTION;
+}
 
 HRESULT MemoryStream::Stat(STATSTG* stat, DWORD) {
     if (!stat)
@@ -176,7 +184,8 @@ HRESULT CopyStreamBytes(IStream* source, IStream* target, uint64_t size, uint64_
 using tavi::ComPtr;
 using tavi::MemoryStream;
 
-extern "C" TAVI_API HRESULT CreateStreamOnMemory(const void* bytes, ULONG size, int32_t documentVersion, IStream** out) {
+extern "C" TAVI_API HRESULT CreateStreamOnMemory(const void* bytes, ULONG size, int32_t documentVersion,
+                                                 IStream** out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;

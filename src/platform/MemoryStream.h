@@ -20,8 +20,9 @@ protected:
     std::atomic<int32_t> documentVersion_;
 };
 
-class MemoryStream final : public Object<MemoryStream, IStream, Alias<ISequentialStream, IStream>, IStreamDocumentVersion>,
-                           private StreamDocumentVersion {
+class MemoryStream final
+    : public Object<MemoryStream, IStream, Alias<ISequentialStream, IStream>, IStreamDocumentVersion>,
+      private StreamDocumentVersion {
 public:
     static constexpr const char16_t* kClassName = u"MemoryStream";
     // The largest size a memory stream grows to; writes and SetSize beyond it give STG_E_MEDIUMFULL.
@@ -56,7 +57,6 @@ private:
 
     std::shared_ptr<Buffer> buffer_;
     uint64_t position_ = 0; // changed only under the buffer's lock
-
 };
 
 // Copies up to `size` bytes from the current position of `source` to `target` in chunks; the counts report what was
