@@ -40,7 +40,7 @@ HRESULT GPDataTypeCore::MakeDataTypeErrorMessage(VARIANT_BOOL valid, IGPDataType
             otherName.Reset();
         return MakeMessage(
             taviGPMessageTypeError, kMessageCodeInvalidDataType,
-            VerdictText(kMessageCodeInvalidDataType, kTextInvalidDataType, otherName.view(), displayName_), message);
+            VerdictText(kMessageCodeInvalidDataType, otherName.view(), displayName_), message);
     });
 }
 

@@ -7,12 +7,8 @@
 
 namespace tavi {
 
-std::u16string VerdictText(int32_t code, const char16_t* fallback, std::u16string_view insert1,
-                           std::u16string_view insert2) {
-    std::u16string pattern = MessageText(code);
-    if (pattern.empty())
-        pattern = fallback;
-    return FormatInserts(pattern, {insert1, insert2});
+std::u16string VerdictText(int32_t code, std::u16string_view insert1, std::u16string_view insert2) {
+    return FormatInserts(MessageText(code), {insert1, insert2});
 }
 
 HRESULT MakeInvalidValueMessage(IGPValue* value, IGPMessage** message) {
@@ -23,7 +19,7 @@ HRESULT MakeInvalidValueMessage(IGPValue* value, IGPMessage** message) {
         if (value && FAILED(value->GetAsText(text.Out())))
             text.Reset();
         return MakeMessage(taviGPMessageTypeError, kMessageCodeInvalidValue,
-                           VerdictText(kMessageCodeInvalidValue, kTextInvalidValue, text.view()), message);
+                           VerdictText(kMessageCodeInvalidValue, text.view()), message);
     });
 }
 
@@ -34,7 +30,7 @@ HRESULT GPMessageMaker::MakeResultMessage(HRESULT result, int32_t code, IGPMessa
         return MakeEmptyMessage(message);
     return guard([&] {
         int32_t used = code ? code : kMessageCodeFailedResult;
-        return MakeMessage(taviGPMessageTypeError, used, VerdictText(used, kTextFailedResult), message);
+        return MakeMessage(taviGPMessageTypeError, used, VerdictText(used), message);
     });
 }
 
