@@ -31,7 +31,7 @@ class BindingTable {
 public:
     struct Binding {
         IID iid;               // the interface the target object is asked for
-        std::string signature; // the parameters as "in text, out number, …"
+        std::string signature; // the parameter kinds in order, e.g. "text, out object"
         int ins = 0, outs = 0;
         // Calls the operation on `target` (already queried for iid) and returns its result code; outs go to state.
         std::function<HRESULT(CallState& state, void* target)> invoke;
