@@ -5,7 +5,6 @@
 
 #include "tavi/Entry.h"
 
-#include <dlfcn.h>
 
 namespace tavigp {
 namespace {
@@ -53,14 +52,9 @@ Json Same(Session& session, const Json& request) {
     return {{"ok", true}, {"same", same}};
 }
 
-// The module object count is read through the library's optional export; a library without it can only tell
-// through DllCanUnloadNow whether anything is alive, so the count is then 0 or 1 and marked approximate.
+// The module object count, as DllCanUnloadNow sees it.
 Json Objects(Session&, const Json&) {
-    using CountFunction = int32_t (*)();
-    static auto count = reinterpret_cast<CountFunction>(dlsym(RTLD_DEFAULT, "TaviGetModuleObjectCount"));
-    if (count)
-        return {{"ok", true}, {"count", count()}};
-    return {{"ok", true}, {"count", DllCanUnloadNow() == S_OK ? 0 : 1}, {"approximate", true}};
+    return {{"ok", true}, {"count", TaviGetModuleObjectCount()}};
 }
 
 std::set<size_t> NullOuts(const Json& request, int outs) {

@@ -48,6 +48,10 @@ struct TaviClassInfo {
 // The number of rows in the class table (provided or not).
 TAVI_API int32_t TaviGetClassCount();
 
+// The module object count that DllCanUnloadNow consults: live objects plus server locks. Hosts and scripts use it
+// to check that nothing leaked.
+TAVI_API int32_t TaviGetModuleObjectCount();
+
 // Fills `info` with row `index` (0 .. count-1) of the class table, in table order. E_POINTER for a null `info`,
 // E_INVALIDARG for an index out of range.
 TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info);

@@ -97,6 +97,10 @@ TAVI_API int32_t TaviGetClassCount() {
     return static_cast<int32_t>(ModuleClassTable().size());
 }
 
+TAVI_API int32_t TaviGetModuleObjectCount() {
+    return ModuleObjectCount();
+}
+
 TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info) {
     if (!info)
         return E_POINTER;
