@@ -5,7 +5,6 @@
 
 #include "tavi/Entry.h"
 
-
 namespace tavigp {
 namespace {
 

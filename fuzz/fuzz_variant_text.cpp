@@ -7,8 +7,8 @@
 
 namespace {
 
-constexpr VARTYPE kKinds[] = {VT_EMPTY, VT_NULL, VT_I1, VT_I2, VT_I4, VT_I8, VT_UI1, VT_UI2, VT_UI4, VT_UI8, VT_INT,
-                              VT_UINT, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR, VT_BOOL, VT_ERROR};
+constexpr VARTYPE kKinds[] = {VT_EMPTY, VT_NULL, VT_I1, VT_I2, VT_I4, VT_I8,   VT_UI1,  VT_UI2,  VT_UI4,  VT_UI8,
+                              VT_INT,   VT_UINT, VT_R4, VT_R8, VT_CY, VT_DATE, VT_BSTR, VT_BOOL, VT_ERROR};
 
 struct Setup {
     LCID lcid;

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config
   libicu-dev libsqlite3-dev libboost-dev nlohmann-json3-dev
   libgtest-dev libbenchmark-dev
 )

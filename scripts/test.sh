@@ -12,6 +12,9 @@ jobs="${TAVI_JOBS:-$(nproc)}"
 
 bash scripts/setup.sh
 
+echo "== formatting (.clang-format)"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
 echo "== tests"
 bash scripts/build.sh release
 ctest --test-dir build/release --output-on-failure -j "$jobs"

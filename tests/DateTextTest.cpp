@@ -25,7 +25,9 @@ constexpr double kFeb1st1970 = 25600;
 constexpr double kFeb29th2000 = 36585;
 constexpr double kFirstHijriDay = -466579; // 19 July 622
 
-constexpr double seconds(int h, int m, int s) { return (h * 3600 + m * 60 + s) / 86400.0; }
+constexpr double seconds(int h, int m, int s) {
+    return (h * 3600 + m * 60 + s) / 86400.0;
+}
 
 std::u16string format(DATE date, LCID lcid, uint32_t flags = 0) {
     BSTR text = nullptr;
@@ -43,12 +45,12 @@ TEST_F(DateTextTest, FormatsInTheLocale) {
         const char16_t* text;
     };
     const Case cases[] = {
-        {0.0, kEnUs, 0, u"12:00:00 AM"},                // no whole part: the time alone
+        {0.0, kEnUs, 0, u"12:00:00 AM"}, // no whole part: the time alone
         {0.5, kEnUs, 0, u"12:00:00 PM"},
-        {365.0, kEnUs, 0, u"12/30/1900"},                // no time: the date alone
+        {365.0, kEnUs, 0, u"12/30/1900"}, // no time: the date alone
         {365.25, kEnUs, 0, u"12/30/1900 6:00:00 AM"},
         {3.34, kEnUs, 0, u"1/2/1900 8:09:36 AM"},
-        {-5.25, kEnUs, 0, u"12/25/1899 6:00:00 AM"},     // the day backwards, the time forwards
+        {-5.25, kEnUs, 0, u"12/25/1899 6:00:00 AM"}, // the day backwards, the time forwards
         {-1.0, kEnUs, 0, u"12/29/1899"},
         {kFeb29th2000 + seconds(23, 59, 59), kEnUs, 0, u"2/29/2000 11:59:59 PM"},
         {2958465.0, kEnUs, 0, u"12/31/9999"},
@@ -57,8 +59,8 @@ TEST_F(DateTextTest, FormatsInTheLocale) {
         {365.25, kEnUs, VAR_TIMEVALUEONLY, u"6:00:00 AM"},
         {365.25, kEnUs, VAR_DATEVALUEONLY, u"12/30/1900"},
         {0.0, kEnUs, VAR_DATEVALUEONLY, u"12/30/1899"},
-        {1.0 - 0.1 / 86400, kEnUs, 0, u"12/31/1899"},    // rounds to the next midnight
-        {365.0, kThTh, VAR_CALENDAR_THAI, u"30/12/2443"}, // Buddhist year: Gregorian + 543
+        {1.0 - 0.1 / 86400, kEnUs, 0, u"12/31/1899"},        // rounds to the next midnight
+        {365.0, kThTh, VAR_CALENDAR_THAI, u"30/12/2443"},    // Buddhist year: Gregorian + 543
         {25569.0, kArSa, VAR_CALENDAR_HIJRI, u"22/10/1389"}, // 1 January 1970 is 22 Shawwal 1389
     };
     for (const auto& c : cases) {
@@ -106,8 +108,8 @@ const ReadCase kReads[] = {
     {kEnUs, u"12:30 pm", S_OK, seconds(12, 30, 0)},
     {kEnUs, u"3:5", S_OK, seconds(3, 5, 0)},
     {kEnUs, u" 23:59:59 ", S_OK, seconds(23, 59, 59)},
-    {kEnUs, u"1/2/49", S_OK, kJan2nd2049},   // two-digit years 00-49 are 20xx
-    {kEnUs, u"1/2/50", S_OK, kJan2nd1950},   // and 50-99 are 19xx
+    {kEnUs, u"1/2/49", S_OK, kJan2nd2049}, // two-digit years 00-49 are 20xx
+    {kEnUs, u"1/2/50", S_OK, kJan2nd1950}, // and 50-99 are 19xx
     {kEnUs, u"2/29/2000", S_OK, kFeb29th2000},
     {kEnUs, u"12/25/1899 6:00", S_OK, -5.25},
     {kEnUs, u"2/30/2000", DISP_E_TYPEMISMATCH, 0},
@@ -176,11 +178,30 @@ TEST_F(DateTextTest, TextReadsBackInEveryCalendar) {
         LCID lcid;
         uint32_t flags;
     };
-    const Setup setups[] = {{kEnUs, 0}, {kDeDe, 0}, {1036, 0}, {2057, 0}, {1041, 0}, {2052, 0}, {1049, 0},
-                            {1038, 0},  {1042, 0},  {1028, 0}, {1037, 0}, {kArSa, 0}, {kThTh, 0},
-                            {kArSa, VAR_CALENDAR_HIJRI}, {kThTh, VAR_CALENDAR_THAI}, {127, 0}};
-    const double dates[] = {1.0 + seconds(0, 0, 1), 365.25, 3.34, kJan2nd1970 + seconds(13, 20, 34), -5.25,
-                            kFeb29th2000 + seconds(23, 59, 59), 2958465.5, -657434.0 + seconds(12, 0, 0),
+    const Setup setups[] = {{kEnUs, 0},
+                            {kDeDe, 0},
+                            {1036, 0},
+                            {2057, 0},
+                            {1041, 0},
+                            {2052, 0},
+                            {1049, 0},
+                            {1038, 0},
+                            {1042, 0},
+                            {1028, 0},
+                            {1037, 0},
+                            {kArSa, 0},
+                            {kThTh, 0},
+                            {kArSa, VAR_CALENDAR_HIJRI},
+                            {kThTh, VAR_CALENDAR_THAI},
+                            {127, 0}};
+    const double dates[] = {1.0 + seconds(0, 0, 1),
+                            365.25,
+                            3.34,
+                            kJan2nd1970 + seconds(13, 20, 34),
+                            -5.25,
+                            kFeb29th2000 + seconds(23, 59, 59),
+                            2958465.5,
+                            -657434.0 + seconds(12, 0, 0),
                             44000.0 + seconds(0, 1, 0)};
     for (const auto& setup : setups) {
         for (double value : dates) {

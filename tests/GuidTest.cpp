@@ -60,8 +60,8 @@ TEST_F(GuidTest, RandomIdentifiersAreVersionFourAndDistinct) {
     for (int i = 0; i < 200; ++i) {
         GUID g{};
         ASSERT_EQ(CoCreateGuid(&g), S_OK);
-        EXPECT_EQ(g.Data3 >> 12, 4);            // version 4
-        EXPECT_EQ(g.Data4[0] & 0xC0, 0x80);     // RFC 4122 variant
+        EXPECT_EQ(g.Data3 >> 12, 4);        // version 4
+        EXPECT_EQ(g.Data4[0] & 0xC0, 0x80); // RFC 4122 variant
         uint64_t tail = 0;
         for (uint8_t b : g.Data4)
             tail = tail << 8 | b;

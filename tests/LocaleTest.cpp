@@ -36,11 +36,15 @@ TEST_F(LocaleTest, NamesMapToIdentifiers) {
         LCID lcid;
     };
     const Case cases[] = {
-        {"de_DE", 1031},       {"de_DE.UTF-8", 1031}, {"de-DE", 1031}, {"de_DE.UTF-8@euro", 1031},
-        {"DE_de", 1031},       {"C", 1033},           {"POSIX", 1033}, {"C.UTF-8", 1033},
-        {"en_US", 1033},       {"en_GB", 2057},       {"fr", 1036},    {"pt_PT", 2070},
-        {"pt", 1046},          {"zh_TW", 1028},       {"ar_SA", 1025}, {"th_TH", 1054},
-        {"xx_YY", 0},          {"", 0},
+        {"de_DE", 1031}, {"de_DE.UTF-8", 1031},
+        {"de-DE", 1031}, {"de_DE.UTF-8@euro", 1031},
+        {"DE_de", 1031}, {"C", 1033},
+        {"POSIX", 1033}, {"C.UTF-8", 1033},
+        {"en_US", 1033}, {"en_GB", 2057},
+        {"fr", 1036},    {"pt_PT", 2070},
+        {"pt", 1046},    {"zh_TW", 1028},
+        {"ar_SA", 1025}, {"th_TH", 1054},
+        {"xx_YY", 0},    {"", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -54,10 +58,10 @@ TEST_F(LocaleTest, IdentifiersMapToIcuLocales) {
         const char* icu;
     };
     const Case cases[] = {
-        {1033, "en_US"}, {1031, "de_DE"}, {1036, "fr_FR"}, {2057, "en_GB"}, {1040, "it_IT"}, {3082, "es_ES"},
-        {1043, "nl_NL"}, {1041, "ja_JP"}, {2052, "zh_CN"}, {1049, "ru_RU"}, {1025, "ar_SA"}, {1054, "th_TH"},
-        {1045, "pl_PL"}, {1046, "pt_BR"}, {2070, "pt_PT"}, {1053, "sv_SE"}, {1044, "nb_NO"}, {1030, "da_DK"},
-        {1035, "fi_FI"}, {1055, "tr_TR"}, {1029, "cs_CZ"}, {1038, "hu_HU"}, {1042, "ko_KR"}, {1028, "zh_TW"},
+        {1033, "en_US"}, {1031, "de_DE"},      {1036, "fr_FR"}, {2057, "en_GB"}, {1040, "it_IT"}, {3082, "es_ES"},
+        {1043, "nl_NL"}, {1041, "ja_JP"},      {2052, "zh_CN"}, {1049, "ru_RU"}, {1025, "ar_SA"}, {1054, "th_TH"},
+        {1045, "pl_PL"}, {1046, "pt_BR"},      {2070, "pt_PT"}, {1053, "sv_SE"}, {1044, "nb_NO"}, {1030, "da_DK"},
+        {1035, "fi_FI"}, {1055, "tr_TR"},      {1029, "cs_CZ"}, {1038, "hu_HU"}, {1042, "ko_KR"}, {1028, "zh_TW"},
         {1037, "he_IL"}, {127, "en_US_POSIX"},
     };
     for (const auto& c : cases) {
@@ -135,7 +139,7 @@ TEST_F(LocaleTest, ThreadLocaleIsPerThread) {
     EXPECT_EQ(GetThreadLocale(), 1036u);
     LCID seenElsewhere = 0;
     std::thread([&] { seenElsewhere = GetThreadLocale(); }).join();
-    EXPECT_EQ(seenElsewhere, 1033u); // another thread starts from the user default
+    EXPECT_EQ(seenElsewhere, 1033u);       // another thread starts from the user default
     EXPECT_EQ(SetThreadLocale(0xFFFF), 0); // not a locale
     EXPECT_EQ(GetThreadLocale(), 1036u);
     EXPECT_EQ(SetThreadLocale(LOCALE_USER_DEFAULT), 1);
@@ -151,8 +155,8 @@ TEST_F(LocaleTest, SeparatorsAndWords) {
         const char16_t* trueWord;
     };
     const Case cases[] = {
-        {1033, u'.', u',', false, u"True"},  {1031, u',', u'.', false, u"Wahr"},
-        {1036, u',', u'\u202F', true, u"Vrai"}, {127, u'.', u',', false, u"True"},
+        {1033, u'.', u',', false, u"True"},       {1031, u',', u'.', false, u"Wahr"},
+        {1036, u',', u'\u202F', true, u"Vrai"},   {127, u'.', u',', false, u"True"},
         {1049, u',', u'\u00A0', true, u"Истина"}, {1025, u'.', u',', false, u"True"}, // Latin digits' symbols
     };
     for (const auto& c : cases) {

@@ -20,8 +20,7 @@ struct IUnanswered : IUnknown {
     virtual int32_t Unanswered() = 0;
 };
 
-class Sample final
-    : public Object<Sample, IFirst, Rows<ISecond, Alias<IPersist, ISecond>>, Hidden<IUnanswered>> {
+class Sample final : public Object<Sample, IFirst, Rows<ISecond, Alias<IPersist, ISecond>>, Hidden<IUnanswered>> {
 public:
     static constexpr CLSID kClassId{0x22222222, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}};
     static constexpr const char16_t* kClassName = u"Sample";

@@ -29,23 +29,40 @@ HRESULT fromText(std::u16string_view text, LCID lcid, VARTYPE vt, Variant& out, 
 // The value of a numeric variant as a long double, for comparing results of any kind.
 long double valueOf(const VARIANT& v) {
     switch (v.vt) {
-    case VT_I1: return v.cVal;
-    case VT_I2: return v.iVal;
-    case VT_I4: case VT_INT: return v.lVal;
-    case VT_I8: return v.llVal;
-    case VT_UI1: return v.bVal;
-    case VT_UI2: return v.uiVal;
-    case VT_UI4: case VT_UINT: return v.ulVal;
-    case VT_UI8: return v.ullVal;
-    case VT_R4: return v.fltVal;
-    case VT_R8: return v.dblVal;
-    case VT_CY: return v.cyVal.int64 / 10000.0L;
-    case VT_BOOL: return v.boolVal;
-    default: return std::numeric_limits<long double>::quiet_NaN();
+    case VT_I1:
+        return v.cVal;
+    case VT_I2:
+        return v.iVal;
+    case VT_I4:
+    case VT_INT:
+        return v.lVal;
+    case VT_I8:
+        return v.llVal;
+    case VT_UI1:
+        return v.bVal;
+    case VT_UI2:
+        return v.uiVal;
+    case VT_UI4:
+    case VT_UINT:
+        return v.ulVal;
+    case VT_UI8:
+        return v.ullVal;
+    case VT_R4:
+        return v.fltVal;
+    case VT_R8:
+        return v.dblVal;
+    case VT_CY:
+        return v.cyVal.int64 / 10000.0L;
+    case VT_BOOL:
+        return v.boolVal;
+    default:
+        return std::numeric_limits<long double>::quiet_NaN();
     }
 }
 
-std::u16string textOf(const VARIANT& v) { return v.vt == VT_BSTR ? std::u16string(v.bstrVal, SysStringLen(v.bstrVal)) : u"<not text>"; }
+std::u16string textOf(const VARIANT& v) {
+    return v.vt == VT_BSTR ? std::u16string(v.bstrVal, SysStringLen(v.bstrVal)) : u"<not text>";
+}
 
 struct TextToNumber {
     LCID lcid;
@@ -287,7 +304,8 @@ TEST_F(VariantConvertTest, RealTextRoundsTheExactValue) {
         std::string ours = ToUtf8(textOf(text));
         char reference[48];
         auto end = std::to_chars(reference, reference + sizeof reference, value, std::chars_format::scientific,
-                                 single ? 6 : 14).ptr;
+                                 single ? 6 : 14)
+                       .ptr;
         SCOPED_TRACE(ours + " vs " + std::string(reference, end));
         ASSERT_EQ(denoted(ours), denoted(std::string(reference, end)));
     }
@@ -376,14 +394,22 @@ TEST_F(VariantConvertTest, IntegerKindsAmongThemselves) {
         long double min, max;
     };
     const Kind kinds[] = {
-        {VT_I1, INT8_MIN, INT8_MAX},     {VT_I2, INT16_MIN, INT16_MAX},   {VT_I4, INT32_MIN, INT32_MAX},
-        {VT_INT, INT32_MIN, INT32_MAX},  {VT_I8, INT64_MIN, INT64_MAX},   {VT_UI1, 0, UINT8_MAX},
-        {VT_UI2, 0, UINT16_MAX},         {VT_UI4, 0, UINT32_MAX},         {VT_UINT, 0, UINT32_MAX},
-        {VT_UI8, 0, (long double)UINT64_MAX},
+        {VT_I1, INT8_MIN, INT8_MAX},   {VT_I2, INT16_MIN, INT16_MAX},
+        {VT_I4, INT32_MIN, INT32_MAX}, {VT_INT, INT32_MIN, INT32_MAX},
+        {VT_I8, INT64_MIN, INT64_MAX}, {VT_UI1, 0, UINT8_MAX},
+        {VT_UI2, 0, UINT16_MAX},       {VT_UI4, 0, UINT32_MAX},
+        {VT_UINT, 0, UINT32_MAX},      {VT_UI8, 0, (long double)UINT64_MAX},
     };
-    const int64_t values[] = {0, 1, -1, 127, 128, -128, -129, 255, 256, 32767, 32768, -32769, 65535, 65536,
-                              INT32_MAX, int64_t(INT32_MAX) + 1, INT32_MIN, int64_t(UINT32_MAX) + 1, INT64_MIN,
-                              INT64_MAX};
+    const int64_t values[] = {0,         1,
+                              -1,        127,
+                              128,       -128,
+                              -129,      255,
+                              256,       32767,
+                              32768,     -32769,
+                              65535,     65536,
+                              INT32_MAX, int64_t(INT32_MAX) + 1,
+                              INT32_MIN, int64_t(UINT32_MAX) + 1,
+                              INT64_MIN, INT64_MAX};
     for (int64_t value : values) {
         for (const Kind& from : kinds) {
             if (value < from.min || value > from.max)
@@ -408,7 +434,7 @@ TEST_F(VariantConvertTest, IntegerKindsAmongThemselves) {
 
 // Reals to integers round half to even; the oracle is nearbyint in the default rounding mode.
 TEST_F(VariantConvertTest, RealsToIntegersRoundHalfToEven) {
-    const double values[] = {0.5, 1.5, 2.5, -0.5, -1.5, -2.5, 0.49999999999999994, 2.5000000000000004,
+    const double values[] = {0.5,     1.5,     2.5,      -0.5, -1.5,  -2.5, 0.49999999999999994, 2.5000000000000004,
                              32767.5, 32766.5, -32768.5, 1e10, -1e10, 1e300};
     for (double value : values) {
         for (VARTYPE vt : {VT_I2, VT_I4, VT_I8, VT_UI2}) {
@@ -417,8 +443,14 @@ TEST_F(VariantConvertTest, RealsToIntegersRoundHalfToEven) {
             Variant out;
             HRESULT hr = VariantChangeTypeEx(&out, &source, kEnUs, 0, vt);
             double rounded = std::nearbyint(value);
-            long double min = vt == VT_I2 ? INT16_MIN : vt == VT_I4 ? INT32_MIN : vt == VT_I8 ? (long double)INT64_MIN : 0;
-            long double max = vt == VT_I2 ? INT16_MAX : vt == VT_I4 ? INT32_MAX : vt == VT_I8 ? (long double)INT64_MAX : UINT16_MAX;
+            long double min = vt == VT_I2   ? INT16_MIN
+                              : vt == VT_I4 ? INT32_MIN
+                              : vt == VT_I8 ? (long double)INT64_MIN
+                                            : 0;
+            long double max = vt == VT_I2   ? INT16_MAX
+                              : vt == VT_I4 ? INT32_MAX
+                              : vt == VT_I8 ? (long double)INT64_MAX
+                                            : UINT16_MAX;
             bool fits = rounded >= min && rounded <= max;
             EXPECT_EQ(hr, fits ? S_OK : DISP_E_OVERFLOW);
             if (fits) {

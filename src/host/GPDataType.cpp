@@ -38,9 +38,8 @@ HRESULT GPDataTypeCore::MakeDataTypeErrorMessage(VARIANT_BOOL valid, IGPDataType
         BStr otherName;
         if (other && FAILED(other->get_DisplayName(otherName.Out())))
             otherName.Reset();
-        return MakeMessage(
-            taviGPMessageTypeError, kMessageCodeInvalidDataType,
-            VerdictText(kMessageCodeInvalidDataType, otherName.view(), displayName_), message);
+        return MakeMessage(taviGPMessageTypeError, kMessageCodeInvalidDataType,
+                           VerdictText(kMessageCodeInvalidDataType, otherName.view(), displayName_), message);
     });
 }
 

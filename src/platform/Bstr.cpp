@@ -12,7 +12,9 @@ constexpr size_t kPrefix = sizeof(uint32_t);
 // The largest byte count the 32-bit prefix can carry while leaving room for the prefix and terminator.
 constexpr uint32_t kMaxBytes = 0xFFFFFFFFu - kPrefix - sizeof(OLECHAR) - 1;
 
-uint32_t* prefixOf(BSTR text) { return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(text) - kPrefix); }
+uint32_t* prefixOf(BSTR text) {
+    return reinterpret_cast<uint32_t*>(reinterpret_cast<char*>(text) - kPrefix);
+}
 
 // Allocates room for `byteLength` bytes of text, sets the prefix and the terminator, and copies `bytes` when given.
 // Null when the length cannot be represented or memory runs out.
@@ -73,7 +75,9 @@ BSTR SysAllocStringLen(const OLECHAR* text, uint32_t length) {
     return allocateBytes(text, length * uint32_t(sizeof(OLECHAR)));
 }
 
-BSTR SysAllocStringByteLen(const char* bytes, uint32_t byteLength) { return allocateBytes(bytes, byteLength); }
+BSTR SysAllocStringByteLen(const char* bytes, uint32_t byteLength) {
+    return allocateBytes(bytes, byteLength);
+}
 
 int32_t SysReAllocString(BSTR* target, const OLECHAR* text) {
     if (!text)
@@ -90,8 +94,12 @@ void SysFreeString(BSTR text) {
         std::free(prefixOf(text));
 }
 
-uint32_t SysStringLen(BSTR text) { return text ? *prefixOf(text) / uint32_t(sizeof(OLECHAR)) : 0; }
+uint32_t SysStringLen(BSTR text) {
+    return text ? *prefixOf(text) / uint32_t(sizeof(OLECHAR)) : 0;
+}
 
-uint32_t SysStringByteLen(BSTR text) { return text ? *prefixOf(text) : 0; }
+uint32_t SysStringByteLen(BSTR text) {
+    return text ? *prefixOf(text) : 0;
+}
 
 } // extern "C"

@@ -47,7 +47,9 @@ void civilFromDays(int64_t z, int& year, int& month, int& day) {
     year = int(yoe + era * 400 + (month <= 2));
 }
 
-bool isLeap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeap(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int daysInMonth(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -173,11 +175,13 @@ MonthNames hijriMonthNames(LCID lcid) {
     return {slot->full, slot->abbreviated};
 }
 
-MonthNames gregorianMonthNames(const locale::LocaleData& data) { return {data.monthNames, data.monthAbbrevs}; }
+MonthNames gregorianMonthNames(const locale::LocaleData& data) {
+    return {data.monthNames, data.monthAbbrevs};
+}
 
-constexpr std::array<const char16_t*, 12> kEnglishMonths = {
-    u"January", u"February", u"March",     u"April",   u"May",      u"June",
-    u"July",    u"August",   u"September", u"October", u"November", u"December"};
+constexpr std::array<const char16_t*, 12> kEnglishMonths = {u"January",   u"February", u"March",    u"April",
+                                                            u"May",       u"June",     u"July",     u"August",
+                                                            u"September", u"October",  u"November", u"December"};
 
 // The fields a pattern prints, in the chosen calendar.
 struct PrintFields {
@@ -238,16 +242,32 @@ void printPattern(const std::u16string& pattern, const PrintFields& f, const loc
             else
                 appendNumber(out, f.month, n);
             break;
-        case u'd': appendNumber(out, f.day, n); break;
-        case u'H': appendNumber(out, f.hour, n); break;
-        case u'k': appendNumber(out, f.hour == 0 ? 24 : f.hour, n); break;
-        case u'K': appendNumber(out, f.hour % 12, n); break;
-        case u'h': appendNumber(out, f.hour % 12 == 0 ? 12 : f.hour % 12, n); break;
-        case u'm': appendNumber(out, f.minute, n); break;
-        case u's': appendNumber(out, f.second, n); break;
+        case u'd':
+            appendNumber(out, f.day, n);
+            break;
+        case u'H':
+            appendNumber(out, f.hour, n);
+            break;
+        case u'k':
+            appendNumber(out, f.hour == 0 ? 24 : f.hour, n);
+            break;
+        case u'K':
+            appendNumber(out, f.hour % 12, n);
+            break;
+        case u'h':
+            appendNumber(out, f.hour % 12 == 0 ? 12 : f.hour % 12, n);
+            break;
+        case u'm':
+            appendNumber(out, f.minute, n);
+            break;
+        case u's':
+            appendNumber(out, f.second, n);
+            break;
         case u'a':
         case u'b':
-        case u'B': out += f.hour < 12 ? data.am : data.pm; break;
+        case u'B':
+            out += f.hour < 12 ? data.am : data.pm;
+            break;
         default:
             if (!((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')))
                 out.append(pattern, i, run);
@@ -259,11 +279,19 @@ void printPattern(const std::u16string& pattern, const PrintFields& f, const loc
 
 // ---- Reading ----
 
-char16_t fold(char16_t c) { return char16_t(u_foldCase(c, U_FOLD_CASE_DEFAULT)); }
+char16_t fold(char16_t c) {
+    return char16_t(u_foldCase(c, U_FOLD_CASE_DEFAULT));
+}
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\u202F'; }
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool isLetter(char16_t c) { return u_isalpha(c) || u_charType(c) == U_NON_SPACING_MARK; }
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\u00A0' || c == u'\u202F';
+}
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
+bool isLetter(char16_t c) {
+    return u_isalpha(c) || u_charType(c) == U_NON_SPACING_MARK;
+}
 
 // True when `word` matches the text at `pos` ignoring case, and the match ends at a word boundary.
 bool matchesAt(std::u16string_view text, size_t pos, std::u16string_view word) {
@@ -445,7 +473,8 @@ private:
                 word = englishWord;
         }
         switch (word.kind) {
-        case WordKind::None: return false;
+        case WordKind::None:
+            return false;
         case WordKind::Month:
             if (found.month)
                 return false;
@@ -469,7 +498,9 @@ private:
     size_t pos_ = 0;
 };
 
-bool isYearLike(const DateNumber& n) { return n.digits >= 3 || n.value > 31; }
+bool isYearLike(const DateNumber& n) {
+    return n.digits >= 3 || n.value > 31;
+}
 
 int windowYear(const DateNumber& n, Calendar calendar) {
     if (n.digits > 2)
@@ -518,7 +549,7 @@ bool resolveDate(const Found& f, const locale::LocaleData& data, Calendar calend
     if (f.month) {
         if (f.count == 2) {
             bool yearFirst = data.dateOrder == locale::DateOrder::YearMonthDay ? !isYearLike(n[1]) || isYearLike(n[0])
-                                                                                : isYearLike(n[0]);
+                                                                               : isYearLike(n[0]);
             if (yearFirst)
                 tries.push_back({windowYear(n[0], calendar), f.month, n[1].value});
             else
@@ -603,7 +634,9 @@ uint32_t VarFlagsFromVariantFlags(uint16_t flags) {
     return out;
 }
 
-int64_t DayNumber(int year, int month, int day) { return daysFromCivil(year, month, day) + kUnixEpochDay; }
+int64_t DayNumber(int year, int month, int day) {
+    return daysFromCivil(year, month, day) + kUnixEpochDay;
+}
 
 bool ToFields(DATE date, DateFields& out) {
     if (!InRange(date))

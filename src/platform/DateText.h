@@ -20,7 +20,9 @@ uint32_t VarFlagsFromVariantFlags(uint16_t flags);
 // The valid DATE range: 1 January 100 to 31 December 9999, 23:59:59.
 constexpr double kMinDate = -657435.0; // exclusive
 constexpr double kMaxDate = 2958466.0; // exclusive
-inline bool InRange(DATE date) { return date > kMinDate && date < kMaxDate; }
+inline bool InRange(DATE date) {
+    return date > kMinDate && date < kMaxDate;
+}
 
 // Proleptic Gregorian calendar fields of a DATE, the time rounded to the second. Negative dates count the day
 // backwards and the time forwards: -5.25 is 25 December 1899, 06:00.

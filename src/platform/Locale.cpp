@@ -27,32 +27,19 @@ struct LocaleRow {
 
 // The locales hosts name most often. The first row of a language is the one a bare language name ("de") means.
 constexpr LocaleRow kLocales[] = {
-    {1033, "en_US", nullptr, nullptr},
-    {2057, "en_GB", nullptr, nullptr},
-    {1031, "de_DE", u"Wahr", u"Falsch"},
-    {1036, "fr_FR", u"Vrai", u"Faux"},
-    {1040, "it_IT", u"Vero", u"Falso"},
-    {3082, "es_ES", u"Verdadero", u"Falso"},
-    {1043, "nl_NL", u"Waar", u"Onwaar"},
-    {1041, "ja_JP", nullptr, nullptr},
-    {2052, "zh_CN", nullptr, nullptr},
-    {1028, "zh_TW", nullptr, nullptr},
-    {1049, "ru_RU", u"Истина", u"Ложь"},
-    {1025, "ar_SA", nullptr, nullptr},
-    {1054, "th_TH", nullptr, nullptr},
-    {1045, "pl_PL", u"Prawda", u"Fałsz"},
-    {1046, "pt_BR", u"Verdadeiro", u"Falso"},
-    {2070, "pt_PT", u"Verdadeiro", u"Falso"},
-    {1053, "sv_SE", u"Sant", u"Falskt"},
-    {1044, "nb_NO", u"Sann", u"Usann"},
-    {1030, "da_DK", u"Sand", u"Falsk"},
-    {1035, "fi_FI", u"Tosi", u"Epätosi"},
-    {1055, "tr_TR", u"Doğru", u"Yanlış"},
-    {1029, "cs_CZ", u"Pravda", u"Nepravda"},
-    {1038, "hu_HU", u"Igaz", u"Hamis"},
-    {1042, "ko_KR", nullptr, nullptr},
-    {1037, "he_IL", nullptr, nullptr},
-    {LOCALE_INVARIANT, "en_US_POSIX", nullptr, nullptr},
+    {1033, "en_US", nullptr, nullptr},        {2057, "en_GB", nullptr, nullptr},
+    {1031, "de_DE", u"Wahr", u"Falsch"},      {1036, "fr_FR", u"Vrai", u"Faux"},
+    {1040, "it_IT", u"Vero", u"Falso"},       {3082, "es_ES", u"Verdadero", u"Falso"},
+    {1043, "nl_NL", u"Waar", u"Onwaar"},      {1041, "ja_JP", nullptr, nullptr},
+    {2052, "zh_CN", nullptr, nullptr},        {1028, "zh_TW", nullptr, nullptr},
+    {1049, "ru_RU", u"Истина", u"Ложь"},      {1025, "ar_SA", nullptr, nullptr},
+    {1054, "th_TH", nullptr, nullptr},        {1045, "pl_PL", u"Prawda", u"Fałsz"},
+    {1046, "pt_BR", u"Verdadeiro", u"Falso"}, {2070, "pt_PT", u"Verdadeiro", u"Falso"},
+    {1053, "sv_SE", u"Sant", u"Falskt"},      {1044, "nb_NO", u"Sann", u"Usann"},
+    {1030, "da_DK", u"Sand", u"Falsk"},       {1035, "fi_FI", u"Tosi", u"Epätosi"},
+    {1055, "tr_TR", u"Doğru", u"Yanlış"},     {1029, "cs_CZ", u"Pravda", u"Nepravda"},
+    {1038, "hu_HU", u"Igaz", u"Hamis"},       {1042, "ko_KR", nullptr, nullptr},
+    {1037, "he_IL", nullptr, nullptr},        {LOCALE_INVARIANT, "en_US_POSIX", nullptr, nullptr},
 };
 
 constexpr LCID kEnglishUS = 1033;
@@ -253,7 +240,9 @@ LCID Resolve(LCID lcid) {
     return lcid;
 }
 
-LCID UserDefault() { return userDefault().load(std::memory_order_relaxed); }
+LCID UserDefault() {
+    return userDefault().load(std::memory_order_relaxed);
+}
 
 void SetUserDefaultLocaleForTesting(LCID lcid) {
     lcid &= ~LOCALE_NOUSEROVERRIDE;
@@ -262,7 +251,9 @@ void SetUserDefaultLocaleForTesting(LCID lcid) {
     userDefault().store(lcid, std::memory_order_relaxed);
 }
 
-LCID ThreadLocale() { return threadLocale ? threadLocale : UserDefault(); }
+LCID ThreadLocale() {
+    return threadLocale ? threadLocale : UserDefault();
+}
 
 bool SetThreadLocaleLcid(LCID lcid) {
     LCID resolved = Resolve(lcid);
@@ -272,7 +263,9 @@ bool SetThreadLocaleLcid(LCID lcid) {
     return true;
 }
 
-bool IsKnown(LCID lcid) { return rowFor(lcid) != nullptr || !icuNameFromIcu(lcid).empty(); }
+bool IsKnown(LCID lcid) {
+    return rowFor(lcid) != nullptr || !icuNameFromIcu(lcid).empty();
+}
 
 LCID FromName(std::string_view name) {
     // "de_DE.UTF-8@euro" -> "de_de"; "de-DE" -> "de_de".
@@ -305,7 +298,9 @@ std::string IcuName(LCID lcid) {
     return name.empty() ? "en_US_POSIX" : name;
 }
 
-icu::Locale IcuLocale(LCID lcid) { return icu::Locale(IcuName(lcid).c_str()); }
+icu::Locale IcuLocale(LCID lcid) {
+    return icu::Locale(IcuName(lcid).c_str());
+}
 
 const LocaleData& Data(LCID lcid) {
     lcid = Resolve(lcid);
@@ -332,10 +327,16 @@ const LocaleData& Data(LCID lcid) {
 
 extern "C" {
 
-LCID GetUserDefaultLCID() { return tavi::locale::UserDefault(); }
+LCID GetUserDefaultLCID() {
+    return tavi::locale::UserDefault();
+}
 
-LCID GetThreadLocale() { return tavi::locale::ThreadLocale(); }
+LCID GetThreadLocale() {
+    return tavi::locale::ThreadLocale();
+}
 
-int32_t SetThreadLocale(LCID lcid) { return tavi::locale::SetThreadLocaleLcid(lcid) ? 1 : 0; }
+int32_t SetThreadLocale(LCID lcid) {
+    return tavi::locale::SetThreadLocaleLcid(lcid) ? 1 : 0;
+}
 
 } // extern "C"

@@ -20,19 +20,19 @@ enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
 // reference stays valid for the life of the process.
 struct LocaleData {
     LCID lcid = 1033;
-    std::string icuName;         // "en_US"; "en_US_POSIX" for the invariant locale
-    char16_t decimal = u'.';     // the decimal separator
-    char16_t thousands = u',';   // the thousands separator
-    bool blankGrouping = false;  // the thousands separator is a blank: any blank, U+00A0 or U+202F groups
-    std::u16string currency;     // the currency symbol ("$", "€")
-    std::u16string trueWord;     // the local words for the booleans ("Wahr"/"Falsch"); English where none is known
+    std::string icuName;        // "en_US"; "en_US_POSIX" for the invariant locale
+    char16_t decimal = u'.';    // the decimal separator
+    char16_t thousands = u',';  // the thousands separator
+    bool blankGrouping = false; // the thousands separator is a blank: any blank, U+00A0 or U+202F groups
+    std::u16string currency;    // the currency symbol ("$", "€")
+    std::u16string trueWord;    // the local words for the booleans ("Wahr"/"Falsch"); English where none is known
     std::u16string falseWord;
-    std::u16string datePattern;  // the short date pattern with a four-digit year ("M/d/yyyy"), marks and eras removed
-    std::u16string timePattern;  // the time pattern with seconds ("h:mm:ss a")
+    std::u16string datePattern; // the short date pattern with a four-digit year ("M/d/yyyy"), marks and eras removed
+    std::u16string timePattern; // the time pattern with seconds ("h:mm:ss a")
     DateOrder dateOrder = DateOrder::MonthDayYear;
     char16_t dateSeparator = u'/';
     char16_t timeSeparator = u':';
-    std::u16string am;           // the locale's day period words
+    std::u16string am; // the locale's day period words
     std::u16string pm;
     std::array<std::u16string, 12> monthNames;   // Gregorian, in the locale's language
     std::array<std::u16string, 12> monthAbbrevs; // without a trailing period ("Jan", "janv")
@@ -69,7 +69,11 @@ icu::Locale IcuLocale(LCID lcid);
 // locale's facts (and `lcid` 127).
 const LocaleData& Data(LCID lcid);
 
-inline char16_t DecimalSeparator(LCID lcid) { return Data(lcid).decimal; }
-inline char16_t ThousandsSeparator(LCID lcid) { return Data(lcid).thousands; }
+inline char16_t DecimalSeparator(LCID lcid) {
+    return Data(lcid).decimal;
+}
+inline char16_t ThousandsSeparator(LCID lcid) {
+    return Data(lcid).thousands;
+}
 
 } // namespace tavi::locale

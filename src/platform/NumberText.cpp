@@ -16,9 +16,13 @@ bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f' || c == u'\u00A0';
 }
 
-bool isGroupBlank(char16_t c) { return c == u' ' || c == u'\u00A0' || c == u'\u202F'; }
+bool isGroupBlank(char16_t c) {
+    return c == u' ' || c == u'\u00A0' || c == u'\u202F';
+}
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // The reader of one text: a cursor and the locale's symbols.
 class Reader {
@@ -176,7 +180,7 @@ private:
         uint64_t value = 0;
         while (more()) {
             char16_t c = text_[pos_];
-            unsigned d = isDigit(c) ? unsigned(c - u'0')
+            unsigned d = isDigit(c)                 ? unsigned(c - u'0')
                          : (c >= u'a' && c <= u'f') ? unsigned(c - u'a' + 10)
                          : (c >= u'A' && c <= u'F') ? unsigned(c - u'A' + 10)
                                                     : 99;
@@ -305,8 +309,8 @@ HRESULT ToFloat(const DecimalNumber& number, float& out) {
 HRESULT ToSigned(const DecimalNumber& number, int64_t min, int64_t max, int64_t& out) {
     if (number.radix) {
         uint64_t v = number.radixValue;
-        uint64_t mask = max == std::numeric_limits<int64_t>::max() ? std::numeric_limits<uint64_t>::max()
-                                                                    : uint64_t(max) * 2 + 1;
+        uint64_t mask =
+            max == std::numeric_limits<int64_t>::max() ? std::numeric_limits<uint64_t>::max() : uint64_t(max) * 2 + 1;
         if (v <= uint64_t(max))
             out = int64_t(v);
         else if (v <= mask)

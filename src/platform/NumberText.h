@@ -18,10 +18,10 @@ namespace tavi::numtext {
 struct DecimalNumber {
     static constexpr int kMaxDigits = 800; // enough for correct rounding of any double; later digits go to `sticky`
     bool negative = false;
-    bool radix = false;      // a "&H" or "&O" literal: `radixValue` holds it
+    bool radix = false; // a "&H" or "&O" literal: `radixValue` holds it
     uint64_t radixValue = 0;
-    int count = 0;           // digits kept
-    bool sticky = false;     // a nonzero digit was dropped after the kept ones
+    int count = 0;       // digits kept
+    bool sticky = false; // a nonzero digit was dropped after the kept ones
     int64_t point = 0;
     char digits[kMaxDigits];
 };

@@ -49,11 +49,19 @@ private:
 
 } // namespace
 
-int32_t ModuleObjectCount() { return moduleLockCount.load(); }
-void ModuleLock() { ++moduleLockCount; }
-void ModuleUnlock() { --moduleLockCount; }
+int32_t ModuleObjectCount() {
+    return moduleLockCount.load();
+}
+void ModuleLock() {
+    ++moduleLockCount;
+}
+void ModuleUnlock() {
+    --moduleLockCount;
+}
 
-HRESULT Unknown::GetClassID(CLSID* clsid) { return clsid ? S_OK : E_POINTER; }
+HRESULT Unknown::GetClassID(CLSID* clsid) {
+    return clsid ? S_OK : E_POINTER;
+}
 
 HRESULT Unknown::InternalQueryInterface(REFIID riid, void** ppv) {
     if (!ppv)

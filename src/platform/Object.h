@@ -87,35 +87,23 @@ namespace detail {
 template <class... T> struct TypeList {};
 
 template <class... Lists> struct Concat;
-template <> struct Concat<> {
-    using type = TypeList<>;
-};
-template <class... A> struct Concat<TypeList<A...>> {
-    using type = TypeList<A...>;
-};
+template <> struct Concat<> { using type = TypeList<>; };
+template <class... A> struct Concat<TypeList<A...>> { using type = TypeList<A...>; };
 template <class... A, class... B, class... Rest> struct Concat<TypeList<A...>, TypeList<B...>, Rest...> {
     using type = typename Concat<TypeList<A..., B...>, Rest...>::type;
 };
 
-template <class R> struct FlattenOne {
-    using type = TypeList<R>;
-};
+template <class R> struct FlattenOne { using type = TypeList<R>; };
 template <class... R> struct FlattenOne<Rows<R...>> {
     using type = typename Concat<typename FlattenOne<R>::type...>::type;
 };
 template <class... R> using Flatten = typename Concat<typename FlattenOne<R>::type...>::type;
 
 // What a row makes the class derive from: the interface itself, or an empty tag for alias rows.
-template <class R> struct BaseOf {
-    using type = R;
-};
+template <class R> struct BaseOf { using type = R; };
 template <class A, class B> struct AliasTag {};
-template <class A, class B> struct BaseOf<Alias<A, B>> {
-    using type = AliasTag<A, B>;
-};
-template <class I> struct BaseOf<Hidden<I>> {
-    using type = I;
-};
+template <class A, class B> struct BaseOf<Alias<A, B>> { using type = AliasTag<A, B>; };
+template <class I> struct BaseOf<Hidden<I>> { using type = I; };
 
 // How a row answers a query on `self`: true with *ppv set when it matches.
 template <class R> struct Answer {
@@ -138,8 +126,12 @@ template <class I> struct Answer<Hidden<I>> {
     template <class D> static bool Try(D*, REFIID, void**) { return false; }
 };
 
-template <class D> constexpr bool kHasClassId = requires { D::kClassId; };
-template <class D> constexpr bool kHasClassName = requires { D::kClassName; };
+template <class D> constexpr bool kHasClassId = requires {
+    D::kClassId;
+};
+template <class D> constexpr bool kHasClassName = requires {
+    D::kClassName;
+};
 
 template <class Derived, class List> class ObjectImpl;
 

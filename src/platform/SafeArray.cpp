@@ -19,11 +19,16 @@ constexpr uint16_t FADF_VARIANT = 0x0800;
 
 uint16_t featuresOf(VARTYPE vt) {
     switch (vt) {
-    case VT_BSTR: return FADF_HAVEVARTYPE | FADF_BSTR;
-    case VT_UNKNOWN: return FADF_HAVEVARTYPE | FADF_UNKNOWN;
-    case VT_DISPATCH: return FADF_HAVEVARTYPE | FADF_DISPATCH;
-    case VT_VARIANT: return FADF_HAVEVARTYPE | FADF_VARIANT;
-    default: return FADF_HAVEVARTYPE;
+    case VT_BSTR:
+        return FADF_HAVEVARTYPE | FADF_BSTR;
+    case VT_UNKNOWN:
+        return FADF_HAVEVARTYPE | FADF_UNKNOWN;
+    case VT_DISPATCH:
+        return FADF_HAVEVARTYPE | FADF_DISPATCH;
+    case VT_VARIANT:
+        return FADF_HAVEVARTYPE | FADF_VARIANT;
+    default:
+        return FADF_HAVEVARTYPE;
     }
 }
 
@@ -43,14 +48,19 @@ bool offsetOf(const SAFEARRAY* array, const int32_t* index, uint32_t& offset) {
 // Frees what an element owns and leaves it zero.
 void releaseElement(VARTYPE vt, void* element) {
     switch (vt) {
-    case VT_BSTR: SysFreeString(*static_cast<BSTR*>(element)); break;
+    case VT_BSTR:
+        SysFreeString(*static_cast<BSTR*>(element));
+        break;
     case VT_UNKNOWN:
     case VT_DISPATCH:
         if (auto* unknown = *static_cast<IUnknown**>(element))
             unknown->Release();
         break;
-    case VT_VARIANT: VariantClear(static_cast<VARIANT*>(element)); break;
-    default: break;
+    case VT_VARIANT:
+        VariantClear(static_cast<VARIANT*>(element));
+        break;
+    default:
+        break;
     }
     std::memset(element, 0, ElementSize(vt));
 }
@@ -79,11 +89,15 @@ HRESULT copyElement(VARTYPE vt, const void* from, void* to) {
     case VT_VARIANT:
         VariantInit(static_cast<VARIANT*>(to));
         return VariantCopy(static_cast<VARIANT*>(to), static_cast<const VARIANT*>(from));
-    default: std::memcpy(to, from, ElementSize(vt)); return S_OK;
+    default:
+        std::memcpy(to, from, ElementSize(vt));
+        return S_OK;
     }
 }
 
-bool isArray(const SAFEARRAY* array) { return array && array->cDims == 1 && IsArrayElementKind(array->vt); }
+bool isArray(const SAFEARRAY* array) {
+    return array && array->cDims == 1 && IsArrayElementKind(array->vt);
+}
 
 } // namespace
 

@@ -7,8 +7,12 @@
 extern "C" {
 
 // A request for zero bytes still yields a distinct block that CoTaskMemFree accepts.
-void* CoTaskMemAlloc(size_t size) { return std::malloc(size ? size : 1); }
+void* CoTaskMemAlloc(size_t size) {
+    return std::malloc(size ? size : 1);
+}
 
-void CoTaskMemFree(void* memory) { std::free(memory); }
+void CoTaskMemFree(void* memory) {
+    std::free(memory);
+}
 
 } // extern "C"

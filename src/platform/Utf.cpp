@@ -59,8 +59,11 @@ std::u16string FromUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {
         auto lead = static_cast<unsigned char>(text[i]);
-        int extra = lead < 0x80 ? 0 : lead >= 0xC2 && lead < 0xE0 ? 1 : lead >= 0xE0 && lead < 0xF0 ? 2
-                                 : lead >= 0xF0 && lead < 0xF5 ? 3 : -1;
+        int extra = lead < 0x80                   ? 0
+                    : lead >= 0xC2 && lead < 0xE0 ? 1
+                    : lead >= 0xE0 && lead < 0xF0 ? 2
+                    : lead >= 0xF0 && lead < 0xF5 ? 3
+                                                  : -1;
         if (extra < 0) {
             AppendUtf16(out, kReplacement);
             ++i;

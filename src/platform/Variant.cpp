@@ -2,9 +2,9 @@
 #include "platform/VariantKinds.h"
 #include "tavi/Unknown.h"
 
+#include <unicode/stringoptions.h>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
-#include <unicode/stringoptions.h>
 
 #include <cmath>
 #include <cstring>
@@ -25,8 +25,8 @@ HRESULT copyContent(const VARIANT& source, VARIANT& out) {
     switch (source.vt) {
     case VT_BSTR:
         if (source.bstrVal) {
-            out.bstrVal = SysAllocStringByteLen(reinterpret_cast<const char*>(source.bstrVal),
-                                                SysStringByteLen(source.bstrVal));
+            out.bstrVal =
+                SysAllocStringByteLen(reinterpret_cast<const char*>(source.bstrVal), SysStringByteLen(source.bstrVal));
             if (!out.bstrVal)
                 return E_OUTOFMEMORY;
         }
@@ -36,14 +36,29 @@ HRESULT copyContent(const VARIANT& source, VARIANT& out) {
         if (source.punkVal)
             source.punkVal->AddRef();
         return S_OK;
-    default: return S_OK;
+    default:
+        return S_OK;
     }
 }
 
 bool isNumericKind(VARTYPE vt) {
     switch (vt) {
-    case VT_EMPTY: case VT_I1: case VT_I2: case VT_I4: case VT_I8: case VT_UI1: case VT_UI2: case VT_UI4:
-    case VT_UI8: case VT_INT: case VT_UINT: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BOOL:
+    case VT_EMPTY:
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_BOOL:
         return true;
     default:
         return false;
@@ -59,27 +74,44 @@ struct Number {
 
 Number numberOf(const VARIANT& v) {
     switch (v.vt) {
-    case VT_I1: return {true, v.cVal, 0};
-    case VT_I2: return {true, v.iVal, 0};
-    case VT_I4: case VT_INT: return {true, v.lVal, 0};
-    case VT_I8: return {true, v.llVal, 0};
-    case VT_UI1: return {true, v.bVal, 0};
-    case VT_UI2: return {true, v.uiVal, 0};
-    case VT_UI4: case VT_UINT: return {true, v.ulVal, 0};
-    case VT_UI8: return {true, v.ullVal, 0};
-    case VT_BOOL: return {true, v.boolVal, 0};
-    case VT_R4: return {false, 0, v.fltVal};
-    case VT_R8: return {false, 0, v.dblVal};
-    case VT_DATE: return {false, 0, v.date};
+    case VT_I1:
+        return {true, v.cVal, 0};
+    case VT_I2:
+        return {true, v.iVal, 0};
+    case VT_I4:
+    case VT_INT:
+        return {true, v.lVal, 0};
+    case VT_I8:
+        return {true, v.llVal, 0};
+    case VT_UI1:
+        return {true, v.bVal, 0};
+    case VT_UI2:
+        return {true, v.uiVal, 0};
+    case VT_UI4:
+    case VT_UINT:
+        return {true, v.ulVal, 0};
+    case VT_UI8:
+        return {true, v.ullVal, 0};
+    case VT_BOOL:
+        return {true, v.boolVal, 0};
+    case VT_R4:
+        return {false, 0, v.fltVal};
+    case VT_R8:
+        return {false, 0, v.dblVal};
+    case VT_DATE:
+        return {false, 0, v.date};
     case VT_CY:
         if (v.cyVal.int64 % 10000 == 0)
             return {true, v.cyVal.int64 / 10000, 0};
         return {false, 0, double(v.cyVal.int64) / 10000.0};
-    default: return {true, 0, 0}; // VT_EMPTY is zero
+    default:
+        return {true, 0, 0}; // VT_EMPTY is zero
     }
 }
 
-HRESULT order(bool less, bool equal) { return less ? VARCMP_LT : equal ? VARCMP_EQ : VARCMP_GT; }
+HRESULT order(bool less, bool equal) {
+    return less ? VARCMP_LT : equal ? VARCMP_EQ : VARCMP_GT;
+}
 
 HRESULT compareNumbers(const VARIANT& left, const VARIANT& right) {
     Number a = numberOf(left), b = numberOf(right);

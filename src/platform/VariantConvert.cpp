@@ -29,16 +29,11 @@ struct IntegerKind {
 };
 
 constexpr IntegerKind kIntegerKinds[] = {
-    {VT_I1, true, INT8_MIN, INT8_MAX, 0},
-    {VT_I2, true, INT16_MIN, INT16_MAX, 0},
-    {VT_I4, true, INT32_MIN, INT32_MAX, 0},
-    {VT_INT, true, INT32_MIN, INT32_MAX, 0},
-    {VT_I8, true, INT64_MIN, INT64_MAX, 0},
-    {VT_UI1, false, 0, 0, UINT8_MAX},
-    {VT_UI2, false, 0, 0, UINT16_MAX},
-    {VT_UI4, false, 0, 0, UINT32_MAX},
-    {VT_UINT, false, 0, 0, UINT32_MAX},
-    {VT_UI8, false, 0, 0, UINT64_MAX},
+    {VT_I1, true, INT8_MIN, INT8_MAX, 0},   {VT_I2, true, INT16_MIN, INT16_MAX, 0},
+    {VT_I4, true, INT32_MIN, INT32_MAX, 0}, {VT_INT, true, INT32_MIN, INT32_MAX, 0},
+    {VT_I8, true, INT64_MIN, INT64_MAX, 0}, {VT_UI1, false, 0, 0, UINT8_MAX},
+    {VT_UI2, false, 0, 0, UINT16_MAX},      {VT_UI4, false, 0, 0, UINT32_MAX},
+    {VT_UINT, false, 0, 0, UINT32_MAX},     {VT_UI8, false, 0, 0, UINT64_MAX},
 };
 
 const IntegerKind* integerKind(VARTYPE vt) {
@@ -51,15 +46,34 @@ const IntegerKind* integerKind(VARTYPE vt) {
 void storeInteger(VARTYPE vt, int64_t s, uint64_t u, VARIANT& out) {
     out.vt = vt;
     switch (vt) {
-    case VT_I1: out.cVal = int8_t(s); break;
-    case VT_I2: out.iVal = int16_t(s); break;
-    case VT_I4: case VT_INT: out.lVal = int32_t(s); break;
-    case VT_I8: out.llVal = s; break;
-    case VT_UI1: out.bVal = uint8_t(u); break;
-    case VT_UI2: out.uiVal = uint16_t(u); break;
-    case VT_UI4: case VT_UINT: out.ulVal = uint32_t(u); break;
-    case VT_UI8: out.ullVal = u; break;
-    default: break;
+    case VT_I1:
+        out.cVal = int8_t(s);
+        break;
+    case VT_I2:
+        out.iVal = int16_t(s);
+        break;
+    case VT_I4:
+    case VT_INT:
+        out.lVal = int32_t(s);
+        break;
+    case VT_I8:
+        out.llVal = s;
+        break;
+    case VT_UI1:
+        out.bVal = uint8_t(u);
+        break;
+    case VT_UI2:
+        out.uiVal = uint16_t(u);
+        break;
+    case VT_UI4:
+    case VT_UINT:
+        out.ulVal = uint32_t(u);
+        break;
+    case VT_UI8:
+        out.ullVal = u;
+        break;
+    default:
+        break;
     }
 }
 
@@ -75,21 +89,52 @@ struct Numeric {
 
 bool numericOf(const VARIANT& v, Numeric& n) {
     switch (v.vt) {
-    case VT_EMPTY: n = {Numeric::Signed, 0, 0, 0}; return true;
-    case VT_I1: n = {Numeric::Signed, v.cVal, 0, 0}; return true;
-    case VT_I2: n = {Numeric::Signed, v.iVal, 0, 0}; return true;
-    case VT_I4: case VT_INT: n = {Numeric::Signed, v.lVal, 0, 0}; return true;
-    case VT_I8: n = {Numeric::Signed, v.llVal, 0, 0}; return true;
-    case VT_BOOL: n = {Numeric::Signed, v.boolVal ? -1 : 0, 0, 0}; return true;
-    case VT_UI1: n = {Numeric::Unsigned, 0, v.bVal, 0}; return true;
-    case VT_UI2: n = {Numeric::Unsigned, 0, v.uiVal, 0}; return true;
-    case VT_UI4: case VT_UINT: n = {Numeric::Unsigned, 0, v.ulVal, 0}; return true;
-    case VT_UI8: n = {Numeric::Unsigned, 0, v.ullVal, 0}; return true;
-    case VT_R4: n = {Numeric::Real, 0, 0, double(v.fltVal)}; return true;
-    case VT_R8: n = {Numeric::Real, 0, 0, v.dblVal}; return true;
-    case VT_DATE: n = {Numeric::Real, 0, 0, v.date}; return true;
-    case VT_CY: n = {Numeric::Currency, v.cyVal.int64, 0, 0}; return true;
-    default: return false;
+    case VT_EMPTY:
+        n = {Numeric::Signed, 0, 0, 0};
+        return true;
+    case VT_I1:
+        n = {Numeric::Signed, v.cVal, 0, 0};
+        return true;
+    case VT_I2:
+        n = {Numeric::Signed, v.iVal, 0, 0};
+        return true;
+    case VT_I4:
+    case VT_INT:
+        n = {Numeric::Signed, v.lVal, 0, 0};
+        return true;
+    case VT_I8:
+        n = {Numeric::Signed, v.llVal, 0, 0};
+        return true;
+    case VT_BOOL:
+        n = {Numeric::Signed, v.boolVal ? -1 : 0, 0, 0};
+        return true;
+    case VT_UI1:
+        n = {Numeric::Unsigned, 0, v.bVal, 0};
+        return true;
+    case VT_UI2:
+        n = {Numeric::Unsigned, 0, v.uiVal, 0};
+        return true;
+    case VT_UI4:
+    case VT_UINT:
+        n = {Numeric::Unsigned, 0, v.ulVal, 0};
+        return true;
+    case VT_UI8:
+        n = {Numeric::Unsigned, 0, v.ullVal, 0};
+        return true;
+    case VT_R4:
+        n = {Numeric::Real, 0, 0, double(v.fltVal)};
+        return true;
+    case VT_R8:
+        n = {Numeric::Real, 0, 0, v.dblVal};
+        return true;
+    case VT_DATE:
+        n = {Numeric::Real, 0, 0, v.date};
+        return true;
+    case VT_CY:
+        n = {Numeric::Currency, v.cyVal.int64, 0, 0};
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -117,9 +162,15 @@ int64_t currencyToInteger(int64_t units) {
 // The value as a 128-bit integer, rounded half to even; false for NaN and values past 128 bits.
 bool integerOf(const Numeric& n, __int128& out) {
     switch (n.shape) {
-    case Numeric::Signed: out = n.s; return true;
-    case Numeric::Unsigned: out = n.u; return true;
-    case Numeric::Currency: out = currencyToInteger(n.s); return true;
+    case Numeric::Signed:
+        out = n.s;
+        return true;
+    case Numeric::Unsigned:
+        out = n.u;
+        return true;
+    case Numeric::Currency:
+        out = currencyToInteger(n.s);
+        return true;
     case Numeric::Real: {
         if (!(std::fabs(n.d) < 1e30))
             return false;
@@ -132,10 +183,14 @@ bool integerOf(const Numeric& n, __int128& out) {
 
 double realOf(const Numeric& n) {
     switch (n.shape) {
-    case Numeric::Signed: return double(n.s);
-    case Numeric::Unsigned: return double(n.u);
-    case Numeric::Currency: return double(n.s) / 10000.0;
-    case Numeric::Real: return n.d;
+    case Numeric::Signed:
+        return double(n.s);
+    case Numeric::Unsigned:
+        return double(n.u);
+    case Numeric::Currency:
+        return double(n.s) / 10000.0;
+    case Numeric::Real:
+        return n.d;
     }
     return 0;
 }
@@ -153,9 +208,15 @@ HRESULT toInteger(const Numeric& n, const IntegerKind& kind, VARIANT& out) {
 HRESULT toCurrency(const Numeric& n, VARIANT& out) {
     __int128 units = 0;
     switch (n.shape) {
-    case Numeric::Currency: units = n.s; break;
-    case Numeric::Signed: units = __int128(n.s) * 10000; break;
-    case Numeric::Unsigned: units = __int128(n.u) * 10000; break;
+    case Numeric::Currency:
+        units = n.s;
+        break;
+    case Numeric::Signed:
+        units = __int128(n.s) * 10000;
+        break;
+    case Numeric::Unsigned:
+        units = __int128(n.u) * 10000;
+        break;
     case Numeric::Real:
         if (!(std::fabs(n.d) < 1e15))
             return DISP_E_OVERFLOW;
@@ -190,12 +251,14 @@ HRESULT fromNumeric(const Numeric& n, VARTYPE vt, VARIANT& out) {
         out.vt = VT_DATE;
         out.date = real;
         return S_OK;
-    case VT_CY: return toCurrency(n, out);
+    case VT_CY:
+        return toCurrency(n, out);
     case VT_BOOL:
         out.vt = VT_BOOL;
         out.boolVal = (n.shape == Numeric::Real ? n.d != 0 : (n.s != 0 || n.u != 0)) ? VARIANT_TRUE : VARIANT_FALSE;
         return S_OK;
-    default: return DISP_E_TYPEMISMATCH;
+    default:
+        return DISP_E_TYPEMISMATCH;
     }
 }
 
@@ -210,9 +273,13 @@ HRESULT storeText(std::u16string_view text, VARIANT& out) {
     return S_OK;
 }
 
-std::u16string_view textOf(BSTR text) { return {text ? text : u"", SysStringLen(text)}; }
+std::u16string_view textOf(BSTR text) {
+    return {text ? text : u"", SysStringLen(text)};
+}
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\u00A0'; }
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\u00A0';
+}
 
 std::u16string_view trimmed(std::u16string_view text) {
     while (!text.empty() && isBlank(text.front()))
@@ -284,7 +351,8 @@ HRESULT fromText(std::u16string_view text, LCID lcid, uint16_t flags, VARTYPE vt
     if (const IntegerKind* kind = integerKind(vt)) {
         int64_t s = 0;
         uint64_t u = 0;
-        hr = kind->isSigned ? numtext::ToSigned(number, kind->min, kind->max, s) : numtext::ToUnsigned(number, kind->umax, u);
+        hr = kind->isSigned ? numtext::ToSigned(number, kind->min, kind->max, s)
+                            : numtext::ToUnsigned(number, kind->umax, u);
         if (SUCCEEDED(hr))
             storeInteger(vt, s, u, out);
         return hr;
@@ -308,7 +376,8 @@ HRESULT fromText(std::u16string_view text, LCID lcid, uint16_t flags, VARTYPE vt
         }
         return hr;
     }
-    default: return DISP_E_TYPEMISMATCH;
+    default:
+        return DISP_E_TYPEMISMATCH;
     }
 }
 
@@ -316,7 +385,8 @@ HRESULT toText(const VARIANT& source, LCID lcid, uint16_t flags, VARIANT& out) {
     char16_t buffer[numtext::kMaxNumberText];
     size_t length = 0;
     switch (source.vt) {
-    case VT_EMPTY: return storeText(u"", out);
+    case VT_EMPTY:
+        return storeText(u"", out);
     case VT_BOOL: {
         bool value = source.boolVal != 0;
         if (flags & VARIANT_LOCALBOOL) {
@@ -327,8 +397,12 @@ HRESULT toText(const VARIANT& source, LCID lcid, uint16_t flags, VARIANT& out) {
             return storeText(value ? u"True" : u"False", out);
         return storeText(value ? u"-1" : u"0", out);
     }
-    case VT_R8: length = numtext::FormatReal(source.dblVal, 15, locale::Data(lcid).decimal, buffer); break;
-    case VT_R4: length = numtext::FormatReal(double(source.fltVal), 7, locale::Data(lcid).decimal, buffer); break;
+    case VT_R8:
+        length = numtext::FormatReal(source.dblVal, 15, locale::Data(lcid).decimal, buffer);
+        break;
+    case VT_R4:
+        length = numtext::FormatReal(double(source.fltVal), 7, locale::Data(lcid).decimal, buffer);
+        break;
     case VT_CY:
         length = numtext::FormatCurrencyUnits(source.cyVal.int64, locale::Data(lcid).decimal, buffer);
         break;
@@ -343,7 +417,8 @@ HRESULT toText(const VARIANT& source, LCID lcid, uint16_t flags, VARIANT& out) {
         Numeric n;
         if (!numericOf(source, n))
             return DISP_E_TYPEMISMATCH;
-        length = n.shape == Numeric::Unsigned ? numtext::FormatUnsigned(n.u, buffer) : numtext::FormatSigned(n.s, buffer);
+        length =
+            n.shape == Numeric::Unsigned ? numtext::FormatUnsigned(n.u, buffer) : numtext::FormatSigned(n.s, buffer);
         break;
     }
     }
@@ -363,7 +438,9 @@ HRESULT fromInterface(const VARIANT& source, VARTYPE vt, VARIANT& out) {
     return DISP_E_TYPEMISMATCH;
 }
 
-bool isInteger32Kind(VARTYPE vt) { return vt == VT_I4 || vt == VT_INT; }
+bool isInteger32Kind(VARTYPE vt) {
+    return vt == VT_I4 || vt == VT_INT;
+}
 
 // The conversion itself, into `out` (empty on entry). Same-kind conversions are copies.
 HRESULT convert(const VARIANT& source, LCID lcid, uint16_t flags, VARTYPE vt, VARIANT& out) {
