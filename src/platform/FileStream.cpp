@@ -44,7 +44,7 @@ HRESULT WriteError(int error) {
 } // namespace
 
 FileStream::FileStream(std::shared_ptr<File> file, uint64_t position, int32_t documentVersion)
-    : StreamDocumentVersion(documentVersion), file_(std::move(file)), position_(position) {}
+    : StreamBase(documentVersion), file_(std::move(file)), position_(position) {}
 
 HRESULT FileStream::Open(const char* path, bool forWriting, int32_t documentVersion, ComPtr<FileStream>* out) {
     if (!path)
@@ -123,25 +123,14 @@ HRESULT FileStream::Write(const void* buffer, ULONG size, ULONG* written) {
 }
 
 HRESULT FileStream::Seek(int64_t move, DWORD origin, uint64_t* newPosition) {
-    return guard([&]() -> HRESULT {
-        int64_t base = 0;
-        if (origin == STREAM_SEEK_CUR) {
-            base = static_cast<int64_t>(position_);
-        } else if (origin == STREAM_SEEK_END) {
+    return guard([&] {
+        auto endOf = [&]() -> std::optional<int64_t> {
             struct stat info {};
             if (::fstat(file_->fd, &info) != 0)
-                return STG_E_INVALIDFUNCTION;
-            base = info.st_size;
-        } else if (origin != STREAM_SEEK_SET) {
-            return STG_E_INVALIDFUNCTION;
-        }
-        int64_t target = 0;
-        if (__builtin_add_overflow(base, move, &target) || target < 0)
-            return STG_E_INVALIDFUNCTION;
-        position_ = static_cast<uint64_t>(target);
-        if (newPosition)
-            *newPosition = position_;
-        return S_OK;
+                return std::nullopt;
+            return info.st_size;
+        };
+        return SeekPosition(&position_, move, origin, endOf, newPosition);
     });
 }
 
@@ -155,24 +144,10 @@ HRESULT FileStream::SetSize(uint64_t size) {
     return S_OK;
 }
 
-HRESULT FileStream::CopyTo(IStream* target, uint64_t size, uint64_t* read, uint64_t* written) {
-    return CopyStreamBytes(this, target, size, read, written);
-}
-
 HRESULT FileStream::Commit(DWORD) {
     if (file_->writable && ::fsync(file_->fd) != 0)
         return STG_E_WRITEFAULT;
     return S_OK;
-}
-
-HRESULT FileStream::Revert() {
-    return S_OK;
-}
-HRESULT FileStream::LockRegion(uint64_t, uint64_t, DWORD) {
-    return STG_E_INVALIDFUNCTION;
-}
-HRESULT FileStream::UnlockRegion(uint64_t, uint64_t, DWORD) {
-    return STG_E_INVALIDFUNCTION;
 }
 
 HRESULT FileStream::Stat(STATSTG* stat, DWORD flags) {

@@ -2,14 +2,14 @@
 // their own position.
 #pragma once
 
-#include "platform/MemoryStream.h"
+#include "platform/StreamBase.h"
 
+#include <memory>
 #include <string>
 
 namespace tavi {
 
-class FileStream final : public Object<FileStream, IStream, Alias<ISequentialStream, IStream>, IStreamDocumentVersion>,
-                         private StreamDocumentVersion {
+class FileStream final : public StreamBase<FileStream> {
 public:
     static constexpr const char16_t* kClassName = u"FileStream";
 
@@ -24,17 +24,11 @@ public:
     HRESULT Write(const void* buffer, ULONG size, ULONG* written) override;
     HRESULT Seek(int64_t move, DWORD origin, uint64_t* newPosition) override;
     HRESULT SetSize(uint64_t size) override;
-    HRESULT CopyTo(IStream* target, uint64_t size, uint64_t* read, uint64_t* written) override;
-    // Commit flushes the file to disk; Revert does nothing (writes go straight to the file).
+    // Commit flushes the file to disk; Revert (StreamBase's) does nothing, as writes go straight to the file.
     HRESULT Commit(DWORD flags) override;
-    HRESULT Revert() override;
-    HRESULT LockRegion(uint64_t offset, uint64_t size, DWORD lockType) override;
-    HRESULT UnlockRegion(uint64_t offset, uint64_t size, DWORD lockType) override;
     // The name (when asked for) is the path as given, as a BSTR.
     HRESULT Stat(STATSTG* stat, DWORD flags) override;
     HRESULT Clone(IStream** clone) override;
-    HRESULT get_DocumentVersion(int32_t* version) override { return getDocumentVersion(version); }
-    HRESULT put_DocumentVersion(int32_t version) override { return putDocumentVersion(version); }
 
     struct File; // the open descriptor, closed when the last stream sharing it goes
 
