@@ -502,6 +502,32 @@ std::string Session::IntegrityCheck() {
     return first;
 }
 
+namespace {
+
+// Runs the body of a unit whose transaction or savepoint is already begun, counted as one more open scope while it
+// runs. `keep` ends the unit after a success; `undo` after a failure, and after an exception, which goes on to the
+// caller.
+LSTATUS RunBegunUnit(Session& session, LSTATUS (*call)(void*, Session&), void* body, void (Session::*keep)(),
+                     void (Session::*undo)()) {
+    session.EnterScope();
+    LSTATUS status;
+    try {
+        status = call(body, session);
+    } catch (...) {
+        session.LeaveScope();
+        (session.*undo)();
+        throw;
+    }
+    session.LeaveScope();
+    if (status == ERROR_SUCCESS)
+        (session.*keep)();
+    else
+        (session.*undo)();
+    return status;
+}
+
+} // namespace
+
 LSTATUS RunUnitImpl(bool write, LSTATUS (*call)(void*, Session&), void* body) noexcept {
     try {
         for (int attempt = 1;; ++attempt) {
@@ -511,38 +537,10 @@ LSTATUS RunUnitImpl(bool write, LSTATUS (*call)(void*, Session&), void* body) no
                 if (session->InTransaction()) {
                     // Inside a scope: a savepoint makes this unit atomic without ending the scope's transaction.
                     session->Savepoint();
-                    session->EnterScope();
-                    LSTATUS status;
-                    try {
-                        status = call(body, *session);
-                    } catch (...) {
-                        session->LeaveScope();
-                        session->RollbackSavepoint();
-                        throw;
-                    }
-                    session->LeaveScope();
-                    if (status == ERROR_SUCCESS)
-                        session->ReleaseSavepoint();
-                    else
-                        session->RollbackSavepoint();
-                    return status;
+                    return RunBegunUnit(*session, call, body, &Session::ReleaseSavepoint, &Session::RollbackSavepoint);
                 }
                 session->BeginOutermost(write);
-                session->EnterScope();
-                LSTATUS status;
-                try {
-                    status = call(body, *session);
-                } catch (...) {
-                    session->LeaveScope();
-                    session->RollbackQuietly();
-                    throw;
-                }
-                session->LeaveScope();
-                if (status == ERROR_SUCCESS)
-                    session->CommitOutermost();
-                else
-                    session->RollbackQuietly();
-                return status;
+                return RunBegunUnit(*session, call, body, &Session::CommitOutermost, &Session::RollbackQuietly);
             } catch (const StoreError& error) {
                 bool retry = error.busy && attempt < kAttempts && !(session && session->InTransaction());
                 if (!retry)
