@@ -135,8 +135,30 @@ LSTATUS ValueName(std::u16string_view name, std::string* out) {
     return ERROR_SUCCESS;
 }
 
-LSTATUS ValueName(const OLECHAR* name, std::string* out) {
-    return ValueName(name ? std::u16string_view(name) : std::u16string_view(), out);
+// The key and value name a value operation works on: the key resolved with the `needed` rights, the name checked
+// (a null name is the default value).
+LSTATUS ResolveValue(HKEY key, REGSAM needed, std::u16string_view valueName, KeyRef* target, std::string* name) {
+    if (LSTATUS status = Resolve(key, needed, target))
+        return status;
+    return ValueName(valueName, name);
+}
+
+LSTATUS ResolveValue(HKEY key, REGSAM needed, const OLECHAR* valueName, KeyRef* target, std::string* name) {
+    return ResolveValue(key, needed, valueName ? std::u16string_view(valueName) : std::u16string_view(), target, name);
+}
+
+// Reads one item of the key `key` in one unit: `find(session)` gives it as a std::optional. ERROR_FILE_NOT_FOUND
+// when the key has been deleted, `missing` when there is no such item.
+template <class T, class Find> LSTATUS ReadFromKey(KeyId key, LSTATUS missing, T* item, Find find) {
+    return RunRead([&](Session& session) -> LSTATUS {
+        if (!session.KeyExists(key))
+            return ERROR_FILE_NOT_FOUND;
+        auto found = find(session);
+        if (!found)
+            return missing;
+        *item = std::move(*found);
+        return ERROR_SUCCESS;
+    });
 }
 
 // Follows `parts` down from `from`; ERROR_FILE_NOT_FOUND when a key is missing (or `from` itself was deleted).
@@ -247,13 +269,11 @@ LSTATUS OpenKey(HKEY parent, const OLECHAR* subKey, REGSAM access, bool create, 
 // Reads one value of the key at `path` below `parent`, in one unit.
 LSTATUS ReadValue(HKEY parent, std::u16string_view path, std::u16string_view name, ValueData* value) {
     KeyRef from{};
-    if (LSTATUS status = Resolve(parent, 0, &from))
-        return status;
-    std::vector<std::string> parts;
     std::string valueName;
-    if (LSTATUS status = SplitPath(path, &parts))
+    std::vector<std::string> parts;
+    if (LSTATUS status = ResolveValue(parent, 0, name, &from, &valueName))
         return status;
-    if (LSTATUS status = ValueName(name, &valueName))
+    if (LSTATUS status = SplitPath(path, &parts))
         return status;
     return RunRead([&](Session& session) -> LSTATUS {
         KeyId key = 0;
@@ -270,13 +290,11 @@ LSTATUS ReadValue(HKEY parent, std::u16string_view path, std::u16string_view nam
 // Writes one value, creating the key at `path` below `parent` as needed, in one unit.
 LSTATUS WriteValue(HKEY parent, std::u16string_view path, std::u16string_view name, const ValueData& value) {
     KeyRef from{};
-    if (LSTATUS status = Resolve(parent, KEY_SET_VALUE, &from))
-        return status;
-    std::vector<std::string> parts;
     std::string valueName;
-    if (LSTATUS status = SplitPath(path, &parts))
+    std::vector<std::string> parts;
+    if (LSTATUS status = ResolveValue(parent, KEY_SET_VALUE, name, &from, &valueName))
         return status;
-    if (LSTATUS status = ValueName(name, &valueName))
+    if (LSTATUS status = SplitPath(path, &parts))
         return status;
     return RunWrite([&](Session& session) -> LSTATUS {
         KeyId key = 0;
@@ -364,10 +382,8 @@ LSTATUS RegSetValueExW(HKEY key, const OLECHAR* valueName, DWORD reserved, DWORD
                        DWORD size) {
     try {
         KeyRef target{};
-        if (LSTATUS status = Resolve(key, KEY_SET_VALUE, &target))
-            return status;
         std::string name;
-        if (LSTATUS status = ValueName(valueName, &name))
+        if (LSTATUS status = ResolveValue(key, KEY_SET_VALUE, valueName, &target, &name))
             return status;
         ValueData value;
         if (LSTATUS status = MakeValue(type, data, size, &value))
@@ -388,21 +404,12 @@ LSTATUS RegQueryValueExW(HKEY key, const OLECHAR* valueName, DWORD* reserved, DW
         if (reserved || (data && !size))
             return ERROR_INVALID_PARAMETER;
         KeyRef target{};
-        if (LSTATUS status = Resolve(key, KEY_QUERY_VALUE, &target))
-            return status;
         std::string name;
-        if (LSTATUS status = ValueName(valueName, &name))
+        if (LSTATUS status = ResolveValue(key, KEY_QUERY_VALUE, valueName, &target, &name))
             return status;
         ValueData value;
-        LSTATUS status = RunRead([&](Session& session) -> LSTATUS {
-            if (!session.KeyExists(target.id))
-                return ERROR_FILE_NOT_FOUND;
-            auto found = session.GetValue(target.id, name);
-            if (!found)
-                return ERROR_FILE_NOT_FOUND;
-            value = std::move(*found);
-            return ERROR_SUCCESS;
-        });
+        LSTATUS status = ReadFromKey(target.id, ERROR_FILE_NOT_FOUND, &value,
+                                     [&](Session& session) { return session.GetValue(target.id, name); });
         if (status != ERROR_SUCCESS)
             return status;
         if (type)
@@ -426,10 +433,8 @@ LSTATUS RegQueryValueExW(HKEY key, const OLECHAR* valueName, DWORD* reserved, DW
 LSTATUS RegDeleteValueW(HKEY key, const OLECHAR* valueName) {
     try {
         KeyRef target{};
-        if (LSTATUS status = Resolve(key, KEY_SET_VALUE, &target))
-            return status;
         std::string name;
-        if (LSTATUS status = ValueName(valueName, &name))
+        if (LSTATUS status = ResolveValue(key, KEY_SET_VALUE, valueName, &target, &name))
             return status;
         return RunWrite([&](Session& session) -> LSTATUS {
             if (!session.KeyExists(target.id))
@@ -495,15 +500,8 @@ LSTATUS RegEnumKeyExW(HKEY key, DWORD index, OLECHAR* name, DWORD* nameLength, D
         if (LSTATUS status = Resolve(key, KEY_ENUMERATE_SUB_KEYS, &target))
             return status;
         std::string child;
-        LSTATUS status = RunRead([&](Session& session) -> LSTATUS {
-            if (!session.KeyExists(target.id))
-                return ERROR_FILE_NOT_FOUND;
-            auto found = session.ChildAt(target.id, index);
-            if (!found)
-                return ERROR_NO_MORE_ITEMS;
-            child = std::move(*found);
-            return ERROR_SUCCESS;
-        });
+        LSTATUS status = ReadFromKey(target.id, ERROR_NO_MORE_ITEMS, &child,
+                                     [&](Session& session) { return session.ChildAt(target.id, index); });
         if (status != ERROR_SUCCESS)
             return status;
         // Keys carry no class text; the last write time is not recorded and is left untouched.
@@ -527,15 +525,8 @@ LSTATUS RegEnumValueW(HKEY key, DWORD index, OLECHAR* name, DWORD* nameLength, D
         if (LSTATUS status = Resolve(key, KEY_QUERY_VALUE, &target))
             return status;
         NamedValue value;
-        LSTATUS status = RunRead([&](Session& session) -> LSTATUS {
-            if (!session.KeyExists(target.id))
-                return ERROR_FILE_NOT_FOUND;
-            auto found = session.ValueAt(target.id, index);
-            if (!found)
-                return ERROR_NO_MORE_ITEMS;
-            value = std::move(*found);
-            return ERROR_SUCCESS;
-        });
+        LSTATUS status = ReadFromKey(target.id, ERROR_NO_MORE_ITEMS, &value,
+                                     [&](Session& session) { return session.ValueAt(target.id, index); });
         if (status != ERROR_SUCCESS)
             return status;
         if (type)
