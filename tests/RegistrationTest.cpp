@@ -3,6 +3,7 @@
 #include "TestSupport.h"
 
 #include "frame/Registration.h"
+#include "platform/Guid.h"
 #include "platform/Registry.h"
 #include "tavi/Entry.h"
 
@@ -104,7 +105,7 @@ protected:
 };
 
 TEST_F(RegistrationTest, GuidTextIsUpperCaseWithBraces) {
-    EXPECT_EQ(RegistryGuidText(Probe::kClassId), u"{7E570100-ABCD-4EF0-8123-456789ABCDEF}");
+    EXPECT_EQ(GuidText(Probe::kClassId), u"{7E570100-ABCD-4EF0-8123-456789ABCDEF}");
 }
 
 TEST_F(RegistrationTest, OneClassWritesExactlyItsKeysAndValues) {

@@ -3,9 +3,8 @@
 
 #include "host/CreateInstance.h"
 #include "platform/ComPtr.h"
+#include "platform/Guid.h"
 #include "platform/Registry.h"
-
-#include <cstdio>
 
 namespace tavi {
 
@@ -48,7 +47,7 @@ LSTATUS CreateWithDefault(HKEY parent, const std::u16string& subKey, const std::
 
 // Writes the class keys and both programmatic identifiers. ERROR_SUCCESS or the first failing call's status.
 LSTATUS WriteClassKeys(const ClassEntry& entry, const std::u16string& serverPath) {
-    const std::u16string classText = RegistryGuidText(entry.classId);
+    const std::u16string classText = GuidText(entry.classId);
     const std::u16string classKeyName = u"CLSID\\" + classText;
     const std::u16string independent = VersionIndependentProgId(entry);
     const std::u16string versioned = VersionedProgId(entry);
@@ -78,7 +77,7 @@ LSTATUS WriteClassKeys(const ClassEntry& entry, const std::u16string& serverPath
                                   KEY_READ_WRITE, nullptr, classKey.Out(), nullptr)) ||
         (status = CreateWithDefault(classKey.Get(), u"VersionIndependentProgID", independent, &sub)) ||
         (status = CreateWithDefault(classKey.Get(), u"ProgID", versioned, &sub)) ||
-        (status = CreateWithDefault(classKey.Get(), u"TypeLib", RegistryGuidText(kTypeLibraryId), &sub)))
+        (status = CreateWithDefault(classKey.Get(), u"TypeLib", GuidText(kTypeLibraryId), &sub)))
         return status;
     return ERROR_SUCCESS;
 }
@@ -103,7 +102,7 @@ bool DeleteClassKeys(const ClassEntry& entry) {
     LSTATUS opened = RegOpenKeyExW(HKEY_CLASSES_ROOT, u"CLSID", 0, KEY_ALL_ACCESS, classes.Out());
     bool classKeyGone =
         opened == ERROR_FILE_NOT_FOUND ||
-        (opened == ERROR_SUCCESS && Deleted(RegDeleteTreeW(classes.Get(), RegistryGuidText(entry.classId).c_str())));
+        (opened == ERROR_SUCCESS && Deleted(RegDeleteTreeW(classes.Get(), GuidText(entry.classId).c_str())));
     bool independentGone = Deleted(RegDeleteTreeW(HKEY_CLASSES_ROOT, independent.c_str()));
     bool versionedGone = Deleted(RegDeleteTreeW(HKEY_CLASSES_ROOT, (independent + u".1").c_str()));
     return classKeyGone && independentGone && versionedGone;
@@ -115,14 +114,6 @@ HRESULT MakeCategoryManager(ComPtr<ICatRegister>* manager) {
 }
 
 } // namespace
-
-std::u16string RegistryGuidText(REFGUID guid) {
-    char text[40];
-    std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", guid.Data1, guid.Data2,
-                  guid.Data3, guid.Data4[0], guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
-                  guid.Data4[6], guid.Data4[7]);
-    return std::u16string(text, text + 38);
-}
 
 HRESULT RegisterClass(const ClassEntry& entry, const std::u16string& serverPath, ICatRegister* categories) {
     return guard([&]() -> HRESULT {

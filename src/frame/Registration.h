@@ -17,9 +17,6 @@ inline constexpr std::u16string_view kProgIdPrefix = u"taviGeoprocessing";
 // The library identifier written under each class key as "TypeLib".
 inline constexpr GUID kTypeLibraryId{0xD1AE5921, 0xF2AC, 0x437E, {0xB7, 0x9A, 0x4A, 0x1B, 0xF0, 0xF4, 0xCB, 0xBC}};
 
-// "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case hexadecimal, braces included.
-std::u16string RegistryGuidText(REFGUID guid);
-
 // Registers every provided row of `table` in order, stopping at the first failure; earlier classes stay registered.
 // `serverPath` is the library file written as each class's InprocServer32. Each class's keys are written in one
 // registry transaction. Results: S_OK; SELFREG_E_CLASS when a key or value cannot be written or the programmable

@@ -3,6 +3,7 @@
 #include "host/CreateInstance.h"
 
 #include "platform/ComPtr.h"
+#include "platform/Guid.h"
 #include "platform/Utf.h"
 #include "tavi/Registry.h"
 
@@ -38,10 +39,7 @@ HRESULT CreateFromHostTable(REFCLSID clsid, IUnknown* outer, REFIID riid, void**
 
 // The library path registered for the class: the default value of HKEY_CLASSES_ROOT\CLSID\{...}\InprocServer32.
 std::string RegisteredLibrary(REFCLSID clsid) {
-    OLECHAR text[40];
-    if (StringFromGUID2(clsid, text, 40) <= 0)
-        return {};
-    std::u16string keyName = u"CLSID\\" + std::u16string(text) + u"\\InprocServer32";
+    std::u16string keyName = u"CLSID\\" + GuidText(clsid) + u"\\InprocServer32";
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyName.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return {};

@@ -5,6 +5,7 @@
 #include "host/GPValue.h"
 #include "host/StreamIO.h"
 #include "host/UID.h"
+#include "platform/Guid.h"
 
 namespace tavi {
 

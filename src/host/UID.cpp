@@ -3,16 +3,11 @@
 
 #include "host/StreamIO.h"
 #include "host/String.h"
+#include "platform/Guid.h"
 
 #include "tavi/Registry.h"
 
 namespace tavi {
-
-std::u16string GuidText(REFGUID guid) {
-    OLECHAR buffer[40] = {};
-    int32_t n = StringFromGUID2(guid, buffer, 40);
-    return n > 0 ? std::u16string(buffer, n - 1) : std::u16string();
-}
 
 HRESULT MakeUID(REFGUID guid, IUID** uid) {
     if (HRESULT hr = ClearOut(uid); FAILED(hr))

@@ -56,7 +56,5 @@ private:
 HRESULT MakeUID(REFGUID guid, IUID** uid);
 // The identifier an IUID holds (through IUIDInit); GUID_NULL for null or a foreign object.
 GUID GuidOf(IUID* uid);
-// The text form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
-std::u16string GuidText(REFGUID guid);
 
 } // namespace tavi

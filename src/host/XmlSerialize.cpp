@@ -3,6 +3,7 @@
 
 #include "host/CreateInstance.h"
 #include "host/XmlNamespace.h"
+#include "platform/Guid.h"
 #include "platform/Object.h"
 #include "platform/Utf.h"
 #include "tavi/Collections.h"
@@ -332,9 +333,7 @@ bool ClassIdOf(IUnknown* object, CLSID* clsid) {
 }
 
 std::string GuidUtf8(REFGUID guid) {
-    OLECHAR buffer[40] = {};
-    int32_t n = StringFromGUID2(guid, buffer, 40);
-    return n > 0 ? ToUtf8(std::u16string_view(buffer, n - 1)) : std::string();
+    return ToUtf8(GuidText(guid));
 }
 
 // The part after the prefix of "prefix:name", and the prefix.

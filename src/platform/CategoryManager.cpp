@@ -2,6 +2,7 @@
 // the registry, and the listing of the classes that belong to given categories.
 #include "platform/CategoryManager.h"
 
+#include "platform/Guid.h"
 #include "platform/Object.h"
 #include "platform/Registry.h"
 
@@ -18,14 +19,6 @@ namespace {
 constexpr ULONG kAnyCategories = static_cast<ULONG>(-1); // a count that means "do not filter on these"
 constexpr std::u16string_view kImplemented = u"Implemented Categories";
 constexpr std::u16string_view kRequired = u"Required Categories";
-constexpr int kGuidTextSize = 39;
-
-std::u16string GuidText(REFGUID guid) {
-    OLECHAR text[kGuidTextSize];
-    StringFromGUID2(guid, text, kGuidTextSize);
-    return text;
-}
-
 std::u16string ClassPath(REFCLSID clsid) {
     return u"CLSID\\" + GuidText(clsid);
 }

@@ -1,5 +1,6 @@
 // Identifiers: parsing and formatting the braced text form "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" and making
 // random (version 4) identifiers.
+#include "platform/Guid.h"
 #include "tavi/Platform.h"
 #include "tavi/Registry.h"
 
@@ -155,3 +156,9 @@ HRESULT CoCreateGuid(GUID* out) {
 }
 
 } // extern "C"
+
+std::u16string tavi::GuidText(REFGUID guid) {
+    OLECHAR text[kGuidTextLength + 1];
+    StringFromGUID2(guid, text, int32_t(kGuidTextLength + 1));
+    return std::u16string(text, kGuidTextLength);
+}

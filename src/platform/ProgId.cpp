@@ -1,13 +1,12 @@
 // Programmatic identifiers: HKEY_CLASSES_ROOT\CLSID\{clsid}\ProgID names the class's identifier, and
 // HKEY_CLASSES_ROOT\<progid>\CLSID names the class back.
+#include "platform/Guid.h"
 #include "platform/Registry.h"
 
 #include <cstring>
 #include <string>
 
 namespace {
-
-constexpr int kGuidTextSize = 39; // braces, 32 digits, four dashes and the terminating zero
 
 // Registry failures other than a missing key or value mean the store could not be read.
 HRESULT ReadFailure(LSTATUS status, HRESULT missing) {
@@ -27,12 +26,7 @@ HRESULT ProgIDFromCLSID(REFCLSID clsid, OLECHAR** progId) {
         return E_POINTER;
     *progId = nullptr;
     try {
-        OLECHAR text[kGuidTextSize];
-        if (StringFromGUID2(clsid, text, kGuidTextSize) == 0)
-            return E_FAIL;
-        std::u16string path = u"CLSID\\";
-        path += text;
-        path += u"\\ProgID";
+        std::u16string path = u"CLSID\\" + tavi::GuidText(clsid) + u"\\ProgID";
         std::u16string found;
         if (LSTATUS status = tavi::RegistryReadString(HKEY_CLASSES_ROOT, path, u"", &found))
             return ReadFailure(status, REGDB_E_CLASSNOTREG);
