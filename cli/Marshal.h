@@ -101,10 +101,20 @@ struct InParam {
     static constexpr int kIns = 1, kOuts = 0;
     template <class S> static void Emit(CallState&, S&) {}
 };
-// Shared shape of the out kinds: storage with a null flag, reported after the call.
+// Shared shape of the out kinds: storage with a null flag (the request names the outs passed as null pointers),
+// reported after the call by the kind's Emit.
 template <class Value> struct OutSlot {
     Value value{};
     bool null = false;
+};
+template <class Value> struct OutParam {
+    static constexpr int kIns = 0, kOuts = 1;
+    using Storage = OutSlot<Value>;
+    static Storage Prepare(CallState& s) {
+        Storage st;
+        st.null = s.NextOutIsNull();
+        return st;
+    }
 };
 
 template <> struct Param<const OLECHAR*> : InParam {
@@ -130,15 +140,8 @@ template <> struct Param<BSTR> : InParam {
     static BSTR Pass(Storage& st) { return st.Get(); }
 };
 
-template <> struct Param<BSTR*> {
-    static constexpr int kIns = 0, kOuts = 1;
+template <> struct Param<BSTR*> : OutParam<tavi::BStr> {
     static constexpr const char* kKind = "out BSTR";
-    using Storage = OutSlot<tavi::BStr>;
-    static Storage Prepare(CallState& s) {
-        Storage st;
-        st.null = s.NextOutIsNull();
-        return st;
-    }
     static BSTR* Pass(Storage& st) { return st.null ? nullptr : st.value.Out(); }
     static void Emit(CallState& s, Storage& st) {
         s.outs.push_back(st.null || st.value.IsNull() ? Json(nullptr) : Json(Narrow(st.value.view())));
@@ -168,15 +171,9 @@ template <class T> struct Param<T, std::enable_if_t<std::is_floating_point_v<T>>
 };
 
 // Out numbers of every width, and out doubles.
-template <class T> struct Param<T*, std::enable_if_t<kIsNumber<T> || std::is_floating_point_v<T>>> {
-    static constexpr int kIns = 0, kOuts = 1;
+template <class T> struct Param<T*, std::enable_if_t<kIsNumber<T> || std::is_floating_point_v<T>>> : OutParam<T> {
     static constexpr const char* kKind = std::is_floating_point_v<T> ? "out double" : "out number";
-    using Storage = OutSlot<T>;
-    static Storage Prepare(CallState& s) {
-        Storage st;
-        st.null = s.NextOutIsNull();
-        return st;
-    }
+    using Storage = typename OutParam<T>::Storage;
     static T* Pass(Storage& st) { return st.null ? nullptr : &st.value; }
     static void Emit(CallState& s, Storage& st) {
         if (st.null)
@@ -222,15 +219,8 @@ template <> struct Param<const VARIANT*> : InParam {
     }
     static const VARIANT* Pass(Storage& st) { return st.null ? nullptr : &st.value; }
 };
-template <> struct Param<VARIANT*> {
-    static constexpr int kIns = 0, kOuts = 1;
+template <> struct Param<VARIANT*> : OutParam<tavi::Variant> {
     static constexpr const char* kKind = "out VARIANT";
-    using Storage = OutSlot<tavi::Variant>;
-    static Storage Prepare(CallState& s) {
-        Storage st;
-        st.null = s.NextOutIsNull();
-        return st;
-    }
     static VARIANT* Pass(Storage& st) { return st.null ? nullptr : &st.value; }
     static void Emit(CallState& s, Storage& st) {
         s.outs.push_back(st.null ? Json(nullptr) : VariantToJson(s.session, st.value));
@@ -262,15 +252,8 @@ template <> struct Param<const GUID&> : GuidIn<false> {
 template <> struct Param<const GUID*> : GuidIn<true> {
     static const GUID* Pass(Storage& st) { return st.null ? nullptr : &st.guid; }
 };
-template <> struct Param<GUID*> {
-    static constexpr int kIns = 0, kOuts = 1;
+template <> struct Param<GUID*> : OutParam<GUID> {
     static constexpr const char* kKind = "out GUID";
-    using Storage = OutSlot<GUID>;
-    static Storage Prepare(CallState& s) {
-        Storage st;
-        st.null = s.NextOutIsNull();
-        return st;
-    }
     static GUID* Pass(Storage& st) { return st.null ? nullptr : &st.value; }
     static void Emit(CallState& s, Storage& st) {
         s.outs.push_back(st.null ? Json(nullptr) : Json(GuidToText(st.value)));
@@ -286,17 +269,14 @@ template <class I> struct Param<I*, std::enable_if_t<kIsInterface<I>>> : InParam
 
 // An out object. For void** the interface is the one named by the latest in GUID; the object is held as IUnknown,
 // which every interface pointer is.
-template <class P> struct OutObjectParam {
-    static constexpr int kIns = 0, kOuts = 1;
+template <class P> struct OutObjectParam : OutParam<P*> {
     static constexpr const char* kKind = "out object";
-    using Storage = OutSlot<P*>;
+    using Storage = typename OutParam<P*>::Storage;
     static Storage Prepare(CallState& s) {
         if constexpr (std::is_void_v<P>)
             if (!s.lastIid)
                 throw BridgeError("an out void** needs an interface identifier argument before it");
-        Storage st;
-        st.null = s.NextOutIsNull();
-        return st;
+        return OutParam<P*>::Prepare(s);
     }
     static P** Pass(Storage& st) { return st.null ? nullptr : &st.value; }
     static void Emit(CallState& s, Storage& st) {
@@ -332,14 +312,8 @@ template <> struct Param<CategoryInfos> : InParam {
 };
 
 // Out adapter types: a value the adapter fills, reported by EmitValue.
-template <class T> struct OutAdapterParam {
-    static constexpr int kIns = 0, kOuts = 1;
-    using Storage = OutSlot<T>;
-    static Storage Prepare(CallState& s) {
-        Storage st;
-        st.null = s.NextOutIsNull();
-        return st;
-    }
+template <class T> struct OutAdapterParam : OutParam<T> {
+    using Storage = typename OutParam<T>::Storage;
     static T* Pass(Storage& st) { return st.null ? nullptr : &st.value; }
     static void Emit(CallState& s, Storage& st) { s.outs.push_back(st.null ? Json(nullptr) : EmitValue(s, st.value)); }
     static Json EmitValue(CallState& s, T& value);
