@@ -216,6 +216,75 @@ TEST_F(XmlSerializeTest, VariantsKeepTheirKind) {
         });
 }
 
+// The integer a variant holds, as decimal text; empty for other kinds.
+std::string IntegerText(const VARIANT& v) {
+    switch (v.vt) {
+    case VT_I1:
+        return std::to_string(v.cVal);
+    case VT_UI1:
+        return std::to_string(v.bVal);
+    case VT_I2:
+        return std::to_string(v.iVal);
+    case VT_UI2:
+        return std::to_string(v.uiVal);
+    case VT_I4:
+        return std::to_string(v.lVal);
+    case VT_UI4:
+        return std::to_string(v.ulVal);
+    case VT_I8:
+        return std::to_string(v.llVal);
+    case VT_UI8:
+        return std::to_string(v.ullVal);
+    default:
+        return {};
+    }
+}
+
+TEST_F(XmlSerializeTest, VariantIntegersAreReadAtTheirOwnWidth) {
+    struct IntegerCase {
+        const char* type;
+        const char* text;
+        HRESULT hr;
+        VARTYPE vt;
+    };
+    const IntegerCase cases[] = {
+        {"byte", "-128", S_OK, VT_I1},                              // the lowest byte
+        {"byte", "128", E_FAIL, VT_EMPTY},                          // one past the highest byte
+        {"unsignedByte", "255", S_OK, VT_UI1},                      // the highest, which a byte could not hold
+        {"unsignedByte", "-1", E_FAIL, VT_EMPTY},                   // no sign for the unsigned kinds
+        {"short", "-32768", S_OK, VT_I2},                           // the lowest short
+        {"short", "32768", E_FAIL, VT_EMPTY},                       // one past the highest short
+        {"unsignedShort", "65535", S_OK, VT_UI2},                   // the highest unsigned short
+        {"int", "-2147483648", S_OK, VT_I4},                        // the lowest int
+        {"int", "2147483648", E_FAIL, VT_EMPTY},                    // one past the highest int
+        {"unsignedInt", "4294967295", S_OK, VT_UI4},                // the highest unsigned int
+        {"unsignedInt", "4294967296", E_FAIL, VT_EMPTY},            // one past it
+        {"long", "-9223372036854775808", S_OK, VT_I8},              // the lowest long
+        {"long", "9223372036854775808", E_FAIL, VT_EMPTY},          // one past the highest long
+        {"unsignedLong", "18446744073709551615", S_OK, VT_UI8},     // the highest unsigned long
+        {"unsignedLong", "18446744073709551616", E_FAIL, VT_EMPTY}, // one past it
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.type) + " " + c.text);
+        std::string xml = "<P xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+                          "xmlns:xs=\"http://www.w3.org/2001/XMLSchema\" xmlns:typens=\"urn:x\" "
+                          "xsi:type=\"typens:P\"><V xsi:type=\"xs:" +
+                          std::string(c.type) + "\">" + c.text + "</V></P>";
+        auto probe = MakeObject<XmlProbe>();
+        HRESULT hr = S_OK;
+        Variant v;
+        probe->read = [&](IXMLSerializeData* d) {
+            hr = d->GetVariant(Index(d, u"V"), &v);
+            return S_OK;
+        };
+        ASSERT_EQ(TaviXmlDeserialize(FromUtf8(xml).c_str(), static_cast<IXMLSerialize*>(probe.Get())), S_OK);
+        EXPECT_EQ(hr, c.hr);
+        EXPECT_EQ(v.vt, c.vt);
+        if (c.hr == S_OK)
+            EXPECT_EQ(IntegerText(v), c.text);
+    }
+}
+
 TEST_F(XmlSerializeTest, NestedObjectsAndArraysAreCreatedAgain) {
     auto array = MakeObject<ProbeArray>();
     array->Add(MakeSample(1).Get());

@@ -795,24 +795,29 @@ HRESULT XmlReader::GetVariant(int32_t index, VARIANT* value) {
             setter(*parsed);
             return S_OK;
         };
+        // An integer is parsed at the width of the field it is stored in: out of range is a failure.
+        auto integer = [&](VARTYPE vt, auto& field) -> HRESULT {
+            using Field = std::remove_reference_t<decltype(field)>;
+            return store(ParseInteger<Field>(text), vt, [&](Field v) { field = v; });
+        };
         if (type == "anyType")
             return S_OK;
         if (type == "byte")
-            return store(ParseInteger<int8_t>(text), VT_I1, [&](int8_t v) { value->cVal = v; });
+            return integer(VT_I1, value->cVal);
         if (type == "unsignedByte")
-            return store(ParseInteger<uint8_t>(text), VT_UI1, [&](uint8_t v) { value->bVal = v; });
+            return integer(VT_UI1, value->bVal);
         if (type == "short")
-            return store(ParseInteger<int16_t>(text), VT_I2, [&](int16_t v) { value->iVal = v; });
+            return integer(VT_I2, value->iVal);
         if (type == "unsignedShort")
-            return store(ParseInteger<uint16_t>(text), VT_UI2, [&](uint16_t v) { value->uiVal = v; });
+            return integer(VT_UI2, value->uiVal);
         if (type == "int")
-            return store(ParseInteger<int32_t>(text), VT_I4, [&](int32_t v) { value->lVal = v; });
+            return integer(VT_I4, value->lVal);
         if (type == "unsignedInt")
-            return store(ParseInteger<uint32_t>(text), VT_UI4, [&](uint32_t v) { value->ulVal = v; });
+            return integer(VT_UI4, value->ulVal);
         if (type == "long")
-            return store(ParseInteger<int64_t>(text), VT_I8, [&](int64_t v) { value->llVal = v; });
+            return integer(VT_I8, value->llVal);
         if (type == "unsignedLong")
-            return store(ParseInteger<uint64_t>(text), VT_UI8, [&](uint64_t v) { value->ullVal = v; });
+            return integer(VT_UI8, value->ullVal);
         if (type == "float")
             return store(ParseDouble(text), VT_R4, [&](double v) { value->fltVal = static_cast<float>(v); });
         if (type == "double")
