@@ -8,66 +8,20 @@
 
 namespace tavigp {
 
+// The library's own identifier text: braced, upper-case hexadecimal.
 std::string GuidToText(const GUID& g) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}", g.Data1, g.Data2,
-                  g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6],
-                  g.Data4[7]);
-    return buffer;
+    OLECHAR buffer[40];
+    return StringFromGUID2(g, buffer, 40) ? tavi::ToUtf8(buffer) : std::string();
 }
 
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-// Reads `digits` hexadecimal digits at `at`, advancing it; nothing when one is not a digit.
-std::optional<uint32_t> ReadHex(std::string_view text, size_t& at, size_t digits) {
-    uint32_t value = 0;
-    for (size_t i = 0; i < digits; ++i, ++at) {
-        int d = at < text.size() ? HexDigit(text[at]) : -1;
-        if (d < 0)
-            return std::nullopt;
-        value = value << 4 | static_cast<uint32_t>(d);
-    }
-    return value;
-}
-
-bool Expect(std::string_view text, size_t& at, char c) {
-    return at < text.size() && text[at++] == c;
-}
-
-} // namespace
-
+// Only the braced form: a bare name is never taken for a programmatic identifier here.
 std::optional<GUID> GuidFromText(std::string_view text) {
-    if (text.size() != 38)
+    if (text.empty())
         return std::nullopt;
     GUID g{};
-    size_t at = 0;
-    auto d1 = Expect(text, at, '{') ? ReadHex(text, at, 8) : std::nullopt;
-    auto d2 = d1 && Expect(text, at, '-') ? ReadHex(text, at, 4) : std::nullopt;
-    auto d3 = d2 && Expect(text, at, '-') ? ReadHex(text, at, 4) : std::nullopt;
-    if (!d3 || !Expect(text, at, '-'))
+    if (FAILED(IIDFromString(tavi::FromUtf8(text).c_str(), &g)))
         return std::nullopt;
-    g.Data1 = *d1;
-    g.Data2 = static_cast<uint16_t>(*d2);
-    g.Data3 = static_cast<uint16_t>(*d3);
-    for (int i = 0; i < 8; ++i) {
-        if (i == 2 && !Expect(text, at, '-'))
-            return std::nullopt;
-        auto byte = ReadHex(text, at, 2);
-        if (!byte)
-            return std::nullopt;
-        g.Data4[i] = static_cast<uint8_t>(*byte);
-    }
-    return Expect(text, at, '}') ? std::optional<GUID>(g) : std::nullopt;
+    return g;
 }
 
 std::string HrText(HRESULT hr) {
