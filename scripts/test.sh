@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Every test on a fresh machine: installs what is missing, then
+# Every test on a fresh machine: installs what is missing, checks the formatting of every source, then
 #   1. builds and runs the whole suite,
 #   2. builds and runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. builds the fuzz targets with clang and runs each briefly on its seed corpus.
