@@ -14,8 +14,8 @@ namespace tavi::test {
 namespace {
 
 constexpr CLSID kEnumBSTR{0x583CADF9, 0x039F, 0x4E85, {0xA7, 0xC1, 0xE2, 0x34, 0x19, 0x3A, 0x71, 0x51}};
-// GPString: listed in the table, not provided by this library yet.
-constexpr CLSID kPendingClass{0x6A348533, 0xB667, 0x4A05, {0xAB, 0xB0, 0x00, 0x24, 0x11, 0x0D, 0x17, 0xF0}};
+// GPKnowledgeGraphLayerType: listed in the table, not provided by this library yet.
+constexpr CLSID kPendingClass{0x3D367DB8, 0x9A67, 0x4CE6, {0xAB, 0xD8, 0x5F, 0xED, 0x0A, 0x4E, 0x07, 0x39}};
 
 class EntryPointTest : public LeakCheckedTest {};
 
@@ -93,8 +93,8 @@ TEST_F(EntryPointTest, ClassListingShowsEveryRowInTableOrder) {
         ASSERT_EQ(TaviGetClassInfo(i, &info), S_OK);
         if (info.provided) {
             ++provided;
-            EXPECT_EQ(std::u16string(info.name), u"EnumBSTR");
-            EXPECT_TRUE(info.classId == kEnumBSTR);
+            if (std::u16string(info.name) == u"EnumBSTR")
+                EXPECT_TRUE(info.classId == kEnumBSTR);
         }
     }
     EXPECT_GE(provided, 1);

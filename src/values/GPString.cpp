@@ -1,0 +1,216 @@
+// The string values.
+#include "values/GPString.h"
+
+#include "host/CreateInstance.h"
+#include "platform/DateText.h"
+
+namespace tavi {
+
+namespace stringvalue {
+
+namespace {
+// Dates at or above this day number (1 January 1601) are written in the locale's date format; earlier ones go
+// through the plain variant conversion.
+constexpr double kFirstLocaleDate = -109205.0;
+constexpr char16_t kEscapedLineBreak[] = u"\\n";
+} // namespace
+
+String Escape(std::u16string_view text) {
+    if (text.find(u'\n') == std::u16string_view::npos)
+        return String(text);
+    String out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c == u'\r') {
+            if (i + 1 == text.size())
+                break; // a carriage return at the end is dropped
+            if (text[i + 1] == u'\n')
+                ++i; // CR LF is one line break
+            out += kEscapedLineBreak;
+        } else if (c == u'\n') {
+            out += kEscapedLineBreak;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+String Unescape(std::u16string_view text) {
+    String out(text);
+    // A replacement leaves a line feed, which cannot start a new "\n", so going on from the replacement finds what
+    // a search from the start would find.
+    for (size_t at = out.find(kEscapedLineBreak); at != String::npos; at = out.find(kEscapedLineBreak, at))
+        out.replace(at, 2, 1, u'\n');
+    return out;
+}
+
+HRESULT VariantText(const VARIANT& value, String& text) {
+    if (value.vt == VT_NULL)
+        return E_FAIL;
+    if (value.vt == VT_DATE && !datetext::InRange(value.date)) {
+        text = u"<?>";
+        return S_OK;
+    }
+    if (value.vt == VT_DATE && value.date >= kFirstLocaleDate) {
+        DATE date = value.date;
+        datetext::DateFields fields;
+        if (!datetext::ToFields(date, fields))
+            return E_FAIL;
+        BStr dateText;
+        if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, VAR_DATEVALUEONLY, dateText.Out())))
+            return E_FAIL;
+        text = dateText.str();
+        if (fields.hour != 0 || fields.minute != 0 || fields.second != 0) {
+            BStr timeText;
+            if (FAILED(VarBstrFromDate(date, LOCALE_USER_DEFAULT, VAR_TIMEVALUEONLY, timeText.Out())))
+                return E_FAIL;
+            text += u' ';
+            text += timeText.view();
+        }
+        return S_OK;
+    }
+    Variant converted;
+    if (FAILED(VariantChangeTypeEx(&converted, &value, LOCALE_USER_DEFAULT, 0, VT_BSTR)) || converted.vt != VT_BSTR)
+        return E_FAIL;
+    text.assign(converted.bstrVal, SysStringLen(converted.bstrVal));
+    return S_OK;
+}
+
+} // namespace stringvalue
+
+namespace {
+
+// The text `source` gives through I::get_Value; false when it does not answer I or the read fails.
+template <class I> bool ReadThrough(IUnknown* source, String& text) {
+    auto other = QueryAs<I>(source);
+    if (!other)
+        return false;
+    BStr value;
+    if (FAILED(other->get_Value(value.Out())))
+        return false;
+    text = value.str();
+    return true;
+}
+
+} // namespace
+
+// ---- GPString ----
+
+HRESULT GPString::get_Value(BSTR* value) {
+    if (!value)
+        return E_POINTER;
+    *value = MakeBSTR(value_);
+    return *value ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT GPString::put_Value(const OLECHAR* value) {
+    return guard([&] { StoreText(value ? String(value) : String()); });
+}
+
+HRESULT GPString::GetAsText(BSTR* text) {
+    return get_Value(text);
+}
+
+HRESULT GPString::SetAsText(const OLECHAR* text, IGPMessage** message) {
+    HRESULT hr = NewTextMessage(message);
+    if (FAILED(hr))
+        return hr;
+    return put_Value(text);
+}
+
+HRESULT GPString::Assign(IClone* source) {
+    return guard([&]() -> HRESULT {
+        String text;
+        if (!ReadThrough<IGPString>(source, text))
+            return E_INVALIDARG;
+        StoreText(std::move(text));
+        return BaseAssign(source);
+    });
+}
+
+HRESULT GPString::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    return guard([&]() -> HRESULT {
+        String text;
+        if (!ReadThrough<IGPString>(other, text) || !EqualsNoCase(text, value_))
+            return S_OK;
+        return BaseIsEqual(other, equal);
+    });
+}
+
+// ---- GPStringHidden ----
+
+HRESULT GPStringHidden::get_Value(BSTR* value) {
+    if (!value)
+        return E_POINTER;
+    *value = nullptr;
+    return guard([&]() -> HRESULT {
+        *value = MakeBSTR(stringvalue::Escape(value_));
+        return *value ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+HRESULT GPStringHidden::put_Value(const OLECHAR* value) {
+    return guard([&] { StoreText(stringvalue::Unescape(value ? std::u16string_view(value) : u"")); });
+}
+
+HRESULT GPStringHidden::GetAsText(BSTR* text) {
+    if (!text)
+        return E_POINTER;
+    *text = MakeBSTR(value_.empty() ? u"" : u"*****");
+    return *text ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT GPStringHidden::SetAsText(const OLECHAR* text, IGPMessage** message) {
+    if (!message)
+        return E_POINTER;
+    return put_Value(text);
+}
+
+HRESULT GPStringHidden::Assign(IClone* source) {
+    String escaped;
+    if (!ReadThrough<IGPStringHidden>(source, escaped))
+        return E_INVALIDARG;
+    HRESULT hr = put_Value(escaped.c_str());
+    return FAILED(hr) ? hr : BaseAssign(source);
+}
+
+HRESULT GPStringHidden::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    return guard([&]() -> HRESULT {
+        String escaped;
+        if (!ReadThrough<IGPStringHidden>(other, escaped) || !EqualsNoCase(escaped, stringvalue::Escape(value_)))
+            return S_OK;
+        return BaseIsEqual(other, equal);
+    });
+}
+
+HRESULT GPStringHidden::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
+    if (!supported)
+        return E_POINTER;
+    *supported = docVersion >= kFirstDocumentVersion ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT GPStringHidden::ConvertToSupportedObject(int32_t docVersion, IUnknown** replacement) {
+    if (!replacement)
+        return E_POINTER;
+    *replacement = nullptr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IGPString> plain;
+        if (FAILED(AfCreateInstance(CLSID_GPString, nullptr, CLSCTX_INPROC_SERVER, IGPString::iid, plain.OutVoid())) ||
+            !plain)
+            return S_OK; // no replacement to give
+        plain->put_Value(value_.c_str());
+        *replacement = QueryAs<IUnknown>(plain.Get()).Detach();
+        return S_OK;
+    });
+}
+
+} // namespace tavi
