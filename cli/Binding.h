@@ -105,6 +105,7 @@ void BindPersistFamily(BindingTable& table);
 void BindCategoryFamily(BindingTable& table);
 void BindMessageFamily(BindingTable& table);
 void BindValueFamily(BindingTable& table);
+void BindScalarFamily(BindingTable& table);
 void BindXmlFamily(BindingTable& table);
 
 } // namespace tavigp

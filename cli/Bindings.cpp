@@ -17,6 +17,7 @@ const BindingTable& Bindings() {
         BindCategoryFamily(t);
         BindMessageFamily(t);
         BindValueFamily(t);
+        BindScalarFamily(t);
         BindXmlFamily(t);
         return t;
     }();
