@@ -123,8 +123,15 @@ LSTATUS SplitPath(std::u16string_view path, std::vector<std::string>* parts) {
     }
 }
 
-LSTATUS SplitPath(const OLECHAR* path, std::vector<std::string>* parts) {
-    return SplitPath(path ? std::u16string_view(path) : std::u16string_view(), parts);
+// The key a call starts from and the parts of the path below it: the first step of every call that names a subkey.
+LSTATUS ResolveSubKey(HKEY parent, std::u16string_view subKey, KeyRef* from, std::vector<std::string>* parts) {
+    if (LSTATUS status = Resolve(parent, 0, from))
+        return status;
+    return SplitPath(subKey, parts);
+}
+
+LSTATUS ResolveSubKey(HKEY parent, const OLECHAR* subKey, KeyRef* from, std::vector<std::string>* parts) {
+    return ResolveSubKey(parent, subKey ? std::u16string_view(subKey) : std::u16string_view(), from, parts);
 }
 
 // A value name; null or empty is the default value.
@@ -245,10 +252,8 @@ LSTATUS OpenKey(HKEY parent, const OLECHAR* subKey, REGSAM access, bool create, 
         return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     KeyRef from{};
-    if (LSTATUS status = Resolve(parent, 0, &from))
-        return status;
     std::vector<std::string> parts;
-    if (LSTATUS status = SplitPath(subKey, &parts))
+    if (LSTATUS status = ResolveSubKey(parent, subKey, &from, &parts))
         return status;
     KeyId found = 0;
     bool created = false;
@@ -449,10 +454,8 @@ LSTATUS RegDeleteValueW(HKEY key, const OLECHAR* valueName) {
 LSTATUS RegDeleteKeyW(HKEY parent, const OLECHAR* subKey) {
     try {
         KeyRef from{};
-        if (LSTATUS status = Resolve(parent, 0, &from))
-            return status;
         std::vector<std::string> parts;
-        if (LSTATUS status = SplitPath(subKey, &parts))
+        if (LSTATUS status = ResolveSubKey(parent, subKey, &from, &parts))
             return status;
         if (parts.empty())
             return ERROR_INVALID_PARAMETER; // a key is deleted through its parent, never through itself
@@ -473,10 +476,8 @@ LSTATUS RegDeleteKeyW(HKEY parent, const OLECHAR* subKey) {
 LSTATUS RegDeleteTreeW(HKEY parent, const OLECHAR* subKey) {
     try {
         KeyRef from{};
-        if (LSTATUS status = Resolve(parent, 0, &from))
-            return status;
         std::vector<std::string> parts;
-        if (LSTATUS status = SplitPath(subKey, &parts))
+        if (LSTATUS status = ResolveSubKey(parent, subKey, &from, &parts))
             return status;
         // Without a subkey the key itself stays and loses its subkeys and values.
         return RunWrite([&](Session& session) -> LSTATUS {
@@ -616,7 +617,7 @@ bool RegistryKeyExists(HKEY parent, std::u16string_view keyPath) {
     try {
         KeyRef from{};
         std::vector<std::string> parts;
-        if (Resolve(parent, 0, &from) != ERROR_SUCCESS || SplitPath(keyPath, &parts) != ERROR_SUCCESS)
+        if (ResolveSubKey(parent, keyPath, &from, &parts) != ERROR_SUCCESS)
             return false;
         return RunRead([&](Session& session) -> LSTATUS {
                    KeyId key = 0;
