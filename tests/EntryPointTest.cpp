@@ -93,8 +93,9 @@ TEST_F(EntryPointTest, ClassListingShowsEveryRowInTableOrder) {
         ASSERT_EQ(TaviGetClassInfo(i, &info), S_OK);
         if (info.provided) {
             ++provided;
-            if (std::u16string(info.name) == u"EnumBSTR")
+            if (std::u16string(info.name) == u"EnumBSTR") {
                 EXPECT_TRUE(info.classId == kEnumBSTR);
+            }
         }
     }
     EXPECT_GE(provided, 1);

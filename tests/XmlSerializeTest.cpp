@@ -280,8 +280,9 @@ TEST_F(XmlSerializeTest, VariantIntegersAreReadAtTheirOwnWidth) {
         ASSERT_EQ(TaviXmlDeserialize(FromUtf8(xml).c_str(), static_cast<IXMLSerialize*>(probe.Get())), S_OK);
         EXPECT_EQ(hr, c.hr);
         EXPECT_EQ(v.vt, c.vt);
-        if (c.hr == S_OK)
+        if (c.hr == S_OK) {
             EXPECT_EQ(IntegerText(v), c.text);
+        }
     }
 }
 
