@@ -15,6 +15,7 @@ struct IUID;
 struct IGPName;
 struct IArray;
 struct IEnumGPName;
+struct IGPVariableManager;
 
 // A tool parameter's content.
 struct IGPValue : IUnknown {
@@ -51,6 +52,20 @@ struct IGPVariant : IUnknown {
     static constexpr IID iid{0xC872280B, 0xFD3D, 0x497F, {0x93, 0x1A, 0xBF, 0x13, 0xAC, 0xAE, 0xD8, 0xFD}};
     virtual HRESULT get_Value(VARIANT* value) = 0;
     virtual HRESULT put_Value(VARIANT value) = 0;
+};
+
+// A value whose text may name model variables, resolved later against a variable manager.
+struct IGPValueExpression : IUnknown {
+    static constexpr IID iid{0x1AC0728D, 0x8DA6, 0x4592, {0xBC, 0xF9, 0x7C, 0x30, 0x27, 0xF5, 0x1F, 0x38}};
+    virtual HRESULT get_Resolved(VARIANT_BOOL* resolved) = 0;
+    virtual HRESULT put_Resolved(VARIANT_BOOL resolved) = 0;
+    // The value with its variables replaced by their values.
+    virtual HRESULT ResolveValue(IGPVariableManager* manager, IGPValue** resolved) = 0;
+    // The names of the variables the value's text holds (a string list), or null.
+    virtual HRESULT GetVariableNames(IUnknown** names) = 0;
+    virtual HRESULT get_Variables(IArray** variables) = 0;
+    virtual HRESULT putref_Variables(IArray* variables) = 0;
+    virtual HRESULT GetAsText(IGPVariableManager* manager, BSTR* text) = 0;
 };
 
 // Objects that are written differently, or replaced, for documents of older versions.
