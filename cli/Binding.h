@@ -106,6 +106,7 @@ void BindCategoryFamily(BindingTable& table);
 void BindMessageFamily(BindingTable& table);
 void BindValueFamily(BindingTable& table);
 void BindScalarFamily(BindingTable& table);
+void BindCatalogueFamily(BindingTable& table);
 void BindXmlFamily(BindingTable& table);
 
 } // namespace tavigp

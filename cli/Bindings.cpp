@@ -18,6 +18,7 @@ const BindingTable& Bindings() {
         BindMessageFamily(t);
         BindValueFamily(t);
         BindScalarFamily(t);
+        BindCatalogueFamily(t);
         BindXmlFamily(t);
         return t;
     }();

@@ -2,6 +2,7 @@
 #include "Binding.h"
 
 #include "tavi/Collections.h"
+#include "tavi/GPCatalog.h"
 #include "tavi/GPValue.h"
 
 namespace tavigp {
@@ -23,6 +24,14 @@ void BindValueFamily(BindingTable& t) {
 
     t.Bind("IGPVariant.get_Value", &IGPVariant::get_Value);
     t.Bind("IGPVariant.put_Value", &IGPVariant::put_Value);
+    t.Bind("IGPValueExpression.get_Resolved", &IGPValueExpression::get_Resolved);
+    t.Bind("IGPValueExpression.put_Resolved", &IGPValueExpression::put_Resolved);
+    t.Bind("IGPValueExpression.ResolveValue", &IGPValueExpression::ResolveValue);
+    t.Bind("IGPValueExpression.GetVariableNames", &IGPValueExpression::GetVariableNames);
+    t.Bind("IGPValueExpression.get_Variables", &IGPValueExpression::get_Variables);
+    t.Bind("IGPValueExpression.putref_Variables", &IGPValueExpression::putref_Variables);
+    t.Bind("IGPValueExpression.GetAsText", &IGPValueExpression::GetAsText);
+    t.Bind("IGPVariableManager.FindVariable", &IGPVariableManager::FindVariable);
     t.Bind("IDocumentVersionSupport.IsSupportedAtVersion", &IDocumentVersionSupport::IsSupportedAtVersion);
     t.Bind("IDocumentVersionSupport.ConvertToSupportedObject", &IDocumentVersionSupport::ConvertToSupportedObject);
 
@@ -66,6 +75,7 @@ void BindValueFamily(BindingTable& t) {
     t.Bind("IGPDataTypeFactory.get_FactoryID", &IGPDataTypeFactory::get_FactoryID);
     t.Bind("IGPDataTypeFactory.GetDataType", &IGPDataTypeFactory::GetDataType);
     t.Bind("IGPDataTypeFactory.GetDataTypeName", &IGPDataTypeFactory::GetDataTypeName);
+    t.Bind("IGPDataTypeFactory.GetDataTypeNames", &IGPDataTypeFactory::GetDataTypeNames);
 
     t.Bind("IGPVariable.get_Name", &IGPVariable::get_Name);
     t.Bind("IGPVariable.put_Name", &IGPVariable::put_Name);

@@ -15,7 +15,7 @@ struct IUID;
 struct IGPName;
 struct IArray;
 struct IEnumGPName;
-struct IGPVariableManager;
+struct IGPVariable;
 
 // A tool parameter's content.
 struct IGPValue : IUnknown {
@@ -52,6 +52,14 @@ struct IGPVariant : IUnknown {
     static constexpr IID iid{0xC872280B, 0xFD3D, 0x497F, {0x93, 0x1A, 0xBF, 0x13, 0xAC, 0xAE, 0xD8, 0xFD}};
     virtual HRESULT get_Value(VARIANT* value) = 0;
     virtual HRESULT put_Value(VARIANT value) = 0;
+};
+
+// The model variables of a running model, by name. (No identifier is documented for it; this one is the
+// name-based identifier of "taviGeoprocessing.IGPVariableManager" in the library's namespace.)
+struct IGPVariableManager : IUnknown {
+    static constexpr IID iid{0x5FA287C4, 0x7B84, 0x51A9, {0xAC, 0xE9, 0x70, 0x69, 0x7C, 0x2A, 0x59, 0xC0}};
+    // The variable of that name (names compare without regard to case); E_FAIL and null when there is none.
+    virtual HRESULT FindVariable(const OLECHAR* name, IGPVariable** variable) = 0;
 };
 
 // A value whose text may name model variables, resolved later against a variable manager.
