@@ -3,6 +3,7 @@
 // picks a class of the module's table by number and lets it load the rest of the input, so that every persisted
 // class's Load is reached without guessing its identifier. No input may crash, hang or leak: the module object count
 // must come back to where it was.
+#include "ProvidedClasses.h"
 #include "host/CreateInstance.h"
 #include "host/StreamIO.h"
 #include "platform/BStr.h"
@@ -17,25 +18,11 @@ using namespace tavi;
 
 namespace {
 
-// The identifiers of the classes the module provides.
-const std::vector<CLSID>& ProvidedClasses() {
-    static const std::vector<CLSID> classes = [] {
-        std::vector<CLSID> found;
-        for (int32_t i = 0; i < TaviGetClassCount(); ++i) {
-            TaviClassInfo info{};
-            if (SUCCEEDED(TaviGetClassInfo(i, &info)) && info.provided)
-                found.push_back(info.classId);
-        }
-        return found;
-    }();
-    return classes;
-}
-
 // Loads an object of the chosen class from what is left of the input. Always ends the walk (E_FAIL): the rest of
 // the input belongs to the object.
 HRESULT LoadChosenClass(IStream* stream) {
     uint16_t index = 0;
-    const auto& classes = ProvidedClasses();
+    const auto& classes = fuzz::ProvidedClasses();
     if (FAILED(AfStreamRead(stream, &index)) || classes.empty())
         return E_FAIL;
     ComPtr<IStream> nested;
@@ -119,11 +106,7 @@ HRESULT ReadOne(IStream* stream, uint8_t choice) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool installed = [] {
-        SetModuleClassSource(&DllGetClassObject);
-        return true;
-    }();
-    (void)installed;
+    fuzz::ProvidedClasses(); // installs the module as the class source
     if (size > (1u << 20))
         return 0;
     int32_t objectsBefore = ModuleObjectCount();

@@ -1,0 +1,27 @@
+// The classes a fuzz target can reach by number: every class the module's table provides, in table order. A target
+// takes a number from its input and uses it modulo the count, so that every class is reached without guessing
+// identifiers.
+#pragma once
+
+#include "host/CreateInstance.h"
+#include "tavi/Entry.h"
+
+#include <vector>
+
+namespace tavi::fuzz {
+
+inline const std::vector<CLSID>& ProvidedClasses() {
+    static const std::vector<CLSID> classes = [] {
+        SetModuleClassSource(&DllGetClassObject);
+        std::vector<CLSID> found;
+        for (int32_t i = 0; i < TaviGetClassCount(); ++i) {
+            TaviClassInfo info{};
+            if (SUCCEEDED(TaviGetClassInfo(i, &info)) && info.provided)
+                found.push_back(info.classId);
+        }
+        return found;
+    }();
+    return classes;
+}
+
+} // namespace tavi::fuzz
