@@ -1,0 +1,2 @@
+// The model variable: its behaviour is the variable base's (host/GPVariableBase.cpp).
+#include "values/GPVariable.h"
