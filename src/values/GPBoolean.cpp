@@ -1,0 +1,184 @@
+// GPBoolean: text, variant, stream and XML forms of a yes/no answer.
+#include "values/GPBoolean.h"
+
+#include "host/StreamIO.h"
+#include "platform/BStr.h"
+
+#include <optional>
+
+namespace tavi {
+
+namespace {
+
+// True when `text` is the lower-case ASCII `keyword` in any letter case. Only ASCII letters fold, so no other
+// character (such as a long s standing for an s under full case folding) makes a keyword.
+bool IsKeyword(std::u16string_view text, std::u16string_view keyword) {
+    if (text.size() != keyword.size())
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i] >= u'A' && text[i] <= u'Z' ? char16_t(text[i] + (u'a' - u'A')) : text[i];
+        if (c != keyword[i])
+            return false;
+    }
+    return true;
+}
+
+// The value a keyword stands for; nothing for any other text (blanks around a keyword included).
+std::optional<VARIANT_BOOL> KeywordValue(std::u16string_view text) {
+    if (IsKeyword(text, u"true") || text == u"1")
+        return VARIANT_TRUE;
+    if (IsKeyword(text, u"false") || text == u"0")
+        return VARIANT_FALSE;
+    return std::nullopt;
+}
+
+} // namespace
+
+// ---- IGPBoolean ----
+
+HRESULT GPBoolean::get_Value(VARIANT_BOOL* value) {
+    if (!value)
+        return E_POINTER;
+    *value = value_;
+    return S_OK;
+}
+
+HRESULT GPBoolean::put_Value(VARIANT_BOOL value) {
+    value_ = value;
+    SetModified(); // also clears the empty flag
+    return S_OK;
+}
+
+// ---- IGPVariant ----
+
+HRESULT GPBoolean::get_Value(VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    value->vt = VT_BOOL;
+    value->boolVal = value_ ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT GPBoolean::put_Value(VARIANT value) {
+    return guard([&]() -> HRESULT {
+        Variant converted;
+        if (value.vt == VT_NULL || FAILED(VariantChangeTypeEx(&converted, &value, LOCALE_USER_DEFAULT, 0, VT_BOOL)) ||
+            converted.vt != VT_BOOL)
+            return E_FAIL;
+        return put_Value(converted.boolVal);
+    });
+}
+
+// ---- IGPValue ----
+
+HRESULT GPBoolean::IsEmpty(VARIANT_BOOL* empty) {
+    if (!empty)
+        return E_POINTER;
+    *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT GPBoolean::Empty() {
+    value_ = VARIANT_FALSE;
+    return BaseEmpty();
+}
+
+HRESULT GPBoolean::GetAsText(BSTR* text) {
+    if (HRESULT hr = ClearOut(text); FAILED(hr))
+        return hr;
+    *text = SysAllocString(IsEmptyFlag() ? u"" : value_ ? u"true" : u"false");
+    return *text ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT GPBoolean::SetAsText(const OLECHAR* text, IGPMessage** message) {
+    HRESULT hr = NewTextMessage(message);
+    if (FAILED(hr))
+        return hr;
+    // An empty text leaves the value empty (and dirty): marking it modified afterwards would clear the empty flag
+    // again and turn "no answer" into "false".
+    if (!text || !*text)
+        return Empty();
+    auto value = KeywordValue(text);
+    if (!value)
+        return E_FAIL;
+    return put_Value(*value);
+}
+
+// ---- IClone ----
+
+HRESULT GPBoolean::Assign(IClone* source) {
+    auto other = QueryAs<IGPBoolean>(source);
+    VARIANT_BOOL value = VARIANT_FALSE;
+    if (!other || FAILED(other->get_Value(&value)))
+        return E_INVALIDARG;
+    put_Value(value);
+    return BaseAssign(source);
+}
+
+HRESULT GPBoolean::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    auto flag = QueryAs<IGPBoolean>(other);
+    VARIANT_BOOL value = VARIANT_FALSE;
+    if (!flag || FAILED(flag->get_Value(&value)) || value != value_)
+        return S_OK;
+    return BaseIsEqual(other, equal);
+}
+
+// ---- IPersistStream ----
+
+HRESULT GPBoolean::Save(IStream* stream, int32_t clearDirty) {
+    if (!stream)
+        return E_POINTER;
+    if (FAILED(AfStreamWrite(stream, kStreamVersion)) || FAILED(BaseSave(stream)) ||
+        FAILED(AfStreamWrite(stream, value_)))
+        return E_FAIL;
+    if (clearDirty)
+        ClearDirty();
+    return S_OK;
+}
+
+HRESULT GPBoolean::Load(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    uint16_t version = 0;
+    VARIANT_BOOL value = VARIANT_FALSE;
+    if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)) ||
+        FAILED(AfStreamRead(stream, &value)))
+        return E_FAIL;
+    value_ = value;
+    ClearDirty();
+    return S_OK;
+}
+
+// ---- IXMLSerialize ----
+
+HRESULT GPBoolean::Serialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    data->put_TypeName(kClassName);
+    data->put_TypeNamespaceURI(ValueNamespace());
+    HRESULT hr = BaseSerialize(data);
+    if (FAILED(hr) || IsEmptyFlag())
+        return hr;
+    return data->AddBoolean(u"Value", value_ ? VARIANT_TRUE : VARIANT_FALSE);
+}
+
+HRESULT GPBoolean::Deserialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    HRESULT hr = BaseDeserialize(data);
+    if (FAILED(hr) || IsEmptyFlag())
+        return hr;
+    int32_t index = -1;
+    data->Find(u"Value", &index);
+    VARIANT_BOOL value = VARIANT_FALSE;
+    if (index < 0 || FAILED(data->GetBoolean(index, &value)))
+        return E_FAIL;
+    value_ = value;
+    return S_OK;
+}
+
+} // namespace tavi

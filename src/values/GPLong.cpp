@@ -1,0 +1,280 @@
+// GPLong: text, variant, stream and XML forms of a 64-bit whole number.
+#include "values/GPLong.h"
+
+#include "host/StreamIO.h"
+#include "platform/BStr.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tavi {
+
+namespace {
+
+// Save versions by document version: the newer application line writes the 64-bit form (2) only from its last
+// entry on; every older-line document gets the 32-bit form (1).
+constexpr int16_t kNewerSaveVersions[18] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2};
+constexpr int16_t kOlderSaveVersions[10] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+
+bool Fits32(int64_t value) {
+    return value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max();
+}
+
+// The value of a "Value" element. The element is written with the writer's double operation, whose shortest text
+// may be "1e+06" rather than digits, so a whole double within 32 bits is taken as well as an integer.
+bool ReadValueElement(IXMLSerializeData* data, int32_t index, int64_t& out) {
+    int32_t integer = 0;
+    if (SUCCEEDED(data->GetInteger(index, &integer))) {
+        out = integer;
+        return true;
+    }
+    double number = 0;
+    if (FAILED(data->GetDouble(index, &number)) || std::trunc(number) != number ||
+        number < std::numeric_limits<int32_t>::min() || number > std::numeric_limits<int32_t>::max())
+        return false;
+    out = static_cast<int64_t>(number);
+    return true;
+}
+
+// The value of a "Value64" element: a variant converted to VT_I8.
+bool ReadValue64Element(IXMLSerializeData* data, int32_t index, int64_t& out) {
+    Variant value;
+    if (FAILED(data->GetVariant(index, value.Out())) || FAILED(value.ChangeType(VT_I8)))
+        return false;
+    out = value.llVal;
+    return true;
+}
+
+} // namespace
+
+int16_t GPLong::SaveVersionFor(int32_t docVersion) {
+    return AfStreamGetOrinSaveVersion(docVersion, std::size(kNewerSaveVersions), kNewerSaveVersions,
+                                      std::size(kOlderSaveVersions), kOlderSaveVersions);
+}
+
+bool GPLong::FitsIn32Bits() const {
+    return Fits32(value_);
+}
+
+void GPLong::Store(int64_t value) {
+    value_ = value;
+    SetModified(); // also clears the empty flag
+}
+
+// ---- IGPLong ----
+
+HRESULT GPLong::get_Value(int32_t* value) {
+    if (!value)
+        return E_POINTER;
+    if (!FitsIn32Bits()) {
+        *value = -1;
+        return E_FAIL;
+    }
+    *value = static_cast<int32_t>(value_);
+    return S_OK;
+}
+
+HRESULT GPLong::put_Value(int32_t value) {
+    Store(value);
+    return S_OK;
+}
+
+HRESULT GPLong::get_Value64(int64_t* value) {
+    if (!value)
+        return E_POINTER;
+    *value = value_;
+    return S_OK;
+}
+
+HRESULT GPLong::put_Value64(int64_t value) {
+    Store(value);
+    return S_OK;
+}
+
+// ---- IGPVariant ----
+
+HRESULT GPLong::get_Value(VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    if (FitsIn32Bits()) {
+        value->vt = VT_I4;
+        value->lVal = static_cast<int32_t>(value_);
+    } else {
+        value->vt = VT_I8;
+        value->llVal = value_;
+    }
+    return S_OK;
+}
+
+HRESULT GPLong::put_Value(VARIANT value) {
+    return guard([&]() -> HRESULT {
+        Variant converted;
+        if (value.vt == VT_NULL || FAILED(VariantChangeTypeEx(&converted, &value, LOCALE_USER_DEFAULT, 0, VT_I8)) ||
+            converted.vt != VT_I8)
+            return E_FAIL;
+        Store(converted.llVal);
+        return S_OK;
+    });
+}
+
+// ---- IGPValue ----
+
+HRESULT GPLong::IsEmpty(VARIANT_BOOL* empty) {
+    if (!empty)
+        return E_POINTER;
+    *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT GPLong::Empty() {
+    value_ = 0;
+    return BaseEmpty();
+}
+
+HRESULT GPLong::GetAsText(BSTR* text) {
+    if (HRESULT hr = ClearOut(text); FAILED(hr))
+        return hr;
+    if (IsEmptyFlag()) {
+        *text = SysAllocString(u"");
+        return *text ? S_OK : E_OUTOFMEMORY;
+    }
+    Variant number;
+    number.vt = VT_I8;
+    number.llVal = value_;
+    Variant converted;
+    HRESULT hr = VariantChangeTypeEx(&converted, &number, LOCALE_USER_DEFAULT, 0, VT_BSTR);
+    if (FAILED(hr))
+        return hr;
+    *text = converted.Detach().bstrVal;
+    return S_OK;
+}
+
+HRESULT GPLong::SetAsText(const OLECHAR* text, IGPMessage** message) {
+    HRESULT hr = NewTextMessage(message);
+    if (FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        if (!text || !*text)
+            return Empty();
+        Variant source = Variant::Text(text);
+        Variant converted;
+        if (source.bstrVal && SUCCEEDED(VariantChangeTypeEx(&converted, &source, LOCALE_USER_DEFAULT, 0, VT_I8)) &&
+            converted.vt == VT_I8) {
+            Store(converted.llVal);
+            return S_OK;
+        }
+        SetModified();
+        if (auto error = QueryAs<IGPErrorMessage>(*message))
+            error->MakeError(taviGPMessageTypeError, kMessageCode);
+        return S_OK;
+    });
+}
+
+// ---- IClone ----
+
+HRESULT GPLong::Assign(IClone* source) {
+    auto other = QueryAs<IGPLong>(source);
+    int64_t value = 0;
+    if (!other || FAILED(other->get_Value64(&value)))
+        return E_INVALIDARG;
+    Store(value);
+    return BaseAssign(source);
+}
+
+HRESULT GPLong::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    auto number = QueryAs<IGPLong>(other);
+    int64_t value = 0;
+    if (!number || FAILED(number->get_Value64(&value)) || value != value_)
+        return S_OK;
+    return BaseIsEqual(other, equal);
+}
+
+// ---- IPersistStream ----
+
+HRESULT GPLong::Save(IStream* stream, int32_t clearDirty) {
+    if (!stream)
+        return E_POINTER;
+    int16_t version = SaveVersionFor(AfStreamGetDocumentVersion(stream));
+    if (version == -1)
+        return S_OK;
+    if (version < 1 || version > static_cast<int16_t>(kStreamVersion) || (version == 1 && !FitsIn32Bits()))
+        return E_FAIL;
+    if (FAILED(AfStreamWrite(stream, static_cast<uint16_t>(version))) || FAILED(BaseSave(stream)))
+        return E_FAIL;
+    HRESULT hr = version == 1 ? AfStreamWrite(stream, static_cast<int32_t>(value_)) : AfStreamWrite(stream, value_);
+    if (FAILED(hr))
+        return E_FAIL;
+    if (clearDirty)
+        ClearDirty();
+    return S_OK;
+}
+
+HRESULT GPLong::Load(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    uint16_t version = 0;
+    if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)))
+        return E_FAIL;
+    int64_t value = 0;
+    if (version == 1) {
+        int32_t narrow = 0;
+        if (FAILED(AfStreamRead(stream, &narrow)))
+            return E_FAIL;
+        value = narrow;
+    } else if (FAILED(AfStreamRead(stream, &value))) {
+        return E_FAIL;
+    }
+    value_ = value;
+    ClearDirty();
+    return S_OK;
+}
+
+// ---- IXMLSerialize ----
+
+HRESULT GPLong::Serialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    data->put_TypeName(kClassName);
+    data->put_TypeNamespaceURI(ValueNamespace());
+    HRESULT hr = BaseSerialize(data);
+    if (FAILED(hr) || IsEmptyFlag())
+        return hr;
+    if (FitsIn32Bits())
+        return data->AddDouble(u"Value", static_cast<double>(value_));
+    Variant wide;
+    wide.vt = VT_I8;
+    wide.llVal = value_;
+    return data->AddVariant(u"Value64", &wide);
+}
+
+HRESULT GPLong::Deserialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    HRESULT hr = BaseDeserialize(data);
+    if (FAILED(hr) || IsEmptyFlag())
+        return hr;
+    return guard([&]() -> HRESULT {
+        auto indexOf = [&](const OLECHAR* name) {
+            int32_t index = -1;
+            data->Find(name, &index);
+            return index;
+        };
+        int32_t index = indexOf(u"Value");
+        int64_t value = 0;
+        bool read = index >= 0 && ReadValueElement(data, index, value);
+        if (!read) {
+            index = indexOf(u"Value64");
+            read = index >= 0 && ReadValue64Element(data, index, value);
+        }
+        if (!read)
+            return E_FAIL;
+        value_ = value;
+        return S_OK;
+    });
+}
+
+} // namespace tavi
