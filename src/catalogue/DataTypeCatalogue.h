@@ -14,8 +14,9 @@ struct DataTypeCatalogueRow {
     const char16_t* name;  // the data type name, e.g. u"GPLong"
     CLSID dataTypeClassId; // the class the factory creates for the name
     CLSID nameClassId;     // the class of the descriptive name object (the host's data type name class)
-    int32_t displayNameId; // string resources of the name object's texts; the display name is the one the
-    int32_t descriptionId; // data type itself loads
+    // String resources of the name object's texts. The display name is the one the data type itself loads.
+    int32_t displayNameId;
+    int32_t descriptionId;
     int32_t categoryId;
 };
 
