@@ -21,12 +21,19 @@ bool opensGroup(char16_t c) {
     return c == kApostrophe || c == kDoubleQuote || c == TextTokenizer::kOpenGroup;
 }
 
+// IsWhiteSpace with the ASCII answer inline: readers ask it of nearly every character they skip.
+bool isBlank(char16_t c) {
+    if (c < 0x80)
+        return c == kBlank || (c >= u'\t' && c <= u'\r');
+    return IsWhiteSpace(c);
+}
+
 std::u16string_view trimmed(std::u16string_view text) {
     size_t first = 0;
     size_t last = text.size();
-    while (first < last && IsWhiteSpace(text[first]))
+    while (first < last && isBlank(text[first]))
         ++first;
-    while (last > first && IsWhiteSpace(text[last - 1]))
+    while (last > first && isBlank(text[last - 1]))
         --last;
     return text.substr(first, last - first);
 }
@@ -103,7 +110,7 @@ void TextTokenizer::skipSeparators() {
 }
 
 int32_t TextTokenizer::nextNonBlank(int32_t from) const {
-    while (from < length_ && (at(from) == separator_ || IsWhiteSpace(at(from))))
+    while (from < length_ && (at(from) == separator_ || isBlank(at(from))))
         ++from;
     return from;
 }
@@ -180,8 +187,14 @@ std::u16string_view TextTokenizer::readRaw(int32_t& start, int32_t& end) {
     }
     while (position_ < length_) {
         char16_t c = at(position_);
-        if (QuoteStep(c, state) == kQuoteOutside && c == stop)
+        if (state.open == kBlank && !opensGroup(c)) {
+            // Outside any group only the stop character matters (the state machine would just note c as the
+            // last character, which it never reads outside a group).
+            if (c == stop)
+                break;
+        } else if (QuoteStep(c, state) == kQuoteOutside && c == stop) {
             break;
+        }
         ++position_;
     }
     if (skipClose_ && position_ < length_)
