@@ -92,17 +92,24 @@ HRESULT GPBoolean::GetAsText(BSTR* text) {
 }
 
 HRESULT GPBoolean::SetAsText(const OLECHAR* text, IGPMessage** message) {
-    HRESULT hr = NewTextMessage(message);
-    if (FAILED(hr))
+    if (HRESULT hr = ClearOut(message); FAILED(hr))
         return hr;
-    // An empty text leaves the value empty (and dirty): marking it modified afterwards would clear the empty flag
-    // again and turn "no answer" into "false".
-    if (!text || !*text)
-        return Empty();
-    auto value = KeywordValue(text);
-    if (!value)
-        return E_FAIL;
-    return put_Value(*value);
+    return guard([&]() -> HRESULT {
+        ComPtr<IGPMessage> made;
+        if (HRESULT hr = NewTextMessage(made.Out()); FAILED(hr))
+            return hr;
+        // An empty text leaves the value empty (and dirty): marking it modified afterwards would clear the empty
+        // flag again and turn "no answer" into "false".
+        if (!text || !*text) {
+            Empty();
+        } else if (auto value = KeywordValue(text)) {
+            put_Value(*value);
+        } else {
+            return E_FAIL; // the message is not handed out with a failure, so callers have nothing to release
+        }
+        *message = made.Detach();
+        return S_OK;
+    });
 }
 
 // ---- IClone ----

@@ -8,7 +8,7 @@ namespace tavi {
 
 // The 16-bit value is kept exactly as put (1 and -1 are both true but are different values); the variant form
 // normalizes it to VARIANT_TRUE / VARIANT_FALSE. Text: "true" / "1" and "false" / "0" in any letter case; any other
-// text is refused with E_FAIL (the value unchanged, the message left a non-error). Stream form version 1 (the 16-bit
+// text is refused with E_FAIL (the value unchanged, no message handed out). Stream form version 1 (the 16-bit
 // value); XML element "Value" as a boolean.
 class GPBoolean final : public GPValue<GPBoolean, IGPBoolean, IGPVariant, ValueInterfaces> {
 public:

@@ -226,17 +226,23 @@ HRESULT GPDouble::GetAsText(BSTR* text) {
 }
 
 HRESULT GPDouble::SetAsText(const OLECHAR* text, IGPMessage** message) {
-    HRESULT hr = NewTextMessage(message);
-    if (FAILED(hr))
+    if (HRESULT hr = ClearOut(message); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
-        if (!text || !*text)
-            return Empty();
+        ComPtr<IGPMessage> made;
+        if (HRESULT hr = NewTextMessage(made.Out()); FAILED(hr))
+            return hr;
         double value = 0;
-        if (doubletext::Read(text, value))
-            return put_Value(value);
-        if (auto error = QueryAs<IGPErrorMessage>(*message))
-            error->MakeError(taviGPMessageTypeError, kMessageCode);
+        if (!text || !*text) {
+            Empty();
+        } else if (doubletext::Read(text, value)) {
+            put_Value(value);
+        } else {
+            auto error = QueryAs<IGPErrorMessage>(made.Get());
+            if (!error || FAILED(error->MakeError(taviGPMessageTypeError, kMessageCode)))
+                return E_FAIL;
+        }
+        *message = made.Detach();
         return S_OK;
     });
 }

@@ -151,22 +151,30 @@ HRESULT GPLong::GetAsText(BSTR* text) {
 }
 
 HRESULT GPLong::SetAsText(const OLECHAR* text, IGPMessage** message) {
-    HRESULT hr = NewTextMessage(message);
-    if (FAILED(hr))
+    if (HRESULT hr = ClearOut(message); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
-        if (!text || !*text)
-            return Empty();
-        Variant source = Variant::Text(text);
-        Variant converted;
-        if (source.bstrVal && SUCCEEDED(VariantChangeTypeEx(&converted, &source, LOCALE_USER_DEFAULT, 0, VT_I8)) &&
-            converted.vt == VT_I8) {
-            Store(converted.llVal);
-            return S_OK;
+        ComPtr<IGPMessage> made;
+        if (HRESULT hr = NewTextMessage(made.Out()); FAILED(hr))
+            return hr;
+        if (!text || !*text) {
+            Empty();
+        } else {
+            Variant source = Variant::Text(text);
+            Variant converted;
+            if (!source.bstrVal)
+                return E_OUTOFMEMORY;
+            if (SUCCEEDED(VariantChangeTypeEx(&converted, &source, LOCALE_USER_DEFAULT, 0, VT_I8)) &&
+                converted.vt == VT_I8) {
+                Store(converted.llVal);
+            } else {
+                SetModified();
+                auto error = QueryAs<IGPErrorMessage>(made.Get());
+                if (!error || FAILED(error->MakeError(taviGPMessageTypeError, kMessageCode)))
+                    return E_FAIL;
+            }
         }
-        SetModified();
-        if (auto error = QueryAs<IGPErrorMessage>(*message))
-            error->MakeError(taviGPMessageTypeError, kMessageCode);
+        *message = made.Detach();
         return S_OK;
     });
 }
