@@ -68,9 +68,19 @@ expect_in "$work/out" "</GPString>" "both forms"
 expect_status 1 "an unknown type" "$tavigp" value GPMultiValue x
 expect_in "$work/err" "unknown data type 'GPMultiValue'" "the unknown type is named"
 expect_empty "$work/out" "nothing on standard output for an unknown type"
-# A catalogue row whose class is still to come (the knowledge graph layer is among the last to arrive).
-expect_status 1 "a type not provided yet" "$tavigp" value GPKnowledgeGraphLayer x
-expect_in "$work/err" "cannot create it yet" "the reason is given"
+# A catalogue row whose data type class (the name with "Type" after it) the library does not provide yet.
+"$tavigp" classes --pending | awk '{ print $1 }' >"$work/pending"
+waiting=""
+for name in $("$tavigp" types | cut -f 1); do
+  if grep -qxF "${name}Type" "$work/pending"; then
+    waiting="$name"
+    break
+  fi
+done
+if [ -n "$waiting" ]; then
+  expect_status 1 "a type not provided yet ($waiting)" "$tavigp" value "$waiting" x
+  expect_in "$work/err" "cannot create it yet" "the reason is given"
+fi
 # A text the value cannot read: an error message on standard error, exit 1. GPLong reads only integers; skip when
 # the library does not provide it.
 if "$tavigp" value GPLong 1 >/dev/null 2>&1; then
