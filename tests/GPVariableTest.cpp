@@ -180,6 +180,24 @@ TEST_F(GPVariableTest, Properties) {
     EXPECT_EQ(variable->get_Derived(nullptr), E_POINTER);
 }
 
+TEST_F(GPVariableTest, RefusesValuesThatLoopBack) {
+    auto a = Create<IGPVariable>(CLSID_GPVariable);
+    auto b = Create<IGPVariable>(CLSID_GPVariable);
+    auto c = Create<IGPVariable>(CLSID_GPVariable);
+    auto asValue = [](IGPVariable* v) { return QueryAs<IGPValue>(v); };
+    EXPECT_EQ(a->putref_Value(asValue(a.Get()).Get()), E_INVALIDARG); // itself
+    ASSERT_EQ(a->putref_Value(asValue(b.Get()).Get()), S_OK);         // a chain is fine
+    ASSERT_EQ(b->putref_Value(asValue(c.Get()).Get()), S_OK);
+    EXPECT_EQ(c->putref_Value(asValue(a.Get()).Get()), E_INVALIDARG); // closing it is not
+    ComPtr<IGPValue> held;
+    EXPECT_EQ(c->get_Value(held.Out()), S_FALSE);
+    // The chain ends in a real value, which every variable on it stands for.
+    ASSERT_EQ(c->putref_Value(NewValue(CLSID_GPString, u"end").Get()), S_OK);
+    BStr text;
+    EXPECT_EQ(asValue(a.Get())->GetAsText(text.Out()), S_OK);
+    EXPECT_EQ(text.str(), u"end");
+}
+
 TEST_F(GPVariableTest, ValueFaceForwardsToTheHeldValue) {
     auto variable = Create<IGPVariable>(CLSID_GPVariable);
     auto asValue = QueryAs<IGPValue>(variable.Get());

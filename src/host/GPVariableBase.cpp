@@ -44,6 +44,25 @@ template <class I> HRESULT PersistedForm(IGPDataType* dataType, ComPtr<IUnknown>
     return S_OK;
 }
 
+// True when `value`, or the value a chain of variables starting at it ends in, is `self`; also true for a chain too
+// long to follow. Refusing such a value keeps variables free of loops, which saving, the text form and releasing
+// would otherwise follow forever.
+bool LeadsTo(IGPValue* value, IUnknown* self) {
+    constexpr int kMaxChain = 4096;
+    ComPtr<IGPValue> current(value);
+    for (int step = 0; current; ++step) {
+        if (step == kMaxChain || SameObject(current.Get(), self))
+            return true;
+        auto variable = current.As<IGPVariable>();
+        if (!variable)
+            return false;
+        ComPtr<IGPValue> next;
+        variable->get_Value(next.Out());
+        current = std::move(next);
+    }
+    return false;
+}
+
 } // namespace
 
 HRESULT SaveDataType(IStream* stream, IGPDataType* dataType) {
@@ -187,9 +206,13 @@ HRESULT GPVariableCore::CoreGetValue(IGPValue** value) {
 }
 
 HRESULT GPVariableCore::CorePutValue(IGPValue* value) {
-    value_ = ComPtr<IGPValue>(value);
-    dirty_ = true;
-    return S_OK;
+    return guard([&]() -> HRESULT {
+        if (LeadsTo(value, SelfPersist()))
+            return E_INVALIDARG;
+        value_ = ComPtr<IGPValue>(value);
+        dirty_ = true;
+        return S_OK;
+    });
 }
 
 HRESULT GPVariableCore::CoreGetDataType(IGPDataType** dataType) {

@@ -95,7 +95,8 @@ protected:
 template <class Derived, class... R> class GPVariableBase : public Object<Derived, R...>, public GPVariableCore {
 public:
     // IGPVariable. get_Value and get_DataType give S_FALSE and null when nothing is set; get_DataType falls back to
-    // the held value's data type. put_Derived stores true for any nonzero flag.
+    // the held value's data type. putref_Value shares the value; a value that is this variable, or a variable whose
+    // chain of values leads back to it, is E_INVALIDARG. put_Derived stores true for any nonzero flag.
     HRESULT get_Name(BSTR* name) override { return CoreGetName(name); }
     HRESULT put_Name(const OLECHAR* name) override { return CorePutName(name); }
     HRESULT get_Value(IGPValue** value) override { return CoreGetValue(value); }
