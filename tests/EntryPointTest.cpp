@@ -86,7 +86,7 @@ TEST_F(EntryPointTest, ClassListingShowsEveryRowInTableOrder) {
     EXPECT_EQ(info.factoryKind, TaviFactorySingleton);
     EXPECT_EQ(info.categoryCount, 1);
     EXPECT_TRUE(info.categories[0] == CATID_GPDataTypeFactories);
-    EXPECT_EQ(info.provided, 0);
+    EXPECT_EQ(info.provided, 1);
 
     int32_t provided = 0;
     for (int32_t i = 0; i < count; ++i) {

@@ -6,31 +6,7 @@
 set -u
 
 tavigp="${1:?usage: catalogue.sh PATH-TO-TAVIGP}"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-export TAVI_REGISTRY="$work/registry.db"
-export TAVI_LOCALE="${TAVI_LOCALE:-en_US}"
-
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() {
-  failed=$((failed + 1))
-  echo "FAIL: $*"
-}
-
-# expect_status STATUS DESCRIPTION COMMAND...: the command exits with STATUS; its output goes to $work/out, $work/err.
-expect_status() {
-  local want="$1" what="$2"
-  shift 2
-  "$@" >"$work/out" 2>"$work/err" </dev/null
-  local got=$?
-  if [ "$got" -eq "$want" ]; then pass; else fail "$what: exit status $got, expected $want ($(head -c 200 "$work/err"))"; fi
-}
-# expect_file FILE TEXT DESCRIPTION: the file holds exactly TEXT (and a final line break).
-expect_file() { if [ "$(cat "$1")" = "$2" ]; then pass; else fail "$3: got '$(head -c 300 "$1")', expected '$2'"; fi; }
-expect_in() { if grep -qF -- "$2" "$1"; then pass; else fail "$3: '$2' not in $(basename "$1")"; fi; }
-expect_empty() { if [ ! -s "$1" ]; then pass; else fail "$2: $(basename "$1") holds '$(head -c 200 "$1")'"; fi; }
+source "$(cd "$(dirname "$0")" && pwd)/lib.sh"
 
 # --- tavigp types --------------------------------------------------------------------------------------------------
 expect_status 0 "types" "$tavigp" types
@@ -103,5 +79,4 @@ expect_file "$work/out" "--xml" "taken as text"
 expect_status 0 "value --help" "$tavigp" value --help
 expect_in "$work/out" "usage: tavigp value" "value --help prints its usage"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

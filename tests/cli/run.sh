@@ -14,31 +14,7 @@ set -u
 
 tavigp="${1:?usage: run.sh PATH-TO-TAVIGP}"
 here="$(cd "$(dirname "$0")" && pwd)"
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-# A store of the run's own, so that nothing left by an earlier run changes what this one sees.
-export TAVI_REGISTRY="$work/registry.db"
-export TAVI_LOCALE="${TAVI_LOCALE:-en_US}"
-
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); }
-fail() {
-  failed=$((failed + 1))
-  echo "FAIL: $*"
-}
-
-# expect_status STATUS DESCRIPTION COMMAND...: the command exits with STATUS; its output goes to $work/out, $work/err.
-expect_status() {
-  local want="$1" what="$2"
-  shift 2
-  "$@" >"$work/out" 2>"$work/err" </dev/null
-  local got=$?
-  if [ "$got" -eq "$want" ]; then pass; else fail "$what: exit status $got, expected $want"; fi
-}
-# expect_in FILE TEXT DESCRIPTION / expect_not_in FILE TEXT DESCRIPTION
-expect_in() { if grep -qF -- "$2" "$1"; then pass; else fail "$3: '$2' not in $(basename "$1")"; fi; }
-expect_not_in() { if grep -qF -- "$2" "$1"; then fail "$3: '$2' in $(basename "$1")"; else pass; fi; }
+source "$here/lib.sh"
 
 # run_session FILE: sends the file's requests to one `tavigp eval` and checks every reply.
 run_session() {
@@ -102,7 +78,7 @@ expect_in "$work/err" "usage: tavigp" "no command prints the usage"
 expect_status 2 "unknown command" "$tavigp" frobnicate
 expect_in "$work/err" "unknown command 'frobnicate'" "unknown command is named"
 expect_status 0 "top-level help" "$tavigp" --help
-for command in classes register unregister reg eval; do
+for command in classes register unregister reg eval types value; do
   expect_status 0 "$command --help" "$tavigp" "$command" --help
   expect_in "$work/out" "usage: tavigp $command" "$command --help prints its usage"
 done
@@ -181,5 +157,4 @@ for session in "$here"/*.session; do
   run_session "$session"
 done
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
