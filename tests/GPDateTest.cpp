@@ -169,6 +169,9 @@ TEST_F(GPDateTest, CalendarFollowsTheThreadLocale) {
         EXPECT_EQ(time.find(c.year), String::npos) << ToUtf8(time);
         EXPECT_FALSE(time.empty());
     }
+    // An invariant thread writes the invariant form, not the German user default's.
+    UseLocale(kGerman, LOCALE_INVARIANT);
+    EXPECT_EQ(AsText(NewDate(Variant::Date(day)).Get()), u"03/05/2024");
     // A day before the first Hijri year has no Hijri text: the plain Gregorian conversion stands in.
     UseLocale(kEnglishUS, kArabicSaudi);
     EXPECT_EQ(AsText(NewDate(Variant::Date(At(500, 1, 1))).Get()), u"1/1/0500");
