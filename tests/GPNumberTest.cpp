@@ -4,6 +4,7 @@
 
 #include "host/CreateInstance.h"
 #include "host/DocumentVersion.h"
+#include "host/NumberFormat.h"
 #include "host/StreamIO.h"
 #include "platform/Locale.h"
 #include "tavi/Entry.h"
@@ -11,6 +12,7 @@
 #include "tavi/GPScalar.h"
 #include "tavi/Stream.h"
 #include "tavi/Xml.h"
+#include "values/GPDouble.h"
 
 #include <bit>
 #include <cmath>
@@ -463,6 +465,50 @@ TEST_F(GPNumberTest, DoubleTextReadsBackExactly) {
     locale::SetUserDefaultLocaleForTesting(kEnglishUS);
     SetThreadLocale(kThai);
     EXPECT_EQ(AsText(NewDouble(2.5).Get()), u"2.5");
+}
+
+TEST_F(GPNumberTest, DoubleTextIsTheVariantTextOrTheShortestSearch) {
+    // Against the rule spelled out the slow way: the variant conversion's text when it reads back (in the locale)
+    // to the same 64 bits, else the shortest "%g" text found by search.
+    std::mt19937_64 random(7);
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  1.0,
+                                  0.5,
+                                  1024.0,
+                                  0x1p-40,
+                                  0x1p70,
+                                  -0x1p-1022,
+                                  1e14,
+                                  1e15,
+                                  1e16,
+                                  123456789012345.0,
+                                  1234567890123456.0,
+                                  0.0001,
+                                  0.00001,
+                                  5.6789e-11,
+                                  1e-300};
+    for (int i = 0; i < 2000; ++i) {
+        values.push_back(std::bit_cast<double>(random()));
+        values.push_back(std::bit_cast<double>(random() >> 12)); // subnormal
+        values.push_back(double(random() % 1000000) * std::pow(10.0, int(random() % 40) - 20));
+    }
+    for (LCID lcid : {kEnglishUS, kGerman}) {
+        locale::SetUserDefaultLocaleForTesting(lcid);
+        for (double value : values) {
+            if (!std::isfinite(value))
+                continue;
+            Variant number = Variant::Double(value);
+            Variant text;
+            ASSERT_EQ(VariantChangeTypeEx(&text, &number, LOCALE_USER_DEFAULT, 0, VT_BSTR), S_OK);
+            String expected(text.bstrVal, SysStringLen(text.bstrVal));
+            double back = 0;
+            if (!doubletext::Read(expected, back) || !SameBits(back, value))
+                expected = ShortestRoundTripText(value);
+            SCOPED_TRACE(std::to_string(lcid) + " " + ToUtf8(expected));
+            EXPECT_EQ(AsText(NewDouble(value).Get()), expected);
+        }
+    }
 }
 
 TEST_F(GPNumberTest, DoubleFailedTextKeepsTheValue) {
