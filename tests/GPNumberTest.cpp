@@ -157,13 +157,17 @@ TEST_F(GPNumberTest, LongText) {
         {u"abc", 834, false, 0, u"0"},                 // a new value: stays 0, but counts as set
         {u"9223372036854775808", 834, false, 0, u"0"}, // past 64 bits
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(ToUtf8(c.text));
-        auto value = Create<IGPLong>(CLSID_GPLong);
-        EXPECT_EQ(SetText(value.Get(), c.text), c.code);
-        EXPECT_EQ(IsEmpty(value.Get()), c.empty);
-        EXPECT_EQ(Value64(value.Get()), c.value);
-        EXPECT_EQ(AsText(value.Get()), c.asText);
+    // Plain digits read and print the same in a dot and a comma locale (no grouping is written).
+    for (LCID lcid : {kEnglishUS, kGerman}) {
+        locale::SetUserDefaultLocaleForTesting(lcid);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(lcid) + " " + ToUtf8(c.text));
+            auto value = Create<IGPLong>(CLSID_GPLong);
+            EXPECT_EQ(SetText(value.Get(), c.text), c.code);
+            EXPECT_EQ(IsEmpty(value.Get()), c.empty);
+            EXPECT_EQ(Value64(value.Get()), c.value);
+            EXPECT_EQ(AsText(value.Get()), c.asText);
+        }
     }
     // A text that does not convert leaves an earlier number alone; an empty text empties the value.
     auto value = NewLong(12);
