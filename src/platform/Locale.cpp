@@ -185,6 +185,9 @@ std::unique_ptr<LocaleData> build(LCID lcid) {
         data->decimal = first(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol, u'.');
         data->thousands = first(icu::DecimalFormatSymbols::kGroupingSeparatorSymbol, u',');
         data->currency = plainText(fromIcu(symbols.getSymbol(icu::DecimalFormatSymbols::kCurrencySymbol)));
+        std::u16string nan = fromIcu(symbols.getSymbol(icu::DecimalFormatSymbols::kNaNSymbol));
+        if (!nan.empty())
+            data->notANumber = nan.substr(0, 64);
     }
     data->blankGrouping = data->thousands == u' ' || data->thousands == u'\u00A0' || data->thousands == u'\u202F';
 

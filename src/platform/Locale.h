@@ -20,12 +20,13 @@ enum class DateOrder { MonthDayYear, DayMonthYear, YearMonthDay };
 // reference stays valid for the life of the process.
 struct LocaleData {
     LCID lcid = 1033;
-    std::string icuName;        // "en_US"; "en_US_POSIX" for the invariant locale
-    char16_t decimal = u'.';    // the decimal separator
-    char16_t thousands = u',';  // the thousands separator
-    bool blankGrouping = false; // the thousands separator is a blank: any blank, U+00A0 or U+202F groups
-    std::u16string currency;    // the currency symbol ("$", "€")
-    std::u16string trueWord;    // the local words for the booleans ("Wahr"/"Falsch"); English where none is known
+    std::string icuName;                // "en_US"; "en_US_POSIX" for the invariant locale
+    char16_t decimal = u'.';            // the decimal separator
+    char16_t thousands = u',';          // the thousands separator
+    bool blankGrouping = false;         // the thousands separator is a blank: any blank, U+00A0 or U+202F groups
+    std::u16string currency;            // the currency symbol ("$", "€")
+    std::u16string notANumber = u"NaN"; // the not-a-number symbol, at most 64 characters
+    std::u16string trueWord; // the local words for the booleans ("Wahr"/"Falsch"); English where none is known
     std::u16string falseWord;
     std::u16string datePattern; // the short date pattern with a four-digit year ("M/d/yyyy"), marks and eras removed
     std::u16string timePattern; // the time pattern with seconds ("h:mm:ss a")

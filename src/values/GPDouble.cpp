@@ -14,12 +14,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <unordered_map>
-
-#include <unicode/dcfmtsym.h>
 
 namespace tavi {
 
@@ -29,20 +24,6 @@ namespace {
 
 // The significant digits of the variant conversion's text of a double.
 constexpr int kVariantDigits = 15;
-
-// ICU's not-a-number symbol for a locale ("NaN" in most), at most 64 characters.
-std::u16string LookUpNotANumberText(LCID lcid) {
-    UErrorCode status = U_ZERO_ERROR;
-    icu::DecimalFormatSymbols symbols(locale::IcuLocale(lcid), status);
-    if (U_FAILURE(status))
-        return u"NaN";
-    const icu::UnicodeString& symbol = symbols.getConstSymbol(icu::DecimalFormatSymbols::kNaNSymbol);
-    std::u16string text(symbol.getBuffer(), static_cast<size_t>(symbol.length()));
-    if (text.empty())
-        return u"NaN";
-    text.resize(std::min<size_t>(text.size(), 64));
-    return text;
-}
 
 bool IsCBlank(char16_t c) {
     return c == u' ' || (c >= u'\t' && c <= u'\r');
@@ -190,22 +171,8 @@ public:
 } // namespace
 
 std::u16string_view NotANumberText() {
-    // The text is looked up once per locale and never changed, so a view of it stays valid for the process. The
-    // last locale asked for on this thread answers without the lock.
-    LCID lcid = locale::Resolve(TAVILocale::GetLocale());
-    thread_local LCID lastLcid = 0;
-    thread_local const std::u16string* last = nullptr;
-    if (last && lastLcid == lcid)
-        return *last;
-    static std::mutex mutex;
-    static std::unordered_map<LCID, std::unique_ptr<std::u16string>> cache;
-    std::lock_guard lock(mutex);
-    auto& slot = cache[lcid];
-    if (!slot)
-        slot = std::make_unique<std::u16string>(LookUpNotANumberText(lcid));
-    lastLcid = lcid;
-    last = slot.get();
-    return *last;
+    // The locale's data is built once per locale and kept for the process, so the view stays valid.
+    return locale::Data(locale::Resolve(TAVILocale::GetLocale())).notANumber;
 }
 
 bool Read(std::u16string_view text, double& value) {
