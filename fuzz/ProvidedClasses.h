@@ -4,6 +4,7 @@
 #pragma once
 
 #include "host/CreateInstance.h"
+#include "platform/Object.h"
 #include "tavi/Entry.h"
 
 #include <vector>
@@ -22,6 +23,13 @@ inline const std::vector<CLSID>& ProvidedClasses() {
         return found;
     }();
     return classes;
+}
+
+// Releases the calling thread's singletons (the data type factory with the data types it keeps), which an input may
+// have brought to life and which legitimately outlive it; what is left counted after this was leaked.
+inline int32_t ObjectsLeftAfterSingletons() {
+    DllCanUnloadNow();
+    return ModuleObjectCount();
 }
 
 } // namespace tavi::fuzz

@@ -88,16 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const CLSID& clsid = classes[(data[1] | data[2] << 8) % classes.size()];
     std::u16string text = FromUtf8(std::string_view(reinterpret_cast<const char*>(data + 3), size - 3));
 
-    Create(clsid); // a per-thread singleton is made once and lives on; what is counted is what the input adds
-    int32_t before = ModuleObjectCount();
+    int32_t before = fuzz::ObjectsLeftAfterSingletons();
     if (ComPtr<IUnknown> object = Create(clsid)) {
         ReadAsValue(object.Get(), text);
         CreateThroughType(object.Get(), text);
         ReadAsXml(object.Get(), text);
     }
     SetThreadLocale(1033);
-    if (ModuleObjectCount() != before) {
-        std::fprintf(stderr, "object count %d after the input, %d before\n", ModuleObjectCount(), before);
+    if (int32_t after = fuzz::ObjectsLeftAfterSingletons(); after != before) {
+        std::fprintf(stderr, "object count %d after the input, %d before\n", after, before);
         std::abort();
     }
     return 0;

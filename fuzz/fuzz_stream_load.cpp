@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::ProvidedClasses(); // installs the module as the class source
     if (size > (1u << 20))
         return 0;
-    int32_t objectsBefore = ModuleObjectCount();
+    int32_t objectsBefore = fuzz::ObjectsLeftAfterSingletons();
     {
         ComPtr<IStream> stream;
         if (FAILED(CreateStreamOnMemory(data, static_cast<ULONG>(size), AfStreamGetDocumentVersion(nullptr),
@@ -120,8 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (FAILED(ReadOne(stream.Get(), choice)))
                 break;
     }
-    if (ModuleObjectCount() != objectsBefore) {
-        std::fprintf(stderr, "objects leaked: %d before, %d after\n", objectsBefore, ModuleObjectCount());
+    if (int32_t after = fuzz::ObjectsLeftAfterSingletons(); after != objectsBefore) {
+        std::fprintf(stderr, "objects leaked: %d before, %d after\n", objectsBefore, after);
         std::abort();
     }
     return 0;
