@@ -41,6 +41,7 @@ class GPSample final : public GPValue<GPSample, IGPSample, ValueInterfaces> {
 public:
     static constexpr CLSID kClassId = CLSID_GPSample;
     static constexpr const char16_t* kClassName = u"GPSample";
+    static constexpr uint16_t kStreamVersion = kSampleVersion;
     GPSample() : GPValue(kClassId, CLSID_GPSampleType) {}
 
     HRESULT get_Value(int32_t* value) override {
@@ -55,12 +56,6 @@ public:
         return S_OK;
     }
 
-    HRESULT IsEmpty(VARIANT_BOOL* empty) override {
-        if (!empty)
-            return E_POINTER;
-        *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
-        return S_OK;
-    }
     HRESULT Empty() override {
         value_ = 0;
         return BaseEmpty();
@@ -106,48 +101,17 @@ public:
         return value == value_ ? BaseIsEqual(other, equal) : S_OK;
     }
 
-    HRESULT Save(IStream* stream, int32_t clearDirty) override {
-        if (!stream)
-            return E_POINTER;
-        if (FAILED(AfStreamWrite(stream, kSampleVersion)) || FAILED(BaseSave(stream)) ||
-            FAILED(AfStreamWrite(stream, value_)))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    }
-    HRESULT Load(IStream* stream) override {
-        if (!stream)
-            return E_POINTER;
-        uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kSampleVersion || FAILED(BaseLoad(stream)) ||
-            FAILED(AfStreamRead(stream, &value_)))
-            return E_FAIL;
-        ClearDirty();
-        return S_OK;
-    }
-
-    HRESULT Serialize(IXMLSerializeData* data) override {
-        if (!data)
-            return E_POINTER;
-        data->put_TypeName(kClassName);
-        data->put_TypeNamespaceURI(ValueNamespace());
-        HRESULT hr = BaseSerialize(data);
-        if (FAILED(hr) || IsEmptyFlag())
-            return hr;
-        return data->AddInteger(u"Value", value_);
-    }
-    HRESULT Deserialize(IXMLSerializeData* data) override {
-        HRESULT hr = BaseDeserialize(data);
-        if (FAILED(hr) || IsEmptyFlag())
-            return hr;
+private:
+    HRESULT SaveContent(IStream* stream, uint16_t) override { return AfStreamWrite(stream, value_); }
+    HRESULT LoadContent(IStream* stream, uint16_t) override { return AfStreamRead(stream, &value_); }
+    HRESULT SerializeContent(IXMLSerializeData* data) override { return data->AddInteger(u"Value", value_); }
+    HRESULT DeserializeContent(IXMLSerializeData* data) override {
         int32_t index = -1;
         data->Find(u"Value", &index);
         value_ = 0;
         return index < 0 ? S_OK : data->GetInteger(index, &value_);
     }
 
-private:
     int32_t value_ = 0;
 };
 

@@ -99,6 +99,12 @@ HRESULT DescribeBool(bool flag, VARIANT* value) {
     return S_OK;
 }
 
+HRESULT ConvertVariant(const VARIANT& in, VARTYPE kind, Variant& out) {
+    if (in.vt == VT_NULL || FAILED(VariantChangeTypeEx(&out, &in, LOCALE_USER_DEFAULT, 0, kind)) || out.vt != kind)
+        return E_FAIL;
+    return S_OK;
+}
+
 // --- base parts ---
 
 HRESULT GPValueCore::BaseEmpty() {
@@ -181,7 +187,86 @@ HRESULT GPValueCore::NewTextMessage(IGPMessage** message) {
     return FAILED(hr) ? E_FAIL : S_OK;
 }
 
+HRESULT GPValueCore::MakeTextError(IGPMessage* message, int32_t code) {
+    auto error = QueryAs<IGPErrorMessage>(message);
+    if (!error || FAILED(error->MakeError(taviGPMessageTypeError, code)))
+        return E_FAIL;
+    return S_OK;
+}
+
+// --- the frame of the stream and XML forms ---
+
+int32_t GPValueCore::SaveVersionFor(IStream*) {
+    return NewestStreamVersion();
+}
+
+HRESULT GPValueCore::SaveHeader(IStream* stream, uint16_t version) {
+    return FAILED(AfStreamWrite(stream, version)) || FAILED(BaseSave(stream)) ? E_FAIL : S_OK;
+}
+
+HRESULT GPValueCore::CoreSave(IStream* stream, int32_t clearDirty) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        int32_t version = SaveVersionFor(stream);
+        if (version == -1)
+            return S_OK; // the stream's document has no form of this value
+        if (version < 1 || version > NewestStreamVersion())
+            return E_FAIL;
+        auto written = static_cast<uint16_t>(version);
+        if (FAILED(SaveHeader(stream, written)) || FAILED(SaveContent(stream, written)))
+            return E_FAIL;
+        if (clearDirty)
+            ClearDirty();
+        return S_OK;
+    });
+}
+
+HRESULT GPValueCore::CoreLoad(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        uint16_t version = 0;
+        if (FAILED(AfStreamRead(stream, &version)) || version > NewestStreamVersion() || FAILED(BaseLoad(stream)) ||
+            FAILED(LoadContent(stream, version)))
+            return E_FAIL;
+        ClearDirty();
+        return S_OK;
+    });
+}
+
+HRESULT GPValueCore::CoreSerialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        data->put_TypeName(XmlTypeName());
+        data->put_TypeNamespaceURI(XmlTypeNamespace().c_str());
+        HRESULT hr = BaseSerialize(data);
+        if (FAILED(hr) || IsEmptyFlag())
+            return hr;
+        return SerializeContent(data);
+    });
+}
+
+HRESULT GPValueCore::CoreDeserialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        HRESULT hr = BaseDeserialize(data);
+        if (FAILED(hr) || IsEmptyFlag())
+            return hr;
+        return DeserializeContent(data);
+    });
+}
+
 // --- interface operations ---
+
+HRESULT GPValueCore::CoreIsEmpty(VARIANT_BOOL* empty) {
+    if (!empty)
+        return E_POINTER;
+    *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
 
 HRESULT GPValueCore::CoreGetDataType(IGPDataType** dataType) {
     if (HRESULT hr = ClearOut(dataType); FAILED(hr))

@@ -1,23 +1,35 @@
 // The value base: what every value class shares (identities, the empty and dirty flags, data type creation,
-// cloning, description, the JSON form, and the base part of the stream and XML forms).
+// cloning, description, the JSON form, and the frame of the stream and XML forms).
 //
-// A value class lists its own interfaces, then ValueInterfaces:
+// A value class lists its own interfaces, then ValueInterfaces, and writes only what is its own: its fields' stream
+// and XML forms, its text grammar, and Assign/IsEqual of its fields. GPLong, in short:
 //
-//   class GPString final : public GPValue<GPString, IGPString, IGPVariant, ValueInterfaces> {
+//   class GPLong final : public GPValue<GPLong, IGPLong, IGPVariant, ValueInterfaces> {
 //   public:
-//       GPString() : GPValue(kClassId, kDataTypeClassId) {}
-//       ...
+//       static constexpr uint16_t kStreamVersion = 2; // the newest stream version it reads
+//       GPLong() : GPValue(kClassId, CLSID_GPLongType) {}
+//       // its interface, Empty, GetAsText, SetAsText (through SetAsTextWith), Assign, IsEqual, and:
+//   private:
+//       int32_t SaveVersionFor(IStream* stream) override;                 // 1 or 2 by document version
+//       HRESULT SaveContent(IStream* stream, uint16_t version) override;  // the 32- or 64-bit number
+//       HRESULT LoadContent(IStream* stream, uint16_t version) override;
+//       HRESULT SerializeContent(IXMLSerializeData* data) override;       // "Value" or "Value64"
+//       HRESULT DeserializeContent(IXMLSerializeData* data) override;
 //   };
 //
-// and implements IsEmpty, Empty, GetAsText, SetAsText, Assign, IsEqual, Load, Save, Serialize and Deserialize,
-// chaining to the protected base parts in this order:
-//   Save:        write the 16-bit version, BaseSave, own fields, then ClearDirty() when asked;
-//   Load:        read and check the version (E_FAIL above the newest), BaseLoad, own fields, ClearDirty();
-//   Serialize:   put the type name and namespace (ValueNamespace()), BaseSerialize, stop when IsEmptyFlag(),
-//                else own elements;
-//   Deserialize: BaseDeserialize, stop (S_OK) when IsEmptyFlag(), else own elements;
-//   Assign:      own fields from the source, then BaseAssign;  IsEqual: own fields, then BaseIsEqual;
-//   every change of content ends with SetModified().
+// The template implements the rest around those hooks:
+//   Save:        SaveVersionFor (the newest by default; -1 writes nothing and succeeds; any other version outside
+//                1..kStreamVersion fails, nothing written), the 16-bit version, the base part, SaveContent, then
+//                ClearDirty() when asked;
+//   Load:        the version (E_FAIL above kStreamVersion), the base part, LoadContent, ClearDirty();
+//   Serialize:   XmlTypeName (the class name) and XmlTypeNamespace (ValueNamespace()), the base part, stop when
+//                IsEmptyFlag(), else SerializeContent;
+//   Deserialize: the base part, stop (S_OK) when IsEmptyFlag(), else DeserializeContent;
+//   IsEmpty:     the empty flag (a class whose emptiness is its content overrides it).
+// Every failure of the stream form is E_FAIL. A class whose form needs another order still overrides the interface
+// operation (and says why). The class itself keeps: Assign (own fields from the source, then BaseAssign), IsEqual
+// (own fields, then BaseIsEqual), Empty (own fields, then BaseEmpty); every change of content ends with
+// SetModified(). SetAsTextWith gives SetAsText its usual shape and ConvertVariant the usual variant conversion.
 //
 // Base parts:
 //   stream  the empty flag, 16-bit (VARIANT_TRUE or VARIANT_FALSE);
@@ -32,6 +44,8 @@
 #pragma once
 
 #include "host/String.h"
+#include "platform/BStr.h"
+#include "platform/ComPtr.h"
 #include "platform/Object.h"
 #include "tavi/Geoprocessing.h"
 #include "tavi/Stream.h"
@@ -61,6 +75,9 @@ const OLECHAR* ValueNamespace();
 HRESULT DescribeString(std::u16string_view text, VARIANT* value);
 HRESULT DescribeUnknown(IUnknown* object, VARIANT* value);
 HRESULT DescribeBool(bool flag, VARIANT* value);
+// `in` converted to `kind` in the user default locale (VariantChangeTypeEx) into `out`; E_FAIL for VT_NULL and for
+// any conversion that fails or gives another kind.
+HRESULT ConvertVariant(const VARIANT& in, VARTYPE kind, Variant& out);
 
 // The non-template part of every value.
 class GPValueCore {
@@ -94,6 +111,46 @@ protected:
 
     // SetAsText's message: a new empty message in *message; E_POINTER for null, E_FAIL when it cannot be made.
     static HRESULT NewTextMessage(IGPMessage** message);
+    // Makes `message` an error with `code`; E_FAIL when it cannot.
+    static HRESULT MakeTextError(IGPMessage* message, int32_t code);
+
+    // The usual SetAsText: a new message; the null or empty text empties the value; any other text goes to
+    // `read(std::u16string_view)`, which stores it and answers true, or answers false to make the message an error
+    // with `errorCode` (the value then as `read` left it). The message is handed out only with S_OK; E_FAIL when it
+    // cannot be made or made an error.
+    template <class Read>
+    HRESULT SetAsTextWith(const OLECHAR* text, IGPMessage** message, int32_t errorCode, Read&& read) {
+        if (HRESULT hr = ClearOut(message); FAILED(hr))
+            return hr;
+        return guard([&]() -> HRESULT {
+            ComPtr<IGPMessage> made;
+            if (HRESULT hr = NewTextMessage(made.Out()); FAILED(hr))
+                return hr;
+            if (!text || !*text)
+                SelfValue()->Empty();
+            else if (!read(std::u16string_view(text)) && FAILED(MakeTextError(made.Get(), errorCode)))
+                return E_FAIL;
+            *message = made.Detach();
+            return S_OK;
+        });
+    }
+
+    // The hooks of the stream and XML forms (see the head of this file).
+    // The newest stream version the class writes and reads: its kStreamVersion, supplied by the template.
+    virtual uint16_t NewestStreamVersion() const = 0;
+    // The version Save writes to `stream`: the newest by default. -1 writes nothing and succeeds; any other version
+    // outside 1..NewestStreamVersion() fails with nothing written (a value the stream's form cannot hold).
+    virtual int32_t SaveVersionFor(IStream* stream);
+    // The own fields in the stream form of `version`, after the version and the base part.
+    virtual HRESULT SaveContent(IStream* stream, uint16_t version) { return E_NOTIMPL; }
+    // Reads the own fields of the stream form of `version` (at most NewestStreamVersion()).
+    virtual HRESULT LoadContent(IStream* stream, uint16_t version) { return E_NOTIMPL; }
+    // The XML type name and namespace.
+    virtual const OLECHAR* XmlTypeName() const { return SelfClassName(); }
+    virtual String XmlTypeNamespace() const { return ValueNamespace(); }
+    // The own XML elements, written or read only when the value is not empty.
+    virtual HRESULT SerializeContent(IXMLSerializeData* data) { return E_NOTIMPL; }
+    virtual HRESULT DeserializeContent(IXMLSerializeData* data) { return E_NOTIMPL; }
 
     // What the template's interface operations do.
     HRESULT CoreGetDataType(IGPDataType** dataType);
@@ -103,6 +160,13 @@ protected:
     HRESULT CoreGetSizeMax(uint64_t* size);
     HRESULT CoreSerializeJSON(BSTR* json);
     HRESULT CoreDeserializeJSON(const OLECHAR* json);
+    HRESULT CoreIsEmpty(VARIANT_BOOL* empty);
+    HRESULT CoreSave(IStream* stream, int32_t clearDirty);
+    HRESULT CoreLoad(IStream* stream);
+    HRESULT CoreSerialize(IXMLSerializeData* data);
+    HRESULT CoreDeserialize(IXMLSerializeData* data);
+    // The version and the base part of the stream form.
+    HRESULT SaveHeader(IStream* stream, uint16_t version);
 
     // The object's own interfaces, supplied by the template.
     virtual IGPValue* SelfValue() = 0;
@@ -120,6 +184,7 @@ private:
 template <class Derived, class... R> class GPValue : public Object<Derived, R...>, public GPValueCore {
 public:
     // IGPValue (the rest is the value class's)
+    HRESULT IsEmpty(VARIANT_BOOL* empty) override { return CoreIsEmpty(empty); }
     HRESULT get_DataType(IGPDataType** dataType) override { return CoreGetDataType(dataType); }
     HRESULT SerializeJSONObject(BSTR* json) override { return CoreSerializeJSON(json); }
     HRESULT DeserializeJSONObject(const OLECHAR* json) override { return CoreDeserializeJSON(json); }
@@ -131,7 +196,7 @@ public:
     HRESULT Clone(IClone** clone) override { return CoreClone(clone); }
     HRESULT IsIdentical(IClone* other, VARIANT_BOOL* identical) override { return CoreIsIdentical(other, identical); }
 
-    // IPersistStream (Load and Save are the value class's)
+    // IPersistStream
     HRESULT GetClassID(CLSID* clsid) override {
         if (!clsid)
             return E_POINTER;
@@ -140,6 +205,12 @@ public:
     }
     HRESULT IsDirty() override { return IsDirtyFlag() ? S_OK : S_FALSE; }
     HRESULT GetSizeMax(uint64_t* size) override { return CoreGetSizeMax(size); }
+    HRESULT Save(IStream* stream, int32_t clearDirty) override { return CoreSave(stream, clearDirty); }
+    HRESULT Load(IStream* stream) override { return CoreLoad(stream); }
+
+    // IXMLSerialize
+    HRESULT Serialize(IXMLSerializeData* data) override { return CoreSerialize(data); }
+    HRESULT Deserialize(IXMLSerializeData* data) override { return CoreDeserialize(data); }
 
 protected:
     GPValue(const CLSID& valueClassId, const CLSID& dataTypeClassId) : GPValueCore(valueClassId, dataTypeClassId) {}
@@ -150,6 +221,7 @@ private:
     IClone* SelfClone() override { return static_cast<IClone*>(Self()); }
     IPersistStream* SelfPersist() override { return static_cast<IPersistStream*>(Self()); }
     const char16_t* SelfClassName() const override { return this->GetClassName(); }
+    uint16_t NewestStreamVersion() const override { return Derived::kStreamVersion; }
 };
 
 } // namespace tavi

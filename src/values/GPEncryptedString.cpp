@@ -228,7 +228,7 @@ HRESULT GPEncryptedString::Load(IStream* stream) {
         return E_POINTER;
     return guard([&]() -> HRESULT {
         uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kNewestStreamVersion || FAILED(BaseLoad(stream)))
+        if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)))
             return E_FAIL;
         String text;
         if (FAILED(ReadString(stream, &text)))

@@ -22,7 +22,7 @@ public:
     // The first document version that knows this value; older ones get a GPString holding the mask.
     static constexpr int32_t kFirstDocumentVersion = 4;
     // The newest stream version this class reads.
-    static constexpr uint16_t kNewestStreamVersion = 2;
+    static constexpr uint16_t kStreamVersion = 2;
     GPEncryptedString() : GPValue(kClassId, CLSID_GPEncryptedStringType) {}
 
     // IGPEncryptedString
