@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
 
 namespace tavi {
 
@@ -46,11 +47,6 @@ bool ReadValue64Element(IXMLSerializeData* data, int32_t index, int64_t& out) {
 }
 
 } // namespace
-
-int16_t GPLong::SaveVersionFor(int32_t docVersion) {
-    return AfStreamGetOrinSaveVersion(docVersion, std::size(kNewerSaveVersions), kNewerSaveVersions,
-                                      std::size(kOlderSaveVersions), kOlderSaveVersions);
-}
 
 bool GPLong::FitsIn32Bits() const {
     return Fits32(value_);
@@ -110,8 +106,7 @@ HRESULT GPLong::get_Value(VARIANT* value) {
 HRESULT GPLong::put_Value(VARIANT value) {
     return guard([&]() -> HRESULT {
         Variant converted;
-        if (value.vt == VT_NULL || FAILED(VariantChangeTypeEx(&converted, &value, LOCALE_USER_DEFAULT, 0, VT_I8)) ||
-            converted.vt != VT_I8)
+        if (FAILED(ConvertVariant(value, VT_I8, converted)))
             return E_FAIL;
         Store(converted.llVal);
         return S_OK;
@@ -119,13 +114,6 @@ HRESULT GPLong::put_Value(VARIANT value) {
 }
 
 // ---- IGPValue ----
-
-HRESULT GPLong::IsEmpty(VARIANT_BOOL* empty) {
-    if (!empty)
-        return E_POINTER;
-    *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
 
 HRESULT GPLong::Empty() {
     value_ = 0;
@@ -151,31 +139,16 @@ HRESULT GPLong::GetAsText(BSTR* text) {
 }
 
 HRESULT GPLong::SetAsText(const OLECHAR* text, IGPMessage** message) {
-    if (HRESULT hr = ClearOut(message); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IGPMessage> made;
-        if (HRESULT hr = NewTextMessage(made.Out()); FAILED(hr))
-            return hr;
-        if (!text || !*text) {
-            Empty();
-        } else {
-            Variant source = Variant::Text(text);
-            Variant converted;
-            if (!source.bstrVal)
-                return E_OUTOFMEMORY;
-            if (SUCCEEDED(VariantChangeTypeEx(&converted, &source, LOCALE_USER_DEFAULT, 0, VT_I8)) &&
-                converted.vt == VT_I8) {
-                Store(converted.llVal);
-            } else {
-                SetModified();
-                auto error = QueryAs<IGPErrorMessage>(made.Get());
-                if (!error || FAILED(error->MakeError(taviGPMessageTypeError, kMessageCode)))
-                    return E_FAIL;
-            }
+    return SetAsTextWith(text, message, kMessageCode, [&](std::u16string_view read) {
+        Variant source = Variant::Text(read), converted;
+        if (!source.bstrVal)
+            throw std::bad_alloc(); // E_OUTOFMEMORY through the guard
+        if (SUCCEEDED(ConvertVariant(source, VT_I8, converted))) {
+            Store(converted.llVal);
+            return true;
         }
-        *message = made.Detach();
-        return S_OK;
+        SetModified();
+        return false;
     });
 }
 
@@ -201,32 +174,19 @@ HRESULT GPLong::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     return BaseIsEqual(other, equal);
 }
 
-// ---- IPersistStream ----
+// ---- stream and XML forms ----
 
-HRESULT GPLong::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    int16_t version = SaveVersionFor(AfStreamGetDocumentVersion(stream));
-    if (version == -1)
-        return S_OK;
-    if (version < 1 || version > static_cast<int16_t>(kStreamVersion) || (version == 1 && !FitsIn32Bits()))
-        return E_FAIL;
-    if (FAILED(AfStreamWrite(stream, static_cast<uint16_t>(version))) || FAILED(BaseSave(stream)))
-        return E_FAIL;
-    HRESULT hr = version == 1 ? AfStreamWrite(stream, static_cast<int32_t>(value_)) : AfStreamWrite(stream, value_);
-    if (FAILED(hr))
-        return E_FAIL;
-    if (clearDirty)
-        ClearDirty();
-    return S_OK;
+int32_t GPLong::SaveVersionFor(IStream* stream) {
+    int16_t version = AfStreamGetOrinSaveVersion(AfStreamGetDocumentVersion(stream), std::size(kNewerSaveVersions),
+                                                 kNewerSaveVersions, std::size(kOlderSaveVersions), kOlderSaveVersions);
+    return version == 1 && !FitsIn32Bits() ? 0 : version;
 }
 
-HRESULT GPLong::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    uint16_t version = 0;
-    if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)))
-        return E_FAIL;
+HRESULT GPLong::SaveContent(IStream* stream, uint16_t version) {
+    return version == 1 ? AfStreamWrite(stream, static_cast<int32_t>(value_)) : AfStreamWrite(stream, value_);
+}
+
+HRESULT GPLong::LoadContent(IStream* stream, uint16_t version) {
     int64_t value = 0;
     if (version == 1) {
         int32_t narrow = 0;
@@ -237,20 +197,10 @@ HRESULT GPLong::Load(IStream* stream) {
         return E_FAIL;
     }
     value_ = value;
-    ClearDirty();
     return S_OK;
 }
 
-// ---- IXMLSerialize ----
-
-HRESULT GPLong::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    data->put_TypeName(kClassName);
-    data->put_TypeNamespaceURI(ValueNamespace());
-    HRESULT hr = BaseSerialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
+HRESULT GPLong::SerializeContent(IXMLSerializeData* data) {
     if (FitsIn32Bits())
         return data->AddDouble(u"Value", static_cast<double>(value_));
     Variant wide;
@@ -259,30 +209,23 @@ HRESULT GPLong::Serialize(IXMLSerializeData* data) {
     return data->AddVariant(u"Value64", &wide);
 }
 
-HRESULT GPLong::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    HRESULT hr = BaseDeserialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
-    return guard([&]() -> HRESULT {
-        auto indexOf = [&](const OLECHAR* name) {
-            int32_t index = -1;
-            data->Find(name, &index);
-            return index;
-        };
-        int32_t index = indexOf(u"Value");
-        int64_t value = 0;
-        bool read = index >= 0 && ReadValueElement(data, index, value);
-        if (!read) {
-            index = indexOf(u"Value64");
-            read = index >= 0 && ReadValue64Element(data, index, value);
-        }
-        if (!read)
-            return E_FAIL;
-        value_ = value;
-        return S_OK;
-    });
+HRESULT GPLong::DeserializeContent(IXMLSerializeData* data) {
+    auto indexOf = [&](const OLECHAR* name) {
+        int32_t index = -1;
+        data->Find(name, &index);
+        return index;
+    };
+    int32_t index = indexOf(u"Value");
+    int64_t value = 0;
+    bool read = index >= 0 && ReadValueElement(data, index, value);
+    if (!read) {
+        index = indexOf(u"Value64");
+        read = index >= 0 && ReadValue64Element(data, index, value);
+    }
+    if (!read)
+        return E_FAIL;
+    value_ = value;
+    return S_OK;
 }
 
 } // namespace tavi

@@ -31,7 +31,6 @@ public:
     HRESULT put_Value(VARIANT value) override;
 
     // IGPValue
-    HRESULT IsEmpty(VARIANT_BOOL* empty) override;
     HRESULT Empty() override;
     HRESULT GetAsText(BSTR* text) override;
     // An empty text empties the value. Text that does not convert leaves the number as it was but still counts as
@@ -42,19 +41,16 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream. Save writes nothing (S_OK) for a document version that has no GPLong form, and fails
-    // (E_FAIL) when the version it must write is 1 and the value does not fit in 32 bits.
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-    HRESULT Load(IStream* stream) override;
-
-    // IXMLSerialize
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
-    // The stream version a GPLong writes for `docVersion`: 1 or 2, or -1 for none.
-    static int16_t SaveVersionFor(int32_t docVersion);
-
 private:
+    // The stream form: version 1 or 2 by the stream's document version (nothing, and S_OK, for a document version
+    // that has no GPLong form), and E_FAIL with nothing written when the version it must write is 1 and the value
+    // does not fit in 32 bits.
+    int32_t SaveVersionFor(IStream* stream) override;
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     bool FitsIn32Bits() const;
     void Store(int64_t value);
 
