@@ -277,21 +277,13 @@ HRESULT GPDouble::get_Value(VARIANT* value) {
 HRESULT GPDouble::put_Value(VARIANT value) {
     return guard([&]() -> HRESULT {
         Variant converted;
-        if (value.vt == VT_NULL || FAILED(VariantChangeTypeEx(&converted, &value, LOCALE_USER_DEFAULT, 0, VT_R8)) ||
-            converted.vt != VT_R8)
+        if (FAILED(ConvertVariant(value, VT_R8, converted)))
             return E_FAIL;
         return put_Value(converted.dblVal);
     });
 }
 
 // ---- IGPValue ----
-
-HRESULT GPDouble::IsEmpty(VARIANT_BOOL* empty) {
-    if (!empty)
-        return E_POINTER;
-    *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
 
 HRESULT GPDouble::Empty() {
     value_ = 0.0;
@@ -310,24 +302,12 @@ HRESULT GPDouble::GetAsText(BSTR* text) {
 }
 
 HRESULT GPDouble::SetAsText(const OLECHAR* text, IGPMessage** message) {
-    if (HRESULT hr = ClearOut(message); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IGPMessage> made;
-        if (HRESULT hr = NewTextMessage(made.Out()); FAILED(hr))
-            return hr;
+    return SetAsTextWith(text, message, kMessageCode, [&](std::u16string_view read) {
         double value = 0;
-        if (!text || !*text) {
-            Empty();
-        } else if (doubletext::Read(text, value)) {
-            put_Value(value);
-        } else {
-            auto error = QueryAs<IGPErrorMessage>(made.Get());
-            if (!error || FAILED(error->MakeError(taviGPMessageTypeError, kMessageCode)))
-                return E_FAIL;
-        }
-        *message = made.Detach();
-        return S_OK;
+        if (!doubletext::Read(read, value))
+            return false;
+        put_Value(value);
+        return true;
     });
 }
 
@@ -354,51 +334,25 @@ HRESULT GPDouble::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     return same ? BaseIsEqual(other, equal) : S_OK;
 }
 
-// ---- IPersistStream ----
+// ---- stream and XML forms ----
 
-HRESULT GPDouble::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    if (FAILED(AfStreamWrite(stream, kStreamVersion)) || FAILED(BaseSave(stream)) ||
-        FAILED(AfStreamWrite(stream, value_)))
-        return E_FAIL;
-    if (clearDirty)
-        ClearDirty();
-    return S_OK;
+HRESULT GPDouble::SaveContent(IStream* stream, uint16_t) {
+    return AfStreamWrite(stream, value_);
 }
 
-HRESULT GPDouble::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    uint16_t version = 0;
+HRESULT GPDouble::LoadContent(IStream* stream, uint16_t) {
     double value = 0;
-    if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)) ||
-        FAILED(AfStreamRead(stream, &value)))
+    if (FAILED(AfStreamRead(stream, &value)))
         return E_FAIL;
     value_ = value;
-    ClearDirty();
     return S_OK;
 }
 
-// ---- IXMLSerialize ----
-
-HRESULT GPDouble::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    data->put_TypeName(kClassName);
-    data->put_TypeNamespaceURI(ValueNamespace());
-    HRESULT hr = BaseSerialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
+HRESULT GPDouble::SerializeContent(IXMLSerializeData* data) {
     return data->AddDouble(u"Value", value_);
 }
 
-HRESULT GPDouble::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    HRESULT hr = BaseDeserialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
+HRESULT GPDouble::DeserializeContent(IXMLSerializeData* data) {
     int32_t index = -1;
     data->Find(u"Value", &index);
     double value = 0;
