@@ -116,8 +116,9 @@ protected:
 
     // The usual SetAsText: a new message; the null or empty text empties the value; any other text goes to
     // `read(std::u16string_view)`, which stores it and answers true, or answers false to make the message an error
-    // with `errorCode` (the value then as `read` left it). The message is handed out only with S_OK; E_FAIL when it
-    // cannot be made or made an error.
+    // with `errorCode` (the value then as `read` left it), or with kRefuseText to fail the call with E_FAIL. The
+    // message is handed out only with S_OK; E_FAIL when it cannot be made or made an error.
+    static constexpr int32_t kRefuseText = 0;
     template <class Read>
     HRESULT SetAsTextWith(const OLECHAR* text, IGPMessage** message, int32_t errorCode, Read&& read) {
         if (HRESULT hr = ClearOut(message); FAILED(hr))
@@ -128,7 +129,8 @@ protected:
                 return hr;
             if (!text || !*text)
                 SelfValue()->Empty();
-            else if (!read(std::u16string_view(text)) && FAILED(MakeTextError(made.Get(), errorCode)))
+            else if (!read(std::u16string_view(text)) &&
+                     (errorCode == kRefuseText || FAILED(MakeTextError(made.Get(), errorCode))))
                 return E_FAIL;
             *message = made.Detach();
             return S_OK;

@@ -63,21 +63,13 @@ HRESULT GPBoolean::get_Value(VARIANT* value) {
 HRESULT GPBoolean::put_Value(VARIANT value) {
     return guard([&]() -> HRESULT {
         Variant converted;
-        if (value.vt == VT_NULL || FAILED(VariantChangeTypeEx(&converted, &value, LOCALE_USER_DEFAULT, 0, VT_BOOL)) ||
-            converted.vt != VT_BOOL)
+        if (FAILED(ConvertVariant(value, VT_BOOL, converted)))
             return E_FAIL;
         return put_Value(converted.boolVal);
     });
 }
 
 // ---- IGPValue ----
-
-HRESULT GPBoolean::IsEmpty(VARIANT_BOOL* empty) {
-    if (!empty)
-        return E_POINTER;
-    *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
 
 HRESULT GPBoolean::Empty() {
     value_ = VARIANT_FALSE;
@@ -92,23 +84,13 @@ HRESULT GPBoolean::GetAsText(BSTR* text) {
 }
 
 HRESULT GPBoolean::SetAsText(const OLECHAR* text, IGPMessage** message) {
-    if (HRESULT hr = ClearOut(message); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IGPMessage> made;
-        if (HRESULT hr = NewTextMessage(made.Out()); FAILED(hr))
-            return hr;
-        // An empty text leaves the value empty (and dirty): marking it modified afterwards would clear the empty
-        // flag again and turn "no answer" into "false".
-        if (!text || !*text) {
-            Empty();
-        } else if (auto value = KeywordValue(text)) {
+    // Any text other than a keyword fails the call, and no message is handed out, so callers have nothing to
+    // release.
+    return SetAsTextWith(text, message, kRefuseText, [&](std::u16string_view read) {
+        auto value = KeywordValue(read);
+        if (value)
             put_Value(*value);
-        } else {
-            return E_FAIL; // the message is not handed out with a failure, so callers have nothing to release
-        }
-        *message = made.Detach();
-        return S_OK;
+        return value.has_value();
     });
 }
 
@@ -134,51 +116,25 @@ HRESULT GPBoolean::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     return BaseIsEqual(other, equal);
 }
 
-// ---- IPersistStream ----
+// ---- stream and XML forms ----
 
-HRESULT GPBoolean::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    if (FAILED(AfStreamWrite(stream, kStreamVersion)) || FAILED(BaseSave(stream)) ||
-        FAILED(AfStreamWrite(stream, value_)))
-        return E_FAIL;
-    if (clearDirty)
-        ClearDirty();
-    return S_OK;
+HRESULT GPBoolean::SaveContent(IStream* stream, uint16_t) {
+    return AfStreamWrite(stream, value_);
 }
 
-HRESULT GPBoolean::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    uint16_t version = 0;
+HRESULT GPBoolean::LoadContent(IStream* stream, uint16_t) {
     VARIANT_BOOL value = VARIANT_FALSE;
-    if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)) ||
-        FAILED(AfStreamRead(stream, &value)))
+    if (FAILED(AfStreamRead(stream, &value)))
         return E_FAIL;
     value_ = value;
-    ClearDirty();
     return S_OK;
 }
 
-// ---- IXMLSerialize ----
-
-HRESULT GPBoolean::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    data->put_TypeName(kClassName);
-    data->put_TypeNamespaceURI(ValueNamespace());
-    HRESULT hr = BaseSerialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
+HRESULT GPBoolean::SerializeContent(IXMLSerializeData* data) {
     return data->AddBoolean(u"Value", value_ ? VARIANT_TRUE : VARIANT_FALSE);
 }
 
-HRESULT GPBoolean::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    HRESULT hr = BaseDeserialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
+HRESULT GPBoolean::DeserializeContent(IXMLSerializeData* data) {
     int32_t index = -1;
     data->Find(u"Value", &index);
     VARIANT_BOOL value = VARIANT_FALSE;

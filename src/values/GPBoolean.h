@@ -26,7 +26,6 @@ public:
     HRESULT put_Value(VARIANT value) override;
 
     // IGPValue
-    HRESULT IsEmpty(VARIANT_BOOL* empty) override;
     HRESULT Empty() override;
     HRESULT GetAsText(BSTR* text) override;
     HRESULT SetAsText(const OLECHAR* text, IGPMessage** message) override;
@@ -35,15 +34,12 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-    HRESULT Load(IStream* stream) override;
-
-    // IXMLSerialize
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
 private:
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     VARIANT_BOOL value_ = VARIANT_FALSE;
 };
 
