@@ -41,7 +41,7 @@ CalendarChoice ThreadCalendar() {
 // The text the plain variant conversion gives (user default locale, no flags); false when it gives none.
 bool PlainText(const VARIANT& value, String& text) {
     Variant converted;
-    if (FAILED(VariantChangeTypeEx(&converted, &value, LOCALE_USER_DEFAULT, 0, VT_BSTR)) || converted.vt != VT_BSTR)
+    if (FAILED(ConvertVariant(value, VT_BSTR, converted)))
         return false;
     text.assign(converted.bstrVal, SysStringLen(converted.bstrVal));
     return true;
@@ -110,13 +110,12 @@ bool ReadDateText(std::u16string_view text, DATE& date) {
 // Any other kind as a date: converted in the user default locale, else through a double. A day number that is not
 // finite is no point in time and is refused.
 bool ConvertToDate(const VARIANT& value, Variant& date) {
-    if (FAILED(VariantChangeTypeEx(&date, &value, LOCALE_USER_DEFAULT, 0, VT_DATE))) {
+    if (FAILED(ConvertVariant(value, VT_DATE, date))) {
         Variant real;
-        if (FAILED(VariantChangeTypeEx(&real, &value, LOCALE_USER_DEFAULT, 0, VT_R8)) ||
-            FAILED(VariantChangeTypeEx(&date, &real, LOCALE_USER_DEFAULT, 0, VT_DATE)))
+        if (FAILED(ConvertVariant(value, VT_R8, real)) || FAILED(ConvertVariant(real, VT_DATE, date)))
             return false;
     }
-    return date.vt == VT_DATE && std::isfinite(date.date);
+    return std::isfinite(date.date);
 }
 
 bool IsOldestNamespace(std::u16string_view ns) {
@@ -188,24 +187,8 @@ HRESULT GPDate::GetAsText(BSTR* text) {
 }
 
 HRESULT GPDate::SetAsText(const OLECHAR* text, IGPMessage** message) {
-    if (!message)
-        return E_POINTER;
-    *message = nullptr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IGPMessage> made;
-        HRESULT hr = NewTextMessage(made.Out());
-        if (FAILED(hr))
-            return hr;
-        if (!text || !*text) {
-            Empty();
-        } else if (FAILED(put_Value(Variant::Text(text)))) {
-            auto error = QueryAs<IGPErrorMessage>(made.Get());
-            if (!error || FAILED(error->MakeError(taviGPMessageTypeError, kMessageCodeInvalidDate)))
-                return E_FAIL;
-        }
-        *message = made.Detach();
-        return S_OK;
-    });
+    return SetAsTextWith(text, message, kMessageCodeInvalidDate,
+                         [&](std::u16string_view read) { return SUCCEEDED(put_Value(Variant::Text(read))); });
 }
 
 HRESULT GPDate::Assign(IClone* source) {
@@ -237,78 +220,54 @@ HRESULT GPDate::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     });
 }
 
-HRESULT GPDate::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    if (FAILED(AfStreamWrite(stream, kStreamVersion)) || FAILED(BaseSave(stream)) ||
-        FAILED(WriteVariant(stream, value_)))
+// ---- stream and XML forms ----
+
+HRESULT GPDate::SaveContent(IStream* stream, uint16_t) {
+    return WriteVariant(stream, value_);
+}
+
+HRESULT GPDate::LoadContent(IStream* stream, uint16_t) {
+    Variant read;
+    if (FAILED(ReadVariant(stream, read.Out())))
         return E_FAIL;
-    if (clearDirty)
-        ClearDirty();
+    // A stream holds what put_Value stored; any other kind is taken as put_Value takes it, text excepted (its
+    // reading would depend on the locale of the reader).
+    if (read.vt == VT_EMPTY || read.vt == VT_NULL)
+        value_.Clear();
+    else if (read.vt == VT_DATE && std::isfinite(read.date))
+        value_ = std::move(read);
+    else if (Variant converted; read.vt != VT_BSTR && ConvertToDate(read, converted))
+        value_ = std::move(converted);
+    else
+        return E_FAIL;
+    SyncEmptyFlag();
     return S_OK;
 }
 
-HRESULT GPDate::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)))
-            return E_FAIL;
-        Variant read;
-        if (FAILED(ReadVariant(stream, read.Out())))
-            return E_FAIL;
-        // A stream holds what put_Value stored; any other kind is taken as put_Value takes it, text excepted (its
-        // reading would depend on the locale of the reader).
-        if (read.vt == VT_EMPTY || read.vt == VT_NULL)
-            value_.Clear();
-        else if (read.vt == VT_DATE && std::isfinite(read.date))
-            value_ = std::move(read);
-        else if (Variant converted; read.vt != VT_BSTR && ConvertToDate(read, converted))
-            value_ = std::move(converted);
-        else
-            return E_FAIL;
-        SyncEmptyFlag();
-        ClearDirty();
-        return S_OK;
-    });
+String GPDate::XmlTypeNamespace() const {
+    return XmlNamespaceUtil::GetDocumentNamespace();
 }
 
-HRESULT GPDate::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        String ns = XmlNamespaceUtil::GetDocumentNamespace();
-        data->put_TypeName(kClassName);
-        data->put_TypeNamespaceURI(ns.c_str());
-        HRESULT hr = BaseSerialize(data);
-        if (FAILED(hr) || IsEmptyFlag() || value_.vt == VT_EMPTY)
-            return hr;
-        if (IsOldestNamespace(ns))
-            return data->AddVariant(u"Value", &value_);
-        return data->AddDate(u"Value", value_.date);
-    });
+HRESULT GPDate::SerializeContent(IXMLSerializeData* data) {
+    if (value_.vt == VT_EMPTY)
+        return S_OK;
+    if (IsOldestNamespace(XmlTypeNamespace()))
+        return data->AddVariant(u"Value", &value_);
+    return data->AddDate(u"Value", value_.date);
 }
 
-HRESULT GPDate::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        HRESULT hr = BaseDeserialize(data);
-        if (FAILED(hr) || IsEmptyFlag())
-            return hr;
-        int32_t index = -1;
-        DATE date = 0;
-        if (SUCCEEDED(data->Find(u"Value", &index)) && index >= 0 && SUCCEEDED(data->GetDate(index, &date))) {
-            // As a double, so that the number is stored as a date; a finite day number outside the calendar range
-            // (which a value can hold and write) is kept as the date it was.
-            if (FAILED(put_Value(Variant::Double(date))))
-                put_Value(Variant::Date(date));
-        }
-        SyncEmptyFlag();
-        ClearDirty();
-        return S_OK;
-    });
+HRESULT GPDate::DeserializeContent(IXMLSerializeData* data) {
+    int32_t index = -1;
+    DATE date = 0;
+    if (SUCCEEDED(data->Find(u"Value", &index)) && index >= 0 && SUCCEEDED(data->GetDate(index, &date))) {
+        // As a double, so that the number is stored as a date; a finite day number outside the calendar range
+        // (which a value can hold and write) is kept as the date it was.
+        if (FAILED(put_Value(Variant::Double(date))))
+            put_Value(Variant::Date(date));
+    }
+    SyncEmptyFlag();
+    ClearDirty();
+    return S_OK;
 }
 
 } // namespace tavi

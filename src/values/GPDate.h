@@ -12,7 +12,6 @@ class GPDate final : public GPValue<GPDate, IGPDate, IGPVariant, ValueInterfaces
 public:
     static constexpr CLSID kClassId = CLSID_GPDate;
     static constexpr const char16_t* kClassName = u"GPDate";
-    // Stream form: the version, the base part, then the variant (versions 0 and 1 are read).
     static constexpr uint16_t kStreamVersion = 1;
     // The message code of a text that no date reader accepts.
     static constexpr int32_t kMessageCodeInvalidDate = 827;
@@ -45,16 +44,16 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-    HRESULT Load(IStream* stream) override;
-
-    // IXMLSerialize: written for the namespace of the document being written. Documents of the two oldest
-    // namespaces hold "Value" as a variant, newer ones as a date element; both read back as a date.
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
 private:
+    // The stream form: the variant. Versions 0 and 1 are read.
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // The XML form is written for the namespace of the document being written. Documents of the two oldest
+    // namespaces hold "Value" as a variant, newer ones as a date element; both read back as a date.
+    String XmlTypeNamespace() const override;
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     // Stores a VT_EMPTY or VT_DATE variant and marks the value modified; the base's empty flag follows the variant,
     // so the base parts of the stream and XML forms say what the value holds.
     void Store(Variant value);
