@@ -70,12 +70,6 @@ void GPVariant::Store(Variant value) {
     SetModified();
 }
 
-HRESULT GPVariant::Converted(VARTYPE vt, Variant& out) const {
-    if (FAILED(VariantChangeTypeEx(&out, &value_, LOCALE_USER_DEFAULT, 0, vt)) || out.vt != vt)
-        return E_FAIL;
-    return S_OK;
-}
-
 // ---- IGPVariant and IGPDate ----
 
 HRESULT GPVariant::get_Value(VARIANT* value) {
@@ -201,13 +195,6 @@ HRESULT GPVariant::put_Value64(int64_t value) {
 
 // ---- IGPValue ----
 
-HRESULT GPVariant::IsEmpty(VARIANT_BOOL* empty) {
-    if (!empty)
-        return E_POINTER;
-    *empty = IsEmptyFlag() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
-}
-
 HRESULT GPVariant::Empty() {
     value_.Clear();
     return BaseEmpty();
@@ -254,65 +241,34 @@ HRESULT GPVariant::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     });
 }
 
-// ---- IPersistStream ----
+// ---- stream and XML forms ----
 
-HRESULT GPVariant::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    if (FAILED(AfStreamWrite(stream, kStreamVersion)) || FAILED(BaseSave(stream)) ||
-        FAILED(WriteVariant(stream, value_)))
+HRESULT GPVariant::SaveContent(IStream* stream, uint16_t) {
+    return WriteVariant(stream, value_);
+}
+
+HRESULT GPVariant::LoadContent(IStream* stream, uint16_t) {
+    Variant read;
+    if (FAILED(ReadVariant(stream, &read)))
         return E_FAIL;
-    if (clearDirty)
-        ClearDirty();
+    value_ = std::move(read);
     return S_OK;
 }
 
-HRESULT GPVariant::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    uint16_t version = 0;
-    if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)))
-        return E_FAIL;
-    return guard([&]() -> HRESULT {
-        Variant read;
-        if (FAILED(ReadVariant(stream, &read)))
-            return E_FAIL;
-        value_ = std::move(read);
-        ClearDirty();
-        return S_OK;
-    });
-}
-
-// ---- IXMLSerialize ----
-
-HRESULT GPVariant::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    data->put_TypeName(kClassName);
-    data->put_TypeNamespaceURI(ValueNamespace());
-    HRESULT hr = BaseSerialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
+HRESULT GPVariant::SerializeContent(IXMLSerializeData* data) {
     return data->AddVariant(u"Value", &value_);
 }
 
-HRESULT GPVariant::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    HRESULT hr = BaseDeserialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
-    return guard([&]() -> HRESULT {
-        int32_t index = -1;
-        if (FAILED(data->Find(u"Value", &index)) || index < 0)
-            return E_FAIL;
-        Variant read;
-        if (FAILED(data->GetVariant(index, &read)))
-            return E_FAIL;
-        if (read.vt != VT_EMPTY)
-            value_ = std::move(read);
-        return S_OK;
-    });
+HRESULT GPVariant::DeserializeContent(IXMLSerializeData* data) {
+    int32_t index = -1;
+    if (FAILED(data->Find(u"Value", &index)) || index < 0)
+        return E_FAIL;
+    Variant read;
+    if (FAILED(data->GetVariant(index, &read)))
+        return E_FAIL;
+    if (read.vt != VT_EMPTY)
+        value_ = std::move(read);
+    return S_OK;
 }
 
 // ---- IDocumentVersionSupport ----

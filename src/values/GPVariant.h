@@ -51,7 +51,6 @@ public:
     HRESULT put_Value64(int64_t value) override;
 
     // IGPValue: emptiness is the base's flag; the text form is the IGPString face and no text is refused.
-    HRESULT IsEmpty(VARIANT_BOOL* empty) override;
     HRESULT Empty() override;
     HRESULT GetAsText(BSTR* text) override;
     HRESULT SetAsText(const OLECHAR* text, IGPMessage** message) override;
@@ -59,15 +58,6 @@ public:
     // IClone: through IGPVariant (E_INVALIDARG without it); equal when SameVariant says so and the bases agree.
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
-
-    // IPersistStream, version 1: the base part, then the variant in its stream form. Versions 0 and 1 are read.
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-    HRESULT Load(IStream* stream) override;
-
-    // IXMLSerialize: "GPVariant" with a variant element "Value" when not empty. Reading a non-empty document
-    // without "Value" is E_FAIL; a "Value" read as VT_EMPTY keeps the stored variant.
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
 
     // IDocumentVersionSupport: the replacement is a GPString holding GetAsText (an empty one when the variant has
     // no text); S_OK with null when the string cannot be made.
@@ -77,10 +67,18 @@ public:
     const VARIANT& Stored() const { return value_; }
 
 private:
+    // The stream form, version 1: the variant in its stream form. Versions 0 and 1 are read.
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // The XML form: a variant element "Value". Reading a non-empty document without "Value" is E_FAIL; a "Value"
+    // read as VT_EMPTY keeps the stored variant.
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     // Replaces the stored variant and marks the value modified.
     void Store(Variant value);
     // The stored variant converted to `vt` in `out`; E_FAIL when it cannot be.
-    HRESULT Converted(VARTYPE vt, Variant& out) const;
+    HRESULT Converted(VARTYPE vt, Variant& out) const { return ConvertVariant(value_, vt, out); }
 
     Variant value_;
 };
