@@ -1,0 +1,51 @@
+// The host's envelope: a rectangle with an optional spatial reference, the carrier of every extent.
+#pragma once
+
+#include "platform/ComPtr.h"
+#include "platform/Object.h"
+#include "tavi/DataAccess.h"
+
+namespace tavi {
+
+class Envelope final : public Object<Envelope, IEnvelope> {
+public:
+    // The platform envelope's class identifier, under which envelopes are saved inside other objects.
+    static constexpr CLSID kClassId{0x30707212, 0x52D5, 0x11D0, {0xA8, 0xF2, 0x00, 0x60, 0x8C, 0x85, 0xED, 0xE5}};
+    static constexpr const char16_t* kClassName = u"Envelope";
+
+    // IEnvelope. Setting one coordinate of an empty envelope makes the others 0 first, so the envelope is a point
+    // at the origin grown by that coordinate.
+    HRESULT get_XMin(double* value) override;
+    HRESULT put_XMin(double value) override;
+    HRESULT get_YMin(double* value) override;
+    HRESULT put_YMin(double value) override;
+    HRESULT get_XMax(double* value) override;
+    HRESULT put_XMax(double value) override;
+    HRESULT get_YMax(double* value) override;
+    HRESULT put_YMax(double value) override;
+    HRESULT get_Width(double* value) override;
+    HRESULT get_Height(double* value) override;
+    HRESULT get_IsEmpty(VARIANT_BOOL* empty) override;
+    HRESULT SetEmpty() override;
+    HRESULT PutCoords(double xmin, double ymin, double xmax, double ymax) override;
+    HRESULT QueryCoords(double* xmin, double* ymin, double* xmax, double* ymax) override;
+    HRESULT get_SpatialReference(ISpatialReference** spatialReference) override;
+    HRESULT putref_SpatialReference(ISpatialReference* spatialReference) override;
+    HRESULT IsEqual(IEnvelope* other, VARIANT_BOOL* equal) override;
+
+private:
+    HRESULT Get(double coordinate, double* value) const;
+    HRESULT Put(double& coordinate, double value);
+
+    bool empty_ = true;
+    double xmin_ = 0, ymin_ = 0, xmax_ = 0, ymax_ = 0;
+    ComPtr<ISpatialReference> spatialReference_;
+};
+
+// A new empty envelope.
+HRESULT CreateEnvelope(IEnvelope** envelope);
+// A new envelope with these coordinates and spatial reference (which may be null).
+HRESULT CreateEnvelope(double xmin, double ymin, double xmax, double ymax, ISpatialReference* spatialReference,
+                       IEnvelope** envelope);
+
+} // namespace tavi
