@@ -199,77 +199,49 @@ HRESULT GPEncryptedString::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     });
 }
 
-// ---- IPersistStream ----
+// ---- stream and XML forms ----
 
-HRESULT GPEncryptedString::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int16_t version = AfStreamGetSaveVersion(AfStreamGetDocumentVersion(stream),
-                                                 static_cast<int32_t>(std::size(kSaveVersions)), kSaveVersions);
-        if (version < 0)
-            return S_OK;
-        // The form is made before anything is written, so a form that cannot be rewritten leaves the stream as it
-        // was.
-        String form = protectedText_;
-        if (version == kOlderFormVersion && FAILED(OlderForm(protectedText_, form)))
-            return E_FAIL;
-        if (FAILED(AfStreamWrite(stream, static_cast<uint16_t>(version))) || FAILED(BaseSave(stream)) ||
-            FAILED(WriteString(stream, form)))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    });
+int32_t GPEncryptedString::SaveVersionFor(IStream* stream) {
+    int16_t version = AfStreamGetSaveVersion(AfStreamGetDocumentVersion(stream),
+                                             static_cast<int32_t>(std::size(kSaveVersions)), kSaveVersions);
+    // Whether the older form can be made is known before anything is written, so a form that cannot be rewritten
+    // leaves the stream as it was (0: no version to write).
+    String older;
+    if (version == kOlderFormVersion && FAILED(OlderForm(protectedText_, older)))
+        return 0;
+    return version < 0 ? -1 : version;
 }
 
-HRESULT GPEncryptedString::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(BaseLoad(stream)))
-            return E_FAIL;
-        String text;
-        if (FAILED(ReadString(stream, &text)))
-            return E_FAIL;
-        protectedText_ = std::move(text);
-        ClearDirty();
-        return S_OK;
-    });
+HRESULT GPEncryptedString::SaveContent(IStream* stream, uint16_t version) {
+    String form = protectedText_;
+    if (version == kOlderFormVersion && FAILED(OlderForm(protectedText_, form)))
+        return E_FAIL;
+    return WriteString(stream, form);
 }
 
-// ---- IXMLSerialize ----
-
-HRESULT GPEncryptedString::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    data->put_TypeName(kClassName);
-    data->put_TypeNamespaceURI(ValueNamespace());
-    HRESULT hr = BaseSerialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
-    return guard([&] { return data->AddString(u"Value", protectedText_.c_str()); });
+HRESULT GPEncryptedString::LoadContent(IStream* stream, uint16_t) {
+    String text;
+    if (FAILED(ReadString(stream, &text)))
+        return E_FAIL;
+    protectedText_ = std::move(text);
+    return S_OK;
 }
 
-HRESULT GPEncryptedString::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    HRESULT hr = BaseDeserialize(data);
-    if (FAILED(hr) || IsEmptyFlag())
-        return hr;
-    return guard([&]() -> HRESULT {
-        int32_t index = -1;
-        HRESULT found = data->Find(u"Value", &index);
-        if (FAILED(found) || index < 0)
-            return found; // no element: the value stays as it was
-        BStr text;
-        HRESULT read = data->GetString(index, text.Out());
-        if (FAILED(read))
-            return read;
-        protectedText_ = text.str();
-        return S_OK;
-    });
+HRESULT GPEncryptedString::SerializeContent(IXMLSerializeData* data) {
+    return data->AddString(u"Value", protectedText_.c_str());
+}
+
+HRESULT GPEncryptedString::DeserializeContent(IXMLSerializeData* data) {
+    int32_t index = -1;
+    HRESULT found = data->Find(u"Value", &index);
+    if (FAILED(found) || index < 0)
+        return found; // no element: the value stays as it was
+    BStr text;
+    HRESULT read = data->GetString(index, text.Out());
+    if (FAILED(read))
+        return read;
+    protectedText_ = text.str();
+    return S_OK;
 }
 
 // ---- IDocumentVersionSupport ----

@@ -55,21 +55,22 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream. Save versions by document version: (-1, -1, -1, -1, 1, 2); -1 writes nothing. Version 2
-    // writes the base part and the protected form; version 1 the base part and the older protected form (E_FAIL
-    // when the stored form cannot be recovered). Load reads versions up to 2 and keeps the form as it was stored.
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-    HRESULT Load(IStream* stream) override;
-
-    // IXMLSerialize: type name "GPEncryptedString"; element "Value" holds the protected form.
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
     // IDocumentVersionSupport
     HRESULT IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) override;
     HRESULT ConvertToSupportedObject(int32_t docVersion, IUnknown** replacement) override;
 
 private:
+    // The stream form. Save versions by document version: (-1, -1, -1, -1, 1, 2); -1 writes nothing. Version 2
+    // writes the base part and the protected form; version 1 the base part and the older protected form (E_FAIL,
+    // nothing written, when the stored form cannot be recovered). Load reads versions up to 2 and keeps the form
+    // as it was stored.
+    int32_t SaveVersionFor(IStream* stream) override;
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // The XML form: element "Value" holds the protected form.
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     void StoreProtected(String text);
     String MaskedText() const;
 
