@@ -63,63 +63,6 @@ public:
         });
     }
 
-    // IPersistStream
-    HRESULT Save(IStream* stream, int32_t clearDirty) override {
-        if (!stream)
-            return E_POINTER;
-        if (FAILED(AfStreamWrite(stream, kStreamVersion)) || FAILED(this->BaseSave(stream)) ||
-            FAILED(WriteString(stream, value_)))
-            return E_FAIL;
-        if (clearDirty)
-            this->ClearDirty();
-        return S_OK;
-    }
-    HRESULT Load(IStream* stream) override {
-        if (!stream)
-            return E_POINTER;
-        uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(this->BaseLoad(stream)))
-            return E_FAIL;
-        return guard([&]() -> HRESULT {
-            if (FAILED(ReadString(stream, &value_)))
-                return E_FAIL;
-            this->ClearDirty();
-            return S_OK;
-        });
-    }
-
-    // IXMLSerialize
-    HRESULT Serialize(IXMLSerializeData* data) override {
-        if (!data)
-            return E_POINTER;
-        data->put_TypeName(u"GPString");
-        data->put_TypeNamespaceURI(ValueNamespace());
-        HRESULT hr = this->BaseSerialize(data);
-        if (FAILED(hr) || this->IsEmptyFlag())
-            return hr;
-        return guard([&] { return data->AddString(u"Value", String(value_).c_str()); });
-    }
-    HRESULT Deserialize(IXMLSerializeData* data) override {
-        if (!data)
-            return E_POINTER;
-        HRESULT hr = this->BaseDeserialize(data);
-        if (FAILED(hr) || this->IsEmptyFlag())
-            return hr;
-        return guard([&]() -> HRESULT {
-            int32_t index = -1;
-            data->Find(u"Value", &index);
-            value_.clear();
-            if (index < 0)
-                return S_OK;
-            BStr text;
-            HRESULT read = data->GetString(index, text.Out());
-            if (FAILED(read))
-                return read;
-            value_ = text.str();
-            return S_OK;
-        });
-    }
-
     // The stored text (with real line feeds on a hidden string).
     const String& Text() const { return value_; }
 
@@ -133,6 +76,25 @@ protected:
     }
 
     String value_;
+
+private:
+    HRESULT SaveContent(IStream* stream, uint16_t) override { return WriteString(stream, value_); }
+    HRESULT LoadContent(IStream* stream, uint16_t) override { return ReadString(stream, &value_); }
+    const OLECHAR* XmlTypeName() const override { return u"GPString"; }
+    HRESULT SerializeContent(IXMLSerializeData* data) override { return data->AddString(u"Value", value_.c_str()); }
+    HRESULT DeserializeContent(IXMLSerializeData* data) override {
+        int32_t index = -1;
+        data->Find(u"Value", &index);
+        value_.clear();
+        if (index < 0)
+            return S_OK;
+        BStr text;
+        HRESULT read = data->GetString(index, text.Out());
+        if (FAILED(read))
+            return read;
+        value_ = text.str();
+        return S_OK;
+    }
 };
 
 class GPString final : public StringValue<GPString, IGPString, IGPVariant, ValueInterfaces> {
