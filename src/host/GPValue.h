@@ -144,15 +144,15 @@ protected:
     // outside 1..NewestStreamVersion() fails with nothing written (a value the stream's form cannot hold).
     virtual int32_t SaveVersionFor(IStream* stream);
     // The own fields in the stream form of `version`, after the version and the base part.
-    virtual HRESULT SaveContent(IStream* stream, uint16_t version) { return E_NOTIMPL; }
+    virtual HRESULT SaveContent(IStream* stream, uint16_t version) = 0;
     // Reads the own fields of the stream form of `version` (at most NewestStreamVersion()).
-    virtual HRESULT LoadContent(IStream* stream, uint16_t version) { return E_NOTIMPL; }
+    virtual HRESULT LoadContent(IStream* stream, uint16_t version) = 0;
     // The XML type name and namespace.
     virtual const OLECHAR* XmlTypeName() const { return SelfClassName(); }
     virtual String XmlTypeNamespace() const { return ValueNamespace(); }
     // The own XML elements, written or read only when the value is not empty.
-    virtual HRESULT SerializeContent(IXMLSerializeData* data) { return E_NOTIMPL; }
-    virtual HRESULT DeserializeContent(IXMLSerializeData* data) { return E_NOTIMPL; }
+    virtual HRESULT SerializeContent(IXMLSerializeData* data) = 0;
+    virtual HRESULT DeserializeContent(IXMLSerializeData* data) = 0;
 
     // What the template's interface operations do.
     HRESULT CoreGetDataType(IGPDataType** dataType);
