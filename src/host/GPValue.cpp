@@ -200,10 +200,6 @@ int32_t GPValueCore::SaveVersionFor(IStream*) {
     return NewestStreamVersion();
 }
 
-HRESULT GPValueCore::SaveHeader(IStream* stream, uint16_t version) {
-    return FAILED(AfStreamWrite(stream, version)) || FAILED(BaseSave(stream)) ? E_FAIL : S_OK;
-}
-
 HRESULT GPValueCore::CoreSave(IStream* stream, int32_t clearDirty) {
     if (!stream)
         return E_POINTER;
@@ -214,7 +210,7 @@ HRESULT GPValueCore::CoreSave(IStream* stream, int32_t clearDirty) {
         if (version < 1 || version > NewestStreamVersion())
             return E_FAIL;
         auto written = static_cast<uint16_t>(version);
-        if (FAILED(SaveHeader(stream, written)) || FAILED(SaveContent(stream, written)))
+        if (FAILED(AfStreamWrite(stream, written)) || FAILED(BaseSave(stream)) || FAILED(SaveContent(stream, written)))
             return E_FAIL;
         if (clearDirty)
             ClearDirty();

@@ -104,10 +104,6 @@ protected:
     HRESULT BaseEmpty();                                     // sets the empty and dirty flags
     HRESULT BaseAssign(IClone* source);                      // takes the source's emptiness; sets dirty
     HRESULT BaseIsEqual(IClone* other, VARIANT_BOOL* equal); // equal when both are empty or both are not
-    HRESULT BaseSave(IStream* stream);
-    HRESULT BaseLoad(IStream* stream);
-    HRESULT BaseSerialize(IXMLSerializeData* data);
-    HRESULT BaseDeserialize(IXMLSerializeData* data);
 
     // SetAsText's message: a new empty message in *message; E_POINTER for null, E_FAIL when it cannot be made.
     static HRESULT NewTextMessage(IGPMessage** message);
@@ -167,8 +163,6 @@ protected:
     HRESULT CoreLoad(IStream* stream);
     HRESULT CoreSerialize(IXMLSerializeData* data);
     HRESULT CoreDeserialize(IXMLSerializeData* data);
-    // The version and the base part of the stream form.
-    HRESULT SaveHeader(IStream* stream, uint16_t version);
 
     // The object's own interfaces, supplied by the template.
     virtual IGPValue* SelfValue() = 0;
@@ -177,6 +171,12 @@ protected:
     virtual const char16_t* SelfClassName() const = 0;
 
 private:
+    // The base parts of the stream and XML forms, which the frame writes and reads around the class's own.
+    HRESULT BaseSave(IStream* stream);
+    HRESULT BaseLoad(IStream* stream);
+    HRESULT BaseSerialize(IXMLSerializeData* data);
+    HRESULT BaseDeserialize(IXMLSerializeData* data);
+
     CLSID valueClassId_;
     CLSID dataTypeClassId_;
     VARIANT_BOOL empty_ = VARIANT_TRUE;
