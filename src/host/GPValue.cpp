@@ -7,6 +7,7 @@
 #include "host/StreamIO.h"
 #include "host/XmlNamespace.h"
 #include "platform/Utf.h"
+#include "tavi/GPScalar.h"
 
 #include <nlohmann/json.hpp>
 
@@ -97,6 +98,26 @@ HRESULT DescribeBool(bool flag, VARIANT* value) {
     value->vt = VT_BOOL;
     value->boolVal = flag ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
+}
+
+HRESULT SupportedFromVersion(int32_t firstVersion, int32_t docVersion, VARIANT_BOOL* supported) {
+    if (!supported)
+        return E_POINTER;
+    *supported = docVersion >= firstVersion ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT PlainStringReplacement(std::u16string_view text, IUnknown** replacement) {
+    if (HRESULT hr = ClearOut(replacement); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IGPString> plain;
+        if (FAILED(AfCreateInstance(CLSID_GPString, nullptr, CLSCTX_INPROC_SERVER, IGPString::iid, plain.OutVoid())) ||
+            !plain || FAILED(plain->put_Value(String(text).c_str())))
+            return S_OK; // no replacement to give
+        *replacement = QueryAs<IUnknown>(plain.Get()).Detach();
+        return S_OK;
+    });
 }
 
 HRESULT ConvertVariant(const VARIANT& in, VARTYPE kind, Variant& out) {

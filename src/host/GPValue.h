@@ -75,6 +75,11 @@ const OLECHAR* ValueNamespace();
 HRESULT DescribeString(std::u16string_view text, VARIANT* value);
 HRESULT DescribeUnknown(IUnknown* object, VARIANT* value);
 HRESULT DescribeBool(bool flag, VARIANT* value);
+// IDocumentVersionSupport::IsSupportedAtVersion of a class that documents before `firstVersion` do not know.
+HRESULT SupportedFromVersion(int32_t firstVersion, int32_t docVersion, VARIANT_BOOL* supported);
+// The replacement a value gives documents that do not know it: a new GPString holding `text` in *replacement, or
+// null (and S_OK) when it cannot be made.
+HRESULT PlainStringReplacement(std::u16string_view text, IUnknown** replacement);
 // `in` converted to `kind` in the user default locale (VariantChangeTypeEx) into `out`; E_FAIL for VT_NULL and for
 // any conversion that fails or gives another kind.
 HRESULT ConvertVariant(const VARIANT& in, VARTYPE kind, Variant& out);

@@ -1,7 +1,6 @@
 // The encrypted string value.
 #include "values/GPEncryptedString.h"
 
-#include "host/CreateInstance.h"
 #include "host/StreamIO.h"
 #include "host/TextProtection.h"
 
@@ -247,24 +246,11 @@ HRESULT GPEncryptedString::DeserializeContent(IXMLSerializeData* data) {
 // ---- IDocumentVersionSupport ----
 
 HRESULT GPEncryptedString::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
-    if (!supported)
-        return E_POINTER;
-    *supported = docVersion >= kFirstDocumentVersion ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return SupportedFromVersion(kFirstDocumentVersion, docVersion, supported);
 }
 
-HRESULT GPEncryptedString::ConvertToSupportedObject(int32_t docVersion, IUnknown** replacement) {
-    if (!replacement)
-        return E_POINTER;
-    *replacement = nullptr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IGPString> plain;
-        if (FAILED(AfCreateInstance(CLSID_GPString, nullptr, CLSCTX_INPROC_SERVER, IGPString::iid, plain.OutVoid())) ||
-            !plain || FAILED(plain->put_Value(MaskedText().c_str())))
-            return S_OK; // no replacement to give
-        *replacement = QueryAs<IUnknown>(plain.Get()).Detach();
-        return S_OK;
-    });
+HRESULT GPEncryptedString::ConvertToSupportedObject(int32_t, IUnknown** replacement) {
+    return PlainStringReplacement(MaskedText(), replacement);
 }
 
 } // namespace tavi

@@ -35,10 +35,7 @@ HRESULT GPEncryptedStringType::CreateValue(const OLECHAR* text, IGPValue** value
 }
 
 HRESULT GPEncryptedStringType::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
-    if (!supported)
-        return E_POINTER;
-    *supported = docVersion >= kFirstDocumentVersion ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return SupportedFromVersion(kFirstDocumentVersion, docVersion, supported);
 }
 
 HRESULT GPEncryptedStringType::ConvertToSupportedObject(int32_t docVersion, IUnknown** replacement) {

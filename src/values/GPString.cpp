@@ -1,7 +1,6 @@
 // The string values.
 #include "values/GPString.h"
 
-#include "host/CreateInstance.h"
 #include "platform/DateText.h"
 
 namespace tavi {
@@ -192,25 +191,11 @@ HRESULT GPStringHidden::IsEqual(IClone* other, VARIANT_BOOL* equal) {
 }
 
 HRESULT GPStringHidden::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
-    if (!supported)
-        return E_POINTER;
-    *supported = docVersion >= kFirstDocumentVersion ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return SupportedFromVersion(kFirstDocumentVersion, docVersion, supported);
 }
 
-HRESULT GPStringHidden::ConvertToSupportedObject(int32_t docVersion, IUnknown** replacement) {
-    if (!replacement)
-        return E_POINTER;
-    *replacement = nullptr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IGPString> plain;
-        if (FAILED(AfCreateInstance(CLSID_GPString, nullptr, CLSCTX_INPROC_SERVER, IGPString::iid, plain.OutVoid())) ||
-            !plain)
-            return S_OK; // no replacement to give
-        plain->put_Value(value_.c_str());
-        *replacement = QueryAs<IUnknown>(plain.Get()).Detach();
-        return S_OK;
-    });
+HRESULT GPStringHidden::ConvertToSupportedObject(int32_t, IUnknown** replacement) {
+    return PlainStringReplacement(value_, replacement);
 }
 
 } // namespace tavi

@@ -274,23 +274,13 @@ HRESULT GPVariant::DeserializeContent(IXMLSerializeData* data) {
 // ---- IDocumentVersionSupport ----
 
 HRESULT GPVariant::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
-    if (!supported)
-        return E_POINTER;
-    *supported = docVersion >= kFirstDocumentVersion ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return SupportedFromVersion(kFirstDocumentVersion, docVersion, supported);
 }
 
 HRESULT GPVariant::ConvertToSupportedObject(int32_t, IUnknown** replacement) {
-    if (HRESULT hr = ClearOut(replacement); FAILED(hr))
-        return hr;
-    guard([&] {
-        BStr text;
-        GetAsText(text.Out()); // a variant without a text (a null) gives an empty string
-        auto plain = MakeObject<GPString>();
-        plain->put_Value(text.c_str());
-        *replacement = QueryAs<IUnknown>(static_cast<IGPString*>(plain.Get())).Detach();
-    });
-    return S_OK;
+    BStr text;
+    GetAsText(text.Out()); // a variant without a text (a null) gives an empty string
+    return PlainStringReplacement(text.view(), replacement);
 }
 
 } // namespace tavi

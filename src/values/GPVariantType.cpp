@@ -23,10 +23,7 @@ HRESULT GPVariantType::ValidateValue(IGPValue* value, IGPDomain* domain, IGPMess
 }
 
 HRESULT GPVariantType::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
-    if (!supported)
-        return E_POINTER;
-    *supported = docVersion >= kFirstDocumentVersion ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return SupportedFromVersion(kFirstDocumentVersion, docVersion, supported);
 }
 
 HRESULT GPVariantType::ConvertToSupportedObject(int32_t, IUnknown** replacement) {
