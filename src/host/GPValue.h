@@ -26,10 +26,12 @@
 //                IsEmptyFlag(), else SerializeContent;
 //   Deserialize: the base part, stop (S_OK) when IsEmptyFlag(), else DeserializeContent;
 //   IsEmpty:     the empty flag (a class whose emptiness is its content overrides it).
-// Every failure of the stream form is E_FAIL. A class whose form needs another order still overrides the interface
-// operation (and says why). The class itself keeps: Assign (own fields from the source, then BaseAssign), IsEqual
-// (own fields, then BaseIsEqual), Empty (own fields, then BaseEmpty); every change of content ends with
-// SetModified(). SetAsTextWith gives SetAsText its usual shape and ConvertVariant the usual variant conversion.
+// Every failure of the stream form is E_FAIL. A class whose form needs another order may still override the
+// interface operation, and says why. The class itself keeps: Assign (own fields from the source, then BaseAssign),
+// IsEqual (own fields, then BaseIsEqual), Empty (own fields, then BaseEmpty); every change of content ends with
+// SetModified(). Helpers for the rest: SetAsTextWith gives SetAsText its usual shape (the class supplies only the
+// reading of a non-empty text), ConvertVariant is IGPVariant::put_Value's conversion, and SupportedFromVersion and
+// PlainStringReplacement answer IDocumentVersionSupport for a value that older documents do not know.
 //
 // Base parts:
 //   stream  the empty flag, 16-bit (VARIANT_TRUE or VARIANT_FALSE);
