@@ -1,0 +1,85 @@
+// The framework's utility object: one per thread (singleton factory). It keeps the registry of catalog paths whose
+// data is known not to exist, routes work to the repository threads that own repository state, and applies thread
+// capsules to every repository thread.
+#pragma once
+
+#include "frame/ConnectionPoint.h"
+#include "host/String.h"
+#include "platform/Object.h"
+#include "tavi/GPUtilities.h"
+
+#include <set>
+
+namespace tavi {
+
+// The construction-time settings of the current user's "Software\TAVI\Torvik\Settings" (DWORD values only; a value
+// of another type, a missing value or key leaves the default).
+struct GPUtilitiesSettings {
+    bool cachingEnabled = true;                          // "DisableGPCaching" 1, 3 or 4 turn it off
+    VARIANT_BOOL runOnlyInMainThread = VARIANT_FALSE;    // "RunGPOnlyInMainThread" 1
+    VARIANT_BOOL skipMapObjNonExistData = VARIANT_FALSE; // "SkipMapUpdateNonExistsDataPathnames" 1
+
+    static GPUtilitiesSettings Read();
+};
+
+// Whether the process is the desktop application: TAVI_HOST_APP=desktop in the environment.
+bool InDesktopApplication();
+
+class GPUtilities final : public Object<GPUtilities, IConnectionPointContainer, IGPUtilities, IGPUtilitiesImpl> {
+public:
+    static constexpr CLSID kClassId = CLSID_GPUtilities;
+    static constexpr const char16_t* kClassName = u"GPUtilities";
+
+    // Reads the settings and notes the thread it is made on. Starts no repository thread.
+    GPUtilities();
+
+    // IConnectionPointContainer: the object raises no events yet, so it has no points.
+    HRESULT EnumConnectionPoints(IEnumConnectionPoints** points) override {
+        return points_.EnumConnectionPoints(points);
+    }
+    HRESULT FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+        return points_.FindConnectionPoint(riid, point);
+    }
+
+    // IGPUtilitiesImpl: the missing-data registry. Outside the desktop application each answers S_FALSE (a null
+    // out is E_POINTER first, and outs are cleared). The instance made on the main repository thread keeps the
+    // paths; any other instance forwards the call to it and answers what it answered. Add refuses an empty path
+    // (E_INVALIDARG); Check finds nothing for one.
+    HRESULT AddNonExistDataPathname(const OLECHAR* path) override;
+    HRESULT CheckNonExistDataPathname(const OLECHAR* path, VARIANT_BOOL* found) override;
+    HRESULT ClearNonExistDataPathname() override;
+    HRESULT SetSkipMapObjNonExistData(VARIANT_BOOL skip) override;
+    HRESULT GetSkipMapObjNonExistData(VARIANT_BOOL* skip) override;
+
+    // Looks the capsule's key up in the repository of every repository thread up to the highest index this
+    // instance has seen and applies the capsule with the command to each that knows it, on that repository's
+    // thread and never on two threads at once (a capsule holds no lock of its own). "refresh" also disconnects and
+    // reconnects the capsule in this instance's own repository; "connect_suspend" in the desktop application, from
+    // an instance made off the repository threads, also applies it to the application repository it holds. The
+    // first failure of Apply is the result.
+    HRESULT DoThreadCapsule(const OLECHAR* command, IGPThreadCapsule* capsule) override;
+
+    HRESULT get_RepositoryIndex(int32_t* index) override;
+    HRESULT put_RepositoryIndex(int32_t index) override;
+    HRESULT get_CachingEnabled(VARIANT_BOOL* enabled) override;
+    HRESULT get_RunGPOnlyInMainThread(VARIANT_BOOL* mainOnly) override;
+
+private:
+    // The instance made on the main repository thread owns the registry state.
+    bool IsOwner() const { return createdOnMainThread_; }
+    int32_t RepositoryIndex() const { return explicitIndex_ >= 0 ? explicitIndex_ : defaultIndex_; }
+
+    bool inDesktopApp_;
+    bool createdOnCIMThread_;
+    bool createdOnMainThread_;
+    GPUtilitiesSettings settings_;
+    VARIANT_BOOL skipMapObjNonExistData_;
+    std::set<String> nonExistDataPathnames_; // only the owner fills it
+    int32_t defaultIndex_;
+    int32_t explicitIndex_ = -1;
+    int32_t highestIndexSeen_ = 0;
+    ComPtr<ICIMRepository> applicationRepository_; // made on first need, desktop application only
+    ConnectionPointList points_;
+};
+
+} // namespace tavi
