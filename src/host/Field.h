@@ -1,0 +1,102 @@
+// Fields: a field's definition (IField, IFieldEdit) and the ordered fields of a table (IFields), made from an OGR
+// layer's definition. A table's fields are its object identifier field first, then its shape field, then the
+// attribute fields in stored order.
+#pragma once
+
+#include "host/String.h"
+#include "platform/ComPtr.h"
+#include "platform/Object.h"
+#include "tavi/DataAccess.h"
+
+#include <ogrsf_frmts.h>
+
+#include <vector>
+
+namespace tavi {
+
+// The properties of one field.
+struct FieldProperties {
+    String name;
+    String alias;
+    int32_t type = taviFieldTypeString;
+    int32_t length = 0;
+    bool nullable = true;
+    bool editable = true;
+    bool required = false;
+    int32_t precision = 0;
+    int32_t scale = 0;
+    ComPtr<IRasterDef> rasterDef;
+};
+
+class Field final : public Object<Field, IField, IFieldEdit> {
+public:
+    static constexpr const char16_t* kClassName = u"Field";
+
+    Field() = default;
+    explicit Field(FieldProperties properties) : p_(std::move(properties)) {}
+
+    const FieldProperties& Properties() const { return p_; }
+
+    // IField
+    HRESULT get_Name(BSTR* name) override;
+    HRESULT get_AliasName(BSTR* alias) override;
+    HRESULT get_Type(int32_t* type) override;
+    HRESULT get_Length(int32_t* length) override;
+    HRESULT get_IsNullable(VARIANT_BOOL* nullable) override;
+    HRESULT get_Editable(VARIANT_BOOL* editable) override;
+    HRESULT get_Required(VARIANT_BOOL* required) override;
+    HRESULT get_Precision(int32_t* precision) override;
+    HRESULT get_Scale(int32_t* scale) override;
+    HRESULT get_RasterDef(IRasterDef** rasterDef) override;
+    // IFieldEdit. A field without an alias answers its name as the alias.
+    HRESULT put_Name(const OLECHAR* name) override;
+    HRESULT put_AliasName(const OLECHAR* alias) override;
+    HRESULT put_Type(int32_t type) override;
+    HRESULT put_Length(int32_t length) override;
+    HRESULT put_IsNullable(VARIANT_BOOL nullable) override;
+    HRESULT put_Editable(VARIANT_BOOL editable) override;
+    HRESULT put_Required(VARIANT_BOOL required) override;
+    HRESULT put_Precision(int32_t precision) override;
+    HRESULT put_Scale(int32_t scale) override;
+    HRESULT putref_RasterDef(IRasterDef* rasterDef) override;
+
+private:
+    FieldProperties p_;
+};
+
+// Where a table field's values live in an OGR feature.
+struct FieldSource {
+    enum Kind { ObjectId, Geometry, Attribute } kind;
+    int index; // geometry or attribute field index; unused for the object identifier
+};
+
+class Fields final : public Object<Fields, IFields> {
+public:
+    static constexpr const char16_t* kClassName = u"Fields";
+
+    // IFields
+    HRESULT get_FieldCount(int32_t* count) override;
+    HRESULT get_Field(int32_t index, IField** field) override;
+    HRESULT FindField(const OLECHAR* name, int32_t* index) override;
+
+    void Add(FieldProperties properties, FieldSource source);
+    int32_t Count() const { return static_cast<int32_t>(fields_.size()); }
+    const FieldSource& Source(int32_t index) const { return sources_[index]; }
+    const FieldProperties& Properties(int32_t index) const { return fields_[index]->Properties(); }
+
+private:
+    std::vector<ComPtr<Field>> fields_;
+    std::vector<FieldSource> sources_;
+};
+
+// A new field with default properties (a nullable, editable string named by nothing), to be set through IFieldEdit.
+HRESULT CreateField(IField** field);
+
+// The fields of an OGR layer. Layers without an identifier column get "FID" (read-only, from the feature id), and
+// unnamed geometry fields are called "Shape".
+ComPtr<Fields> FieldsOfLayer(OGRLayer& layer);
+
+// The field type code of an OGR field definition.
+int32_t FieldTypeOf(const OGRFieldDefn& definition);
+
+} // namespace tavi

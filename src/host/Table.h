@@ -1,0 +1,72 @@
+// Tables and feature classes read and written through OGR: the data element of a layer (TableElement), its cursors
+// and its rows.
+#pragma once
+
+#include "host/DataElement.h"
+#include "host/Field.h"
+#include "host/GdalSupport.h"
+
+#include <memory>
+
+namespace tavi {
+
+// An open layer shared by a table element, its cursors and its rows: they keep the dataset open. OGR reads a layer
+// sequentially, so only the newest cursor may read; `readGeneration` tells older cursors they were superseded.
+struct LayerHandle {
+    gdal::DatasetPtr dataset;
+    OGRLayer* layer = nullptr;
+    ComPtr<Fields> fields;
+    int64_t readGeneration = 0;
+};
+
+// A table ("DETable") or, when the layer has a geometry field, a feature class ("DEFeatureClass"). Only a feature
+// class answers IFeatureClass.
+class TableElement final : public DataElementObject<TableElement, IDEDataset4, ITable, IFeatureClass> {
+public:
+    static constexpr const char16_t* kClassName = u"DETable";
+
+    TableElement(std::shared_ptr<LayerHandle> handle, String catalogPath, String name);
+
+    // IDEDataset4
+    HRESULT get_DatasetType(int32_t* type) override;
+    HRESULT get_DSID(int32_t* id) override;
+    HRESULT get_Versioned(VARIANT_BOOL* versioned) override;
+    HRESULT get_IsArchived(VARIANT_BOOL* archived) override;
+    HRESULT get_ChangeTracked(VARIANT_BOOL* tracked) override;
+    HRESULT get_CanVersion(VARIANT_BOOL* canVersion) override;
+    // ITable
+    HRESULT get_Fields(IFields** fields) override;
+    HRESULT get_HasOID(VARIANT_BOOL* hasOID) override;
+    HRESULT get_OIDFieldName(BSTR* name) override;
+    HRESULT RowCount(int64_t* count) override;
+    HRESULT Search(const OLECHAR* whereClause, ICursor** cursor) override;
+    HRESULT GetRow(int64_t oid, IRow** row) override;
+    HRESULT CreateRow(IRow** row) override;
+    // IFeatureClass
+    HRESULT get_ShapeType(int32_t* shapeType) override;
+    HRESULT get_FeatureType(int32_t* featureType) override;
+    HRESULT get_ShapeFieldName(BSTR* name) override;
+    HRESULT get_HasZ(VARIANT_BOOL* hasZ) override;
+    HRESULT get_HasM(VARIANT_BOOL* hasM) override;
+    HRESULT get_HasSpatialIndex(VARIANT_BOOL* hasIndex) override;
+    HRESULT get_Extent(IEnvelope** extent) override;
+    HRESULT get_SpatialReference(ISpatialReference** spatialReference) override;
+
+protected:
+    HRESULT QueryOwnInterface(REFIID riid, void** ppv) override;
+
+private:
+    bool IsFeatureClass() const;
+    OGRwkbGeometryType GeometryType() const;
+
+    std::shared_ptr<LayerHandle> handle_;
+};
+
+// A table element for layer `layer` of `dataset`, named `name` (the layer's name when empty: a dataset inside a
+// container is named by its layer, a file by its file name).
+ComPtr<TableElement> MakeTableElement(gdal::DatasetPtr dataset, OGRLayer* layer, String catalogPath, String name = {});
+
+// The shape type code of an OGR geometry type.
+int32_t ShapeTypeOf(OGRwkbGeometryType type);
+
+} // namespace tavi
