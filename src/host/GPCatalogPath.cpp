@@ -31,7 +31,7 @@ size_t GPCatalogPath::ExtensionDot() const {
 
 String GPCatalogPath::GetPath() const {
     size_t slash = path_.rfind(u'/');
-    if (slash == String::npos)
+    if (slash == String::npos || path_ == u"/")
         return {};
     return slash == 0 ? String(u"/") : path_.substr(0, slash);
 }

@@ -16,7 +16,7 @@ public:
 
     // The whole normalised path.
     const String& GetPathName() const { return path_; }
-    // Everything before the last separator ("" for a path without one, "/" for a file in the root).
+    // Everything before the last separator ("" for a path without one and for the root, "/" for a file in the root).
     String GetPath() const;
     // The last component.
     String GetFile() const;
