@@ -5,7 +5,9 @@
 
 #include "host/DataElement.h"
 #include "host/Envelope.h"
+#include "host/Field.h"
 #include "host/GPCatalogPath.h"
+#include "host/SpatialReference.h"
 #include "tavi/DataAccess.h"
 
 #include <memory>
@@ -355,6 +357,104 @@ TEST_F(DataAccess, ChildrenOfFoldersAndDatabases) {
     ASSERT_EQ(OpenDataElement(P("city.gpkg/owners"), table.Out()), S_OK);
     ASSERT_EQ(table->get_Children(children.Out()), S_OK);
     EXPECT_FALSE(children) << "a table holds no children";
+}
+
+ComPtr<IFields> TypedFields() {
+    ComPtr<IFields> fields;
+    EXPECT_EQ(CreateFields(fields.Out()), S_OK);
+    auto edit = fields.As<IFieldsEdit>();
+    struct Spec {
+        const char16_t* name;
+        int32_t type;
+        int32_t length;
+    } const specs[] = {{u"OBJECTID", taviFieldTypeOID, 0}, // left to the table
+                       {u"LABEL", taviFieldTypeString, 20},
+                       {u"HEIGHT", taviFieldTypeDouble, 0},
+                       {u"FLOORS", taviFieldTypeInteger, 0}};
+    for (const auto& spec : specs) {
+        ComPtr<IField> field;
+        CreateField(field.Out());
+        auto fieldEdit = field.As<IFieldEdit>();
+        fieldEdit->put_Name(spec.name), fieldEdit->put_Type(spec.type), fieldEdit->put_Length(spec.length);
+        EXPECT_EQ(edit->AddField(field.Get()), S_OK);
+    }
+    ComPtr<IField> twice;
+    CreateField(twice.Out());
+    twice.As<IFieldEdit>()->put_Name(u"label");
+    EXPECT_EQ(edit->AddField(twice.Get()), E_INVALIDARG) << "names are unique without regard to case";
+    return fields;
+}
+
+TEST_F(DataAccess, CreatedDatasetsOpenAgainWithTheirFields) {
+    // Data of its own, so that the shared data stays as the other tests expect it.
+    TestData local;
+    local.Vector("GPKG", "work.gpkg", "seed", wkbPoint, 0, {});
+    std::filesystem::create_directory(local.Path("out folder"));
+    auto L = [&](const std::string& relative) { return U(local.Path(relative)); };
+    ComPtr<ISpatialReference> wgs84;
+    ASSERT_EQ(CreateSpatialReferenceFromText(u"4326", wgs84.Out()), S_OK);
+    auto fields = TypedFields();
+    struct Case {
+        std::u16string workspace;
+        const char16_t* name;
+        std::u16string reopen;
+    } const cases[] = {
+        {u"in_memory", u"houses", u"in_memory/houses"},
+        {L("work.gpkg"), u"houses", L("work.gpkg/houses")},
+        {L("out folder"), u"häuser", L("out folder/häuser.shp")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.reopen));
+        ComPtr<IWorkspace> workspace;
+        ASSERT_EQ(OpenWorkspace(c.workspace, workspace.Out()), S_OK);
+        ComPtr<IFeatureClass> created;
+        ASSERT_EQ(workspace->CreateFeatureClass(c.name, fields.Get(), taviGeometryPolygon, VARIANT_TRUE, VARIANT_FALSE,
+                                                wgs84.Get(), created.Out()),
+                  S_OK);
+        ComPtr<IRow> row;
+        ASSERT_EQ(created.As<ITable>()->CreateRow(row.Out()), S_OK);
+        Variant shape;
+        shape.vt = VT_BSTR, shape.bstrVal = SysAllocString(u"POLYGON Z ((0 0 1, 1 0 1, 1 1 1, 0 0 1))");
+        ASSERT_EQ(row->put_Value(1, shape), S_OK);
+        ASSERT_EQ(row->Store(), S_OK);
+        created = nullptr, row = nullptr;
+
+        ComPtr<IFeatureClass> reopened;
+        ASSERT_EQ(OpenFeatureClass(c.reopen, reopened.Out()), S_OK);
+        int32_t shapeType = 0;
+        VARIANT_BOOL hasZ = 0;
+        reopened->get_ShapeType(&shapeType), reopened->get_HasZ(&hasZ);
+        EXPECT_EQ(shapeType, taviGeometryPolygon);
+        EXPECT_TRUE(hasZ);
+        ComPtr<IFields> read;
+        reopened.As<ITable>()->get_Fields(read.Out());
+        int32_t count = 0, label = -1;
+        read->get_FieldCount(&count);
+        EXPECT_EQ(count, 5) << "identifier, shape and the three attributes";
+        EXPECT_EQ(read->FindField(u"LABEL", &label), S_OK);
+        int64_t rows = 0;
+        reopened.As<ITable>()->RowCount(&rows);
+        EXPECT_EQ(rows, 1);
+
+        ComPtr<IFeatureClass> again;
+        EXPECT_EQ(workspace->CreateFeatureClass(c.name, fields.Get(), taviGeometryPoint, VARIANT_FALSE, VARIANT_FALSE,
+                                                nullptr, again.Out()),
+                  TAVI_E_DATA_EXISTS);
+        EXPECT_EQ(workspace->CreateFeatureClass(u"other", fields.Get(), taviGeometryNull, VARIANT_FALSE, VARIANT_FALSE,
+                                                nullptr, again.Out()),
+                  E_INVALIDARG);
+        EXPECT_EQ(workspace->CreateFeatureClass(u"a/b", fields.Get(), taviGeometryPoint, VARIANT_FALSE, VARIANT_FALSE,
+                                                nullptr, again.Out()),
+                  E_INVALIDARG);
+    }
+
+    ComPtr<IWorkspace> folder;
+    ASSERT_EQ(OpenWorkspace(L("out folder"), folder.Out()), S_OK);
+    ComPtr<ITable> table;
+    ASSERT_EQ(folder->CreateTable(u"ledger", fields.Get(), table.Out()), S_OK);
+    ComPtr<IDataElement> element;
+    ASSERT_EQ(OpenDataElement(L("out folder/ledger.dbf"), element.Out()), S_OK);
+    EXPECT_EQ(Text(element.Get(), &IDataElement::get_Type), "DETable");
 }
 
 } // namespace

@@ -15,7 +15,8 @@
 // Failure codes of opening data by catalog path.
 constexpr HRESULT TAVI_E_DATA_NOT_FOUND = STG_E_FILENOTFOUND; // nothing at the path, or no such dataset inside it
 constexpr HRESULT TAVI_E_DATA_UNREADABLE = STG_E_READFAULT;   // something is there but it cannot be read as data
-constexpr HRESULT TAVI_E_DATA_ACCESS_DENIED = E_ACCESSDENIED; // the path may not be read
+constexpr HRESULT TAVI_E_DATA_ACCESS_DENIED = E_ACCESSDENIED; // the path may not be read (or written)
+constexpr HRESULT TAVI_E_DATA_EXISTS = static_cast<HRESULT>(0x800700B7); // a dataset of that name exists already
 
 // Field type codes.
 enum taviFieldType : int32_t {
@@ -223,6 +224,14 @@ struct IFields : IUnknown {
     virtual HRESULT FindField(const OLECHAR* name, int32_t* index) = 0;
 };
 
+// Builds a list of fields, for a table to be created.
+struct IFieldsEdit : IUnknown {
+    static constexpr IID iid{0x6BACAC92, 0x5137, 0x50BA, {0xBF, 0xDD, 0xD9, 0x4D, 0xEF, 0x80, 0x11, 0x77}};
+    // Appends the field (held, not copied). E_INVALIDARG for a field without a name or with the name of one
+    // already in the list (compared without regard to case).
+    virtual HRESULT AddField(IField* field) = 0;
+};
+
 // A record of a table. Values are VARIANTs: integers VT_I4 or VT_I8, reals VT_R8, texts VT_BSTR, dates VT_DATE,
 // null VT_NULL; the shape field gives and takes its geometry as well-known text (VT_BSTR).
 struct IRow : IUnknown {
@@ -298,4 +307,14 @@ struct IWorkspace : IUnknown {
     virtual HRESULT get_Type(int32_t* type) = 0; // a taviWorkspaceType number
     // The data element of the dataset of that name in this workspace; TAVI_E_DATA_NOT_FOUND when there is none.
     virtual HRESULT OpenDataElement(const OLECHAR* name, IDataElement** element) = 0;
+    // Creates a table with the given fields (object identifier and shape fields among them are left to the table,
+    // which makes its own). A folder makes a .dbf file, a database a table. TAVI_E_DATA_EXISTS when the name is
+    // taken, E_INVALIDARG for an empty name or a field the format cannot store, TAVI_E_DATA_ACCESS_DENIED when the
+    // workspace cannot be written.
+    virtual HRESULT CreateTable(const OLECHAR* name, IFields* fields, ITable** table) = 0;
+    // Creates a feature class of a taviGeometryType (not 0) with Z and M values as asked and an optional spatial
+    // reference; a folder makes a shapefile. Failure codes as CreateTable.
+    virtual HRESULT CreateFeatureClass(const OLECHAR* name, IFields* fields, int32_t shapeType, VARIANT_BOOL hasZ,
+                                       VARIANT_BOOL hasM, ISpatialReference* spatialReference,
+                                       IFeatureClass** featureClass) = 0;
 };

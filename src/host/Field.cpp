@@ -135,7 +135,7 @@ HRESULT Fields::FindField(const OLECHAR* name, int32_t* index) {
         return E_POINTER;
     return guard([&]() -> HRESULT {
         for (int32_t i = 0; i < Count(); ++i) {
-            if (EqualsNoCase(fields_[i]->Properties().name, name)) {
+            if (EqualsNoCase(properties_[i].name, name)) {
                 *index = i;
                 return S_OK;
             }
@@ -145,8 +145,100 @@ HRESULT Fields::FindField(const OLECHAR* name, int32_t* index) {
 }
 
 void Fields::Add(FieldProperties properties, FieldSource source) {
-    fields_.push_back(MakeObject<Field>(std::move(properties)));
+    fields_.push_back(MakeObject<Field>(properties));
+    properties_.push_back(std::move(properties));
     sources_.push_back(source);
+}
+
+HRESULT Fields::AddField(IField* field) {
+    if (!field)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        FieldProperties properties;
+        if (HRESULT hr = ReadFieldProperties(field, properties); FAILED(hr))
+            return hr;
+        int32_t existing = -1;
+        if (properties.name.empty() || FindField(properties.name.c_str(), &existing) == S_OK)
+            return E_INVALIDARG;
+        fields_.push_back(ComPtr<IField>(field));
+        properties_.push_back(std::move(properties));
+        sources_.push_back({FieldSource::Attribute, -1});
+        return S_OK;
+    });
+}
+
+HRESULT CreateFields(IFields** fields) {
+    if (HRESULT hr = ClearOut(fields); FAILED(hr))
+        return hr;
+    return guard([&] { *fields = MakeObject<Fields>().Detach(); });
+}
+
+HRESULT ReadFieldProperties(IField* field, FieldProperties& p) {
+    if (!field)
+        return E_POINTER;
+    BStr name, alias;
+    VARIANT_BOOL nullable = 0, editable = 0, required = 0;
+    HRESULT results[] = {field->get_Name(name.Out()),      field->get_AliasName(alias.Out()),
+                         field->get_Type(&p.type),         field->get_Length(&p.length),
+                         field->get_IsNullable(&nullable), field->get_Editable(&editable),
+                         field->get_Required(&required),   field->get_Precision(&p.precision),
+                         field->get_Scale(&p.scale),       field->get_RasterDef(p.rasterDef.Out())};
+    for (HRESULT hr : results)
+        if (FAILED(hr))
+            return hr;
+    p.name = name.str();
+    p.alias = alias.view() == name.view() ? String() : alias.str();
+    p.nullable = nullable != 0, p.editable = editable != 0, p.required = required != 0;
+    return S_OK;
+}
+
+HRESULT ToOgrField(const FieldProperties& p, std::unique_ptr<OGRFieldDefn>& definition) {
+    OGRFieldType type = OFTString;
+    OGRFieldSubType subType = OFSTNone;
+    switch (p.type) {
+    case taviFieldTypeSmallInteger:
+        type = OFTInteger, subType = OFSTInt16;
+        break;
+    case taviFieldTypeInteger:
+        type = OFTInteger;
+        break;
+    case taviFieldTypeBigInteger:
+        type = OFTInteger64;
+        break;
+    case taviFieldTypeSingle:
+        type = OFTReal, subType = OFSTFloat32;
+        break;
+    case taviFieldTypeDouble:
+        type = OFTReal;
+        break;
+    case taviFieldTypeDate:
+        type = OFTDateTime;
+        break;
+    case taviFieldTypeBlob:
+        type = OFTBinary;
+        break;
+    case taviFieldTypeGUID:
+    case taviFieldTypeGlobalID:
+        subType = OFSTUUID;
+        break;
+    case taviFieldTypeString:
+    case taviFieldTypeXML:
+        break;
+    default:
+        return E_INVALIDARG; // object identifiers, shapes and rasters are no attributes
+    }
+    definition = std::make_unique<OGRFieldDefn>(ToUtf8(p.name).c_str(), type);
+    definition->SetSubType(subType);
+    if (type == OFTString) {
+        definition->SetWidth(p.length);
+    } else if (type != OFTDateTime && type != OFTBinary) {
+        definition->SetWidth(p.precision);
+        definition->SetPrecision(p.scale);
+    }
+    definition->SetNullable(p.nullable);
+    if (!p.alias.empty())
+        definition->SetAlternativeName(ToUtf8(p.alias).c_str());
+    return S_OK;
 }
 
 HRESULT CreateField(IField** field) {

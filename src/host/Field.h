@@ -10,6 +10,7 @@
 
 #include <ogrsf_frmts.h>
 
+#include <memory>
 #include <vector>
 
 namespace tavi {
@@ -70,7 +71,7 @@ struct FieldSource {
     int index; // geometry or attribute field index; unused for the object identifier
 };
 
-class Fields final : public Object<Fields, IFields> {
+class Fields final : public Object<Fields, IFields, IFieldsEdit> {
 public:
     static constexpr const char16_t* kClassName = u"Fields";
 
@@ -78,16 +79,28 @@ public:
     HRESULT get_FieldCount(int32_t* count) override;
     HRESULT get_Field(int32_t index, IField** field) override;
     HRESULT FindField(const OLECHAR* name, int32_t* index) override;
+    // IFieldsEdit. Fields added this way belong to no layer yet.
+    HRESULT AddField(IField* field) override;
 
     void Add(FieldProperties properties, FieldSource source);
     int32_t Count() const { return static_cast<int32_t>(fields_.size()); }
     const FieldSource& Source(int32_t index) const { return sources_[index]; }
-    const FieldProperties& Properties(int32_t index) const { return fields_[index]->Properties(); }
+    const FieldProperties& Properties(int32_t index) const { return properties_[index]; }
 
 private:
-    std::vector<ComPtr<Field>> fields_;
+    std::vector<ComPtr<IField>> fields_;
+    std::vector<FieldProperties> properties_;
     std::vector<FieldSource> sources_;
 };
+
+// A new empty list of fields, to be filled through IFieldsEdit.
+HRESULT CreateFields(IFields** fields);
+
+// The properties of any field, read through IField.
+HRESULT ReadFieldProperties(IField* field, FieldProperties& properties);
+
+// An OGR field definition for a field; E_INVALIDARG for a field type OGR cannot store as an attribute.
+HRESULT ToOgrField(const FieldProperties& properties, std::unique_ptr<OGRFieldDefn>& definition);
 
 // A new field with default properties (a nullable, editable string named by nothing), to be set through IFieldEdit.
 HRESULT CreateField(IField** field);

@@ -1,8 +1,12 @@
 // Workspaces: see Workspace.h.
 #include "host/Workspace.h"
 
+#include "host/Field.h"
 #include "host/Table.h"
+#include "platform/BStr.h"
 #include "platform/Utf.h"
+
+#include <cpl_vsi.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -45,6 +49,96 @@ bool IsShapefileSideFile(const std::filesystem::path& file) {
     return false;
 }
 
+// The OGR geometry type for a shape type with Z and M as asked; wkbUnknown for a shape type that cannot be made.
+OGRwkbGeometryType GeometryTypeFor(int32_t shapeType, VARIANT_BOOL hasZ, VARIANT_BOOL hasM) {
+    OGRwkbGeometryType type = wkbUnknown;
+    switch (shapeType) {
+    case taviGeometryPoint:
+        type = wkbPoint;
+        break;
+    case taviGeometryMultipoint:
+        type = wkbMultiPoint;
+        break;
+    case taviGeometryPolyline:
+        type = wkbMultiLineString;
+        break;
+    case taviGeometryPolygon:
+        type = wkbMultiPolygon;
+        break;
+    default:
+        return wkbUnknown;
+    }
+    return OGR_GT_SetModifier(type, hasZ != 0, hasM != 0);
+}
+
+// The coordinate system of a spatial reference, read back from its well-known text; null for none.
+HRESULT ToOgrSpatialReference(ISpatialReference* spatialReference, std::unique_ptr<OGRSpatialReference>& srs) {
+    srs.reset();
+    if (!spatialReference)
+        return S_OK;
+    BStr wkt;
+    if (HRESULT hr = spatialReference->ExportToWKT(wkt.Out()); FAILED(hr))
+        return hr;
+    srs = std::make_unique<OGRSpatialReference>();
+    srs->SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    gdal::ErrorScope quiet;
+    return srs->importFromWkt(ToUtf8(wkt.view()).c_str()) == OGRERR_NONE ? S_OK : E_INVALIDARG;
+}
+
+// The attribute fields to create: every field of the list that is no object identifier and no shape.
+HRESULT AttributeDefinitions(IFields* fields, std::vector<std::unique_ptr<OGRFieldDefn>>& definitions) {
+    if (!fields)
+        return S_OK;
+    int32_t count = 0;
+    if (HRESULT hr = fields->get_FieldCount(&count); FAILED(hr))
+        return hr;
+    for (int32_t i = 0; i < count; ++i) {
+        ComPtr<IField> field;
+        FieldProperties properties;
+        if (HRESULT hr = fields->get_Field(i, field.Out()); FAILED(hr))
+            return hr;
+        if (HRESULT hr = ReadFieldProperties(field.Get(), properties); FAILED(hr))
+            return hr;
+        if (properties.type == taviFieldTypeOID || properties.type == taviFieldTypeGeometry)
+            continue;
+        std::unique_ptr<OGRFieldDefn> definition;
+        if (HRESULT hr = ToOgrField(properties, definition); FAILED(hr))
+            return hr;
+        definitions.push_back(std::move(definition));
+    }
+    return S_OK;
+}
+
+// Creates layer `name` in `dataset` with the fields; the layer or a failure code.
+HRESULT CreateLayer(GDALDataset& dataset, const std::string& name, IFields* fields, OGRwkbGeometryType geometry,
+                    ISpatialReference* spatialReference, OGRLayer** created) {
+    std::vector<std::unique_ptr<OGRFieldDefn>> definitions;
+    if (HRESULT hr = AttributeDefinitions(fields, definitions); FAILED(hr))
+        return hr;
+    std::unique_ptr<OGRSpatialReference> srs;
+    if (HRESULT hr = ToOgrSpatialReference(spatialReference, srs); FAILED(hr))
+        return hr;
+    if (!dataset.TestCapability(ODsCCreateLayer))
+        return TAVI_E_DATA_ACCESS_DENIED;
+    gdal::ErrorScope errors;
+    OGRLayer* layer = dataset.CreateLayer(name.c_str(), srs.get(), geometry, nullptr);
+    if (!layer)
+        return errors.HasError() ? gdal::ResultFromError(errors.ErrorNumber()) : E_FAIL;
+    for (const auto& definition : definitions)
+        if (layer->CreateField(definition.get()) != OGRERR_NONE)
+            return E_INVALIDARG;
+    *created = layer;
+    return S_OK;
+}
+
+HRESULT CheckName(const OLECHAR* name) {
+    if (!name)
+        return E_POINTER;
+    return Trim(name).empty() || std::u16string_view(name).find_first_of(u"/\\") != std::u16string_view::npos
+               ? E_INVALIDARG
+               : S_OK;
+}
+
 } // namespace
 
 FolderWorkspace::FolderWorkspace(String catalogPath, String name)
@@ -78,6 +172,64 @@ HRESULT FolderWorkspace::OpenDataElement(const OLECHAR* name, IDataElement** ele
     if (!*name)
         return E_INVALIDARG;
     return guard([&] { return tavi::OpenDataElement(JoinPath(CatalogPath(), name), element); });
+}
+
+namespace {
+
+// Creates a shapefile or .dbf at `path` holding one layer, closed again so that it is then opened like any file.
+HRESULT CreateFileDataset(const String& path, IFields* fields, OGRwkbGeometryType geometry,
+                          ISpatialReference* spatialReference) {
+    VSIStatBufL stat;
+    std::string file = gdal::ToGdalPath(path);
+    if (VSIStatL(file.c_str(), &stat) == 0)
+        return TAVI_E_DATA_EXISTS;
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("ESRI Shapefile");
+    if (!driver)
+        return E_FAIL;
+    gdal::ErrorScope errors;
+    auto dataset = gdal::Share(driver->Create(file.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
+    if (!dataset)
+        return errors.HasError() ? gdal::ResultFromError(errors.ErrorNumber()) : TAVI_E_DATA_ACCESS_DENIED;
+    OGRLayer* layer = nullptr;
+    return CreateLayer(*dataset, ToUtf8(GPCatalogPath(path).GetBaseName()), fields, geometry, spatialReference, &layer);
+}
+
+String WithExtension(const OLECHAR* name, const char16_t* extension) {
+    GPCatalogPath path(name);
+    return path.GetExtension().empty() ? String(name) + u'.' + extension : String(name);
+}
+
+} // namespace
+
+HRESULT FolderWorkspace::CreateTable(const OLECHAR* name, IFields* fields, ITable** table) {
+    if (HRESULT hr = ClearOut(table); FAILED(hr))
+        return hr;
+    if (HRESULT hr = CheckName(name); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        String path = JoinPath(CatalogPath(), WithExtension(name, u"dbf"));
+        if (HRESULT hr = CreateFileDataset(path, fields, wkbNone, nullptr); FAILED(hr))
+            return hr;
+        return tavi::OpenTable(path, table);
+    });
+}
+
+HRESULT FolderWorkspace::CreateFeatureClass(const OLECHAR* name, IFields* fields, int32_t shapeType, VARIANT_BOOL hasZ,
+                                            VARIANT_BOOL hasM, ISpatialReference* spatialReference,
+                                            IFeatureClass** featureClass) {
+    if (HRESULT hr = ClearOut(featureClass); FAILED(hr))
+        return hr;
+    if (HRESULT hr = CheckName(name); FAILED(hr))
+        return hr;
+    OGRwkbGeometryType geometry = GeometryTypeFor(shapeType, hasZ, hasM);
+    if (geometry == wkbUnknown)
+        return E_INVALIDARG;
+    return guard([&]() -> HRESULT {
+        String path = JoinPath(CatalogPath(), WithExtension(name, u"shp"));
+        if (HRESULT hr = CreateFileDataset(path, fields, geometry, spatialReference); FAILED(hr))
+            return hr;
+        return tavi::OpenFeatureClass(path, featureClass);
+    });
 }
 
 HRESULT FolderWorkspace::ListChildren(std::vector<ComPtr<IDataElement>>& children) {
@@ -142,6 +294,39 @@ HRESULT DatabaseWorkspace::OpenDataElement(const OLECHAR* name, IDataElement** e
         }
         return TAVI_E_DATA_NOT_FOUND;
     });
+}
+
+HRESULT DatabaseWorkspace::Create(const OLECHAR* name, IFields* fields, OGRwkbGeometryType geometry,
+                                  ISpatialReference* spatialReference, REFIID riid, void** out) {
+    if (HRESULT hr = CheckName(name); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IDataElement> existing;
+        if (OpenDataElement(name, existing.Out()) == S_OK)
+            return TAVI_E_DATA_EXISTS;
+        OGRLayer* layer = nullptr;
+        if (HRESULT hr = CreateLayer(*dataset_, ToUtf8(name), fields, geometry, spatialReference, &layer); FAILED(hr))
+            return hr;
+        auto element = MakeTableElement(dataset_, layer, JoinPath(CatalogPath(), FromUtf8(layer->GetName())));
+        return element->QueryInterface(riid, out);
+    });
+}
+
+HRESULT DatabaseWorkspace::CreateTable(const OLECHAR* name, IFields* fields, ITable** table) {
+    if (HRESULT hr = ClearOut(table); FAILED(hr))
+        return hr;
+    return Create(name, fields, wkbNone, nullptr, ITable::iid, reinterpret_cast<void**>(table));
+}
+
+HRESULT DatabaseWorkspace::CreateFeatureClass(const OLECHAR* name, IFields* fields, int32_t shapeType,
+                                              VARIANT_BOOL hasZ, VARIANT_BOOL hasM, ISpatialReference* spatialReference,
+                                              IFeatureClass** featureClass) {
+    if (HRESULT hr = ClearOut(featureClass); FAILED(hr))
+        return hr;
+    OGRwkbGeometryType geometry = GeometryTypeFor(shapeType, hasZ, hasM);
+    if (geometry == wkbUnknown)
+        return E_INVALIDARG;
+    return Create(name, fields, geometry, spatialReference, IFeatureClass::iid, reinterpret_cast<void**>(featureClass));
 }
 
 HRESULT DatabaseWorkspace::ListChildren(std::vector<ComPtr<IDataElement>>& children) {

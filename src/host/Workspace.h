@@ -21,6 +21,11 @@ public:
     HRESULT get_PathName(BSTR* path) override;
     HRESULT get_Type(int32_t* type) override;
     HRESULT OpenDataElement(const OLECHAR* name, IDataElement** element) override;
+    // A table is a .dbf and a feature class a shapefile; the name gets the extension when it has none.
+    HRESULT CreateTable(const OLECHAR* name, IFields* fields, ITable** table) override;
+    HRESULT CreateFeatureClass(const OLECHAR* name, IFields* fields, int32_t shapeType, VARIANT_BOOL hasZ,
+                               VARIANT_BOOL hasM, ISpatialReference* spatialReference,
+                               IFeatureClass** featureClass) override;
 
 protected:
     bool IsContainer() const override { return true; }
@@ -42,6 +47,10 @@ public:
     HRESULT get_PathName(BSTR* path) override;
     HRESULT get_Type(int32_t* type) override;
     HRESULT OpenDataElement(const OLECHAR* name, IDataElement** element) override;
+    HRESULT CreateTable(const OLECHAR* name, IFields* fields, ITable** table) override;
+    HRESULT CreateFeatureClass(const OLECHAR* name, IFields* fields, int32_t shapeType, VARIANT_BOOL hasZ,
+                               VARIANT_BOOL hasM, ISpatialReference* spatialReference,
+                               IFeatureClass** featureClass) override;
 
 protected:
     bool IsContainer() const override { return true; }
@@ -49,6 +58,9 @@ protected:
     HRESULT ListChildren(std::vector<ComPtr<IDataElement>>& children) override;
 
 private:
+    HRESULT Create(const OLECHAR* name, IFields* fields, OGRwkbGeometryType geometry,
+                   ISpatialReference* spatialReference, REFIID riid, void** out);
+
     gdal::DatasetPtr dataset_;
 };
 
