@@ -136,6 +136,9 @@ TEST_F(DataAccess, MissingOrUnreadableDataGivesAClearCode) {
         {P("empty folder/child.shp"), TAVI_E_DATA_NOT_FOUND, "a folder does not invent files"},
         {P("broken.shp"), TAVI_E_DATA_UNREADABLE, "a shapefile that is not one"},
         {u"/proc/self/mem/x.shp", TAVI_E_DATA_NOT_FOUND, "below a file that is no container"},
+        {u"/vsicurl/http://example.invalid/roads.shp", E_INVALIDARG, "no GDAL virtual file systems"},
+        {u"https://example.invalid/roads.shp", E_INVALIDARG, "no URLs"},
+        {u"PG:dbname=gis", TAVI_E_DATA_NOT_FOUND, "no connection strings: a relative path that is not there"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.reason);

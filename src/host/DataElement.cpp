@@ -159,6 +159,8 @@ HRESULT OpenDataElement(std::u16string_view catalogPath, IDataElement** element)
     return guard([&]() -> HRESULT {
         if (Trim(catalogPath).empty() || catalogPath.find(u'\0') != std::u16string_view::npos)
             return E_INVALIDARG;
+        if (!gdal::IsLocalPath(catalogPath))
+            return E_INVALIDARG;
         gdal::EnsureInitialized();
         GPCatalogPath path(catalogPath);
         if (IsMemoryWorkspacePath(path.GetPathName()))

@@ -93,9 +93,9 @@ public:
 };
 
 // The data element a catalog path names. E_POINTER for a null out pointer; E_INVALIDARG for an empty or blank
-// path; TAVI_E_DATA_NOT_FOUND when nothing is at the path or the container holds no dataset of that name;
-// TAVI_E_DATA_UNREADABLE for a file of a data format that cannot be read; TAVI_E_DATA_ACCESS_DENIED when the
-// path may not be read.
+// path and for what is no local path (a URL, a GDAL virtual file system); TAVI_E_DATA_NOT_FOUND when nothing is at the
+// path or the container holds no dataset of that name; TAVI_E_DATA_UNREADABLE for a file of a data format that cannot
+// be read; TAVI_E_DATA_ACCESS_DENIED when the path may not be read.
 HRESULT OpenDataElement(std::u16string_view catalogPath, IDataElement** element);
 
 // The same, queried for the interface of the kind the caller needs (ITable, IFeatureClass, IRasterDataset,

@@ -20,7 +20,6 @@ constexpr const char* kOfflineOptions[][2] = {
     {"GDAL_HTTP_MAX_RETRY", "0"},
     {"CPL_VSIL_CURL_ALLOWED_EXTENSIONS", "none"},
     {"CPL_VSIL_CURL_USE_HEAD", "NO"},
-    {"GDAL_DISABLE_READDIR_ON_OPEN", "NO"},
     {"GDAL_FILENAME_IS_UTF8", "YES"},
     {"PROJ_NETWORK", "OFF"},
     {"OSR_USE_NON_DEPRECATED", "NO"},
@@ -85,7 +84,13 @@ HRESULT ResultFromError(CPLErrorNum number) {
 }
 
 std::string ToGdalPath(std::u16string_view path) {
-    return ToUtf8(path);
+    // A relative path gets "./" so that GDAL never reads it as a connection string ("PG:...", "WFS:...").
+    std::string utf8 = ToUtf8(path);
+    return !utf8.empty() && utf8[0] != '/' ? "./" + utf8 : utf8;
+}
+
+bool IsLocalPath(std::u16string_view path) {
+    return !path.starts_with(u"/vsi") && path.find(u"://") == std::u16string_view::npos;
 }
 
 } // namespace tavi::gdal

@@ -47,4 +47,8 @@ HRESULT ResultFromError(CPLErrorNum number);
 // The UTF-8 path GDAL takes for a catalog path.
 std::string ToGdalPath(std::u16string_view path);
 
+// False for what is no path on the local file system: GDAL's virtual file systems ("/vsicurl/...", "/vsimem/...")
+// and URLs. Data access refuses those, so that naming data never reaches the network.
+bool IsLocalPath(std::u16string_view path);
+
 } // namespace tavi::gdal

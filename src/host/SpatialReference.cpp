@@ -386,6 +386,8 @@ HRESULT CreateSpatialReferenceFromPrjFile(std::u16string_view path, ISpatialRefe
         return hr;
     return guard([&]() -> HRESULT {
         gdal::EnsureInitialized();
+        if (!gdal::IsLocalPath(path))
+            return E_INVALIDARG;
         std::string file = gdal::ToGdalPath(path);
         VSIStatBufL stat;
         if (path.empty() || VSIStatL(file.c_str(), &stat) != 0 || !VSI_ISREG(stat.st_mode))

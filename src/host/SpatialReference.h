@@ -84,7 +84,7 @@ private:
 // Files and URLs are not followed. E_INVALIDARG for text that names no coordinate system.
 HRESULT CreateSpatialReferenceFromText(std::u16string_view text, ISpatialReference** spatialReference);
 // A spatial reference from a projection file (.prj). TAVI_E_DATA_NOT_FOUND when the file is missing,
-// E_INVALIDARG when its content names no coordinate system.
+// E_INVALIDARG when its content names no coordinate system or the path is no local path.
 HRESULT CreateSpatialReferenceFromPrjFile(std::u16string_view path, ISpatialReference** spatialReference);
 // A spatial reference for a dataset's coordinate system; S_FALSE with null when `srs` is null.
 HRESULT MakeSpatialReference(const OGRSpatialReference* srs, bool hasZ, bool hasM,
