@@ -107,6 +107,7 @@ void BindMessageFamily(BindingTable& table);
 void BindValueFamily(BindingTable& table);
 void BindScalarFamily(BindingTable& table);
 void BindCatalogueFamily(BindingTable& table);
+void BindUtilitiesFamily(BindingTable& table);
 void BindXmlFamily(BindingTable& table);
 
 } // namespace tavigp

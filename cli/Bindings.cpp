@@ -19,6 +19,7 @@ const BindingTable& Bindings() {
         BindValueFamily(t);
         BindScalarFamily(t);
         BindCatalogueFamily(t);
+        BindUtilitiesFamily(t);
         BindXmlFamily(t);
         return t;
     }();

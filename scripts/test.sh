@@ -2,7 +2,8 @@
 # Every test on a fresh machine: installs what is missing, checks the formatting of every source, then
 #   1. builds and runs the whole suite,
 #   2. builds and runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
-#   3. builds the fuzz targets with clang and runs each briefly on its seed corpus.
+#   3. builds the concurrency tests under ThreadSanitizer and runs them,
+#   4. builds the fuzz targets with clang and runs each briefly on its seed corpus.
 # Stops at the first failure with a non-zero exit status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +24,12 @@ echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 bash scripts/build.sh sanitize
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+echo "== concurrency tests under ThreadSanitizer"
+TAVI_TARGETS="test_RepositorySyncTest test_GPUtilitiesTest" bash scripts/build.sh thread
+# Only the programs built above: the placeholders of the others would count as failures.
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build/thread --output-on-failure -j "$jobs" \
+  -R '^(RepositorySyncTest|GPUtilitiesTest|ThreadCapsuleTest)\.'
 
 echo "== fuzz targets, ${fuzz_seconds}s each"
 bash scripts/build.sh fuzz
