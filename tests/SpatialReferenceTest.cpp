@@ -6,6 +6,8 @@
 #include "host/Envelope.h"
 #include "host/GPCatalogPath.h"
 #include "host/SpatialReference.h"
+#include "host/StreamIO.h"
+#include "tavi/Stream.h"
 
 #include <cmath>
 
@@ -161,7 +163,120 @@ TEST_F(SpatialReferenceTest, WellKnownTextReadsBack) {
     }
 }
 
+ComPtr<IStream> NewStream() {
+    ComPtr<IStream> stream;
+    EXPECT_EQ(CreateStreamOnMemory(nullptr, 0, 0, stream.Out()), S_OK);
+    return stream;
+}
+
+// The bytes of a stream, from its start.
+std::vector<uint8_t> BytesOf(IStream* stream) {
+    uint64_t size = 0;
+    stream->Seek(0, STREAM_SEEK_END, &size);
+    stream->Seek(0, STREAM_SEEK_SET, nullptr);
+    std::vector<uint8_t> bytes(size);
+    ULONG read = 0;
+    stream->Read(bytes.data(), static_cast<ULONG>(size), &read);
+    stream->Seek(0, STREAM_SEEK_SET, nullptr);
+    return bytes;
+}
+
+TEST_F(SpatialReferenceTest, StreamFormReadsBackAndRefusesDamage) {
+    ComPtr<ISpatialReference> original;
+    ASSERT_EQ(CreateSpatialReferenceFromText(u"32633", original.Out()), S_OK);
+    original->put_IsHighPrecision(VARIANT_FALSE); // first: the precision decides how far the units reach
+    original->SetFalseOriginAndUnits(-5e6, -1e7, 1000);
+    original->put_XYTolerance(0.01);
+    original->SetZDomain(-100, 900);
+    auto stream = NewStream();
+    ASSERT_EQ(original.As<IPersistStream>()->Save(stream.Get(), -1), S_OK);
+    std::vector<uint8_t> bytes = BytesOf(stream.Get());
+
+    auto loaded = MakeObject<SpatialReference>();
+    ASSERT_EQ(loaded->Load(stream.Get()), S_OK);
+    VARIANT_BOOL same = 0, z = 0, m = -1, high = -1;
+    loaded->IsSameCoordinateSystem(original.Get(), &same);
+    EXPECT_TRUE(same);
+    double x, y, units, tolerance, zmin, zmax;
+    loaded->GetFalseOriginAndUnits(&x, &y, &units), loaded->get_XYTolerance(&tolerance);
+    EXPECT_EQ(x, -5e6);
+    EXPECT_EQ(y, -1e7);
+    EXPECT_EQ(units, 1000);
+    EXPECT_EQ(tolerance, 0.01);
+    loaded->HasZPrecision(&z), loaded->HasMPrecision(&m), loaded->get_IsHighPrecision(&high);
+    EXPECT_TRUE(z);
+    EXPECT_FALSE(m);
+    EXPECT_FALSE(high);
+    loaded->GetZDomain(&zmin, &zmax);
+    EXPECT_EQ(zmin, -100);
+    EXPECT_NEAR(zmax, 900, 1e-6);
+
+    // Every truncation fails and leaves the object as it was; so does a newer version.
+    for (size_t cut : {size_t{0}, size_t{1}, size_t{5}, bytes.size() / 2, bytes.size() - 1}) {
+        SCOPED_TRACE(cut);
+        ComPtr<IStream> damaged;
+        ASSERT_EQ(CreateStreamOnMemory(bytes.data(), static_cast<ULONG>(cut), 0, damaged.Out()), S_OK);
+        EXPECT_EQ(loaded->Load(damaged.Get()), E_FAIL);
+        loaded->GetFalseOriginAndUnits(&x, &y, &units);
+        EXPECT_EQ(units, 1000);
+    }
+    std::vector<uint8_t> newer = bytes;
+    newer[0] = 2;
+    ComPtr<IStream> newerStream;
+    CreateStreamOnMemory(newer.data(), static_cast<ULONG>(newer.size()), 0, newerStream.Out());
+    EXPECT_EQ(loaded->Load(newerStream.Get()), E_FAIL);
+}
+
 using EnvelopeTest = LeakCheckedTest;
+
+TEST_F(EnvelopeTest, CloneAssignAndStreamForm) {
+    ComPtr<ISpatialReference> wgs84;
+    CreateSpatialReferenceFromText(u"4326", wgs84.Out());
+    ComPtr<IEnvelope> envelope;
+    ASSERT_EQ(CreateEnvelope(1, 2, 3, 4, wgs84.Get(), envelope.Out()), S_OK);
+    ComPtr<IClone> copy;
+    ASSERT_EQ(envelope.As<IClone>()->Clone(copy.Out()), S_OK);
+    VARIANT_BOOL equal = 0, identical = -1;
+    copy->IsEqual(envelope.As<IClone>().Get(), &equal);
+    copy->IsIdentical(envelope.As<IClone>().Get(), &identical);
+    EXPECT_TRUE(equal);
+    EXPECT_FALSE(identical);
+    envelope->PutCoords(0, 0, 1, 1);
+    copy->IsEqual(envelope.As<IClone>().Get(), &equal);
+    EXPECT_FALSE(equal) << "a clone is independent";
+    ASSERT_EQ(copy->Assign(envelope.As<IClone>().Get()), S_OK);
+    copy->IsEqual(envelope.As<IClone>().Get(), &equal);
+    EXPECT_TRUE(equal);
+
+    // Without a spatial reference the stream form needs no class lookup and reads back alone.
+    for (bool empty : {false, true}) {
+        SCOPED_TRACE(empty);
+        ComPtr<IEnvelope> plain;
+        CreateEnvelope(-1.5, 2, 3, 1e300, nullptr, plain.Out());
+        if (empty)
+            plain->SetEmpty();
+        auto stream = NewStream();
+        ASSERT_EQ(plain.As<IPersistStream>()->Save(stream.Get(), -1), S_OK);
+        stream->Seek(0, STREAM_SEEK_SET, nullptr);
+        auto loaded = MakeObject<Envelope>();
+        loaded->PutCoords(7, 7, 8, 8);
+        ASSERT_EQ(loaded->Load(stream.Get()), S_OK);
+        loaded->IsEqual(plain.Get(), &equal);
+        EXPECT_TRUE(equal);
+    }
+    auto broken = NewStream();
+    AfStreamWrite(broken.Get(), int16_t{1});
+    for (double value : {3.0, 0.0, 1.0, 1.0}) // xmin above xmax
+        AfStreamWrite(broken.Get(), value);
+    AfStreamWrite(broken.Get(), int16_t{0});
+    AfStreamWrite(broken.Get(), GUID{});
+    broken->Seek(0, STREAM_SEEK_SET, nullptr);
+    auto loaded = MakeObject<Envelope>();
+    EXPECT_EQ(loaded->Load(broken.Get()), E_FAIL);
+    VARIANT_BOOL isEmpty = 0;
+    loaded->get_IsEmpty(&isEmpty);
+    EXPECT_TRUE(isEmpty) << "a refused stream changes nothing";
+}
 
 TEST_F(EnvelopeTest, EmptyCoordinatesAndRefusedRectangles) {
     ComPtr<IEnvelope> envelope;

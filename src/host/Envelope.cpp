@@ -1,6 +1,8 @@
 // The host's envelope: see Envelope.h.
 #include "host/Envelope.h"
 
+#include "host/StreamIO.h"
+
 #include <cmath>
 #include <limits>
 
@@ -21,6 +23,7 @@ HRESULT Envelope::Put(double& coordinate, double value) {
         empty_ = false;
     }
     coordinate = value;
+    dirty_ = true;
     return S_OK;
 }
 
@@ -64,6 +67,7 @@ HRESULT Envelope::get_IsEmpty(VARIANT_BOOL* empty) {
 
 HRESULT Envelope::SetEmpty() {
     empty_ = true;
+    dirty_ = true;
     xmin_ = ymin_ = xmax_ = ymax_ = 0;
     return S_OK;
 }
@@ -73,6 +77,7 @@ HRESULT Envelope::PutCoords(double xmin, double ymin, double xmax, double ymax) 
         return E_INVALIDARG;
     xmin_ = xmin, ymin_ = ymin, xmax_ = xmax, ymax_ = ymax;
     empty_ = false;
+    dirty_ = true;
     return S_OK;
 }
 
@@ -89,6 +94,7 @@ HRESULT Envelope::get_SpatialReference(ISpatialReference** spatialReference) {
 
 HRESULT Envelope::putref_SpatialReference(ISpatialReference* spatialReference) {
     spatialReference_ = ComPtr<ISpatialReference>(spatialReference);
+    dirty_ = true;
     return S_OK;
 }
 
@@ -105,6 +111,104 @@ HRESULT Envelope::IsEqual(IEnvelope* other, VARIANT_BOOL* equal) {
         empty_ ? otherEmpty != VARIANT_FALSE
                : !otherEmpty && coords[0] == xmin_ && coords[1] == ymin_ && coords[2] == xmax_ && coords[3] == ymax_;
     *equal = same ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT Envelope::Clone(IClone** clone) {
+    if (HRESULT hr = ClearOut(clone); FAILED(hr))
+        return hr;
+    return guard([&] {
+        auto copy = MakeObject<Envelope>();
+        copy->empty_ = empty_, copy->xmin_ = xmin_, copy->ymin_ = ymin_, copy->xmax_ = xmax_, copy->ymax_ = ymax_;
+        copy->spatialReference_ = spatialReference_;
+        *clone = copy.Detach();
+    });
+}
+
+HRESULT Envelope::Assign(IClone* source) {
+    auto other = QueryAs<IEnvelope>(source);
+    if (!other)
+        return E_INVALIDARG;
+    VARIANT_BOOL otherEmpty = VARIANT_FALSE;
+    double c[4];
+    ComPtr<ISpatialReference> spatialReference;
+    if (FAILED(other->get_IsEmpty(&otherEmpty)) || FAILED(other->QueryCoords(&c[0], &c[1], &c[2], &c[3])) ||
+        FAILED(other->get_SpatialReference(spatialReference.Out())))
+        return E_FAIL;
+    if (otherEmpty)
+        SetEmpty();
+    else
+        xmin_ = c[0], ymin_ = c[1], xmax_ = c[2], ymax_ = c[3], empty_ = false;
+    spatialReference_ = spatialReference;
+    dirty_ = true;
+    return S_OK;
+}
+
+HRESULT Envelope::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    auto envelope = QueryAs<IEnvelope>(other);
+    return envelope ? IsEqual(envelope.Get(), equal) : S_OK;
+}
+
+HRESULT Envelope::IsIdentical(IClone* other, VARIANT_BOOL* identical) {
+    if (!other || !identical)
+        return E_POINTER;
+    *identical = SameObject(static_cast<IEnvelope*>(this), other) ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT Envelope::Load(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        int16_t version = 0, empty = 0;
+        double c[4];
+        ComPtr<ISpatialReference> spatialReference;
+        if (FAILED(AfStreamRead(stream, &version)) || version < 1 || version > 1)
+            return E_FAIL;
+        for (double* value : {&c[0], &c[1], &c[2], &c[3]})
+            if (FAILED(AfStreamRead(stream, value)))
+                return E_FAIL;
+        if (FAILED(AfStreamRead(stream, &empty)) ||
+            FAILED(LoadObject(stream, ISpatialReference::iid, spatialReference.OutVoid())))
+            return E_FAIL;
+        if (!empty && (std::isnan(c[0]) || std::isnan(c[1]) || std::isnan(c[2]) || std::isnan(c[3]) || c[0] > c[2] ||
+                       c[1] > c[3]))
+            return E_FAIL; // a rectangle no envelope could hold
+        empty_ = empty != 0;
+        xmin_ = empty_ ? 0 : c[0], ymin_ = empty_ ? 0 : c[1], xmax_ = empty_ ? 0 : c[2], ymax_ = empty_ ? 0 : c[3];
+        spatialReference_ = spatialReference;
+        dirty_ = false;
+        return S_OK;
+    });
+}
+
+HRESULT Envelope::Save(IStream* stream, int32_t clearDirty) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        HRESULT results[] = {AfStreamWrite(stream, int16_t{1}),
+                             AfStreamWrite(stream, xmin_),
+                             AfStreamWrite(stream, ymin_),
+                             AfStreamWrite(stream, xmax_),
+                             AfStreamWrite(stream, ymax_),
+                             AfStreamWrite(stream, int16_t(empty_ ? -1 : 0)),
+                             SaveObject(spatialReference_.Get(), stream, clearDirty != 0)};
+        for (HRESULT hr : results)
+            if (FAILED(hr))
+                return E_FAIL;
+        if (clearDirty)
+            dirty_ = false;
+        return S_OK;
+    });
+}
+
+HRESULT Envelope::GetSizeMax(uint64_t* size) {
+    if (!size)
+        return E_POINTER;
+    *size = 2 + 4 * 8 + 2 + 16 + 4096; // the spatial reference's text is rarely longer
     return S_OK;
 }
 

@@ -4,10 +4,12 @@
 #include "platform/ComPtr.h"
 #include "platform/Object.h"
 #include "tavi/DataAccess.h"
+#include "tavi/GPValue.h"
+#include "tavi/Stream.h"
 
 namespace tavi {
 
-class Envelope final : public Object<Envelope, IEnvelope> {
+class Envelope final : public Object<Envelope, IEnvelope, IClone, IPersistStream, Alias<IPersist, IPersistStream>> {
 public:
     // The platform envelope's class identifier, under which envelopes are saved inside other objects.
     static constexpr CLSID kClassId{0x30707212, 0x52D5, 0x11D0, {0xA8, 0xF2, 0x00, 0x60, 0x8C, 0x85, 0xED, 0xE5}};
@@ -32,12 +34,25 @@ public:
     HRESULT get_SpatialReference(ISpatialReference** spatialReference) override;
     HRESULT putref_SpatialReference(ISpatialReference* spatialReference) override;
     HRESULT IsEqual(IEnvelope* other, VARIANT_BOOL* equal) override;
+    // IClone. The copy shares the spatial reference; equality is IEnvelope's.
+    HRESULT Clone(IClone** clone) override;
+    HRESULT Assign(IClone* source) override;
+    HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
+    HRESULT IsIdentical(IClone* other, VARIANT_BOOL* identical) override;
+    // IPersistStream: int16 version 1, four doubles XMin, YMin, XMax, YMax, int16 empty flag (-1 empty), then the
+    // spatial reference object (SaveObject; none writes a null identifier). Load refuses newer versions with E_FAIL
+    // and leaves the envelope unchanged on any failure.
+    HRESULT IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
+    HRESULT Load(IStream* stream) override;
+    HRESULT Save(IStream* stream, int32_t clearDirty) override;
+    HRESULT GetSizeMax(uint64_t* size) override;
 
 private:
     HRESULT Get(double coordinate, double* value) const;
     HRESULT Put(double& coordinate, double value);
 
     bool empty_ = true;
+    bool dirty_ = false;
     double xmin_ = 0, ymin_ = 0, xmax_ = 0, ymax_ = 0;
     ComPtr<ISpatialReference> spatialReference_;
 };

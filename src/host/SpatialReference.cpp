@@ -2,6 +2,7 @@
 #include "host/SpatialReference.h"
 
 #include "host/GdalSupport.h"
+#include "host/StreamIO.h"
 #include "host/String.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
@@ -334,6 +335,87 @@ HRESULT SpatialReference::Clone(ISpatialReference** copy) {
         made->highPrecision_ = highPrecision_;
         *copy = made.Detach();
     });
+}
+
+namespace {
+
+HRESULT WriteAxis(IStream* stream, bool present, std::initializer_list<double> values) {
+    if (FAILED(AfStreamWrite(stream, int16_t(present ? -1 : 0))))
+        return E_FAIL;
+    for (double value : values)
+        if (FAILED(AfStreamWrite(stream, value)))
+            return E_FAIL;
+    return S_OK;
+}
+
+HRESULT ReadAxis(IStream* stream, bool& present, std::initializer_list<double*> values) {
+    int16_t flag = 0;
+    if (FAILED(AfStreamRead(stream, &flag)))
+        return E_FAIL;
+    present = flag != 0;
+    for (double* value : values)
+        if (FAILED(AfStreamRead(stream, value)) || !std::isfinite(*value))
+            return E_FAIL;
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT SpatialReference::Save(IStream* stream, int32_t) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        std::string wkt = Export(srs_, "FORMAT=WKT2_2018");
+        HRESULT results[] = {
+            AfStreamWrite(stream, int16_t{1}),
+            WriteString(stream, FromUtf8(wkt)),
+            WriteAxis(stream, x_.present, {x_.origin, y_.origin, x_.units, x_.tolerance}),
+            WriteAxis(stream, z_.present, {z_.origin, z_.units, z_.tolerance}),
+            WriteAxis(stream, m_.present, {m_.origin, m_.units, m_.tolerance}),
+            AfStreamWrite(stream, int16_t(highPrecision_ ? -1 : 0)),
+        };
+        for (HRESULT hr : results)
+            if (FAILED(hr))
+                return E_FAIL;
+        return S_OK;
+    });
+}
+
+HRESULT SpatialReference::Load(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        int16_t version = 0, high = 0;
+        String wkt;
+        Axis x, y, z, m;
+        if (FAILED(AfStreamRead(stream, &version)) || version != 1 || FAILED(ReadString(stream, &wkt)) ||
+            FAILED(ReadAxis(stream, x.present, {&x.origin, &y.origin, &x.units, &x.tolerance})) ||
+            FAILED(ReadAxis(stream, z.present, {&z.origin, &z.units, &z.tolerance})) ||
+            FAILED(ReadAxis(stream, m.present, {&m.origin, &m.units, &m.tolerance})) ||
+            FAILED(AfStreamRead(stream, &high)))
+            return E_FAIL;
+        for (const Axis* axis : {&x, &z, &m})
+            if (axis->present && !(axis->units > 0))
+                return E_FAIL;
+        OGRSpatialReference srs;
+        gdal::EnsureInitialized();
+        gdal::ErrorScope quiet;
+        if (srs.importFromWkt(ToUtf8(wkt).c_str()) != OGRERR_NONE || srs.IsEmpty())
+            return E_FAIL;
+        srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+        y.units = x.units, y.tolerance = x.tolerance, y.present = x.present;
+        srs_ = srs;
+        x_ = x, y_ = y, z_ = z, m_ = m;
+        highPrecision_ = high != 0;
+        return S_OK;
+    });
+}
+
+HRESULT SpatialReference::GetSizeMax(uint64_t* size) {
+    if (!size)
+        return E_POINTER;
+    *size = 2 + 4 + 2 * 8192 + 3 * 2 + 10 * 8 + 2;
+    return S_OK;
 }
 
 HRESULT MakeSpatialReference(const OGRSpatialReference* srs, bool hasZ, bool hasM,

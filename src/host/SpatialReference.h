@@ -7,11 +7,13 @@
 //   projected or local: resolution 0.0001 m and tolerance 0.001 m expressed in the system's linear unit, the false
 //               origin placed so that the domain is centred on 0;
 //   Z and M: false origin -100000, resolution 0.0001, tolerance 0.001.
-// Z and M precision are present when the data has Z or M values or when they are set.
+// Z and M precision are present when the data has Z or M values or when they are set. Switching between high and
+// low precision keeps origins and units, so the domains then reach 2^31 steps instead of 2^53 (or back).
 #pragma once
 
 #include "platform/Object.h"
 #include "tavi/DataAccess.h"
+#include "tavi/Stream.h"
 
 #include <ogr_spatialref.h>
 
@@ -19,10 +21,15 @@
 
 namespace tavi {
 
-class SpatialReference final : public Object<SpatialReference, ISpatialReference> {
+class SpatialReference final
+    : public Object<SpatialReference, ISpatialReference, IPersistStream, Alias<IPersist, IPersistStream>> {
 public:
+    // Assigned: name-based identifier of "taviGeoprocessing.SpatialReference" (see DataAccess.h).
+    static constexpr CLSID kClassId{0xE330BE42, 0xEF15, 0x5E91, {0xA0, 0xFF, 0x1B, 0xA7, 0x3F, 0x2D, 0xCC, 0x0B}};
     static constexpr const char16_t* kClassName = u"SpatialReference";
 
+    // An empty coordinate system, to be loaded from a stream.
+    SpatialReference() = default;
     // Takes a copy of `srs` (axis order: x east or longitude first) with the derived domains; Z and M domains only
     // when asked for.
     SpatialReference(const OGRSpatialReference& srs, bool hasZ, bool hasM);
@@ -60,6 +67,14 @@ public:
     HRESULT put_IsHighPrecision(VARIANT_BOOL highPrecision) override;
     HRESULT IsSameCoordinateSystem(ISpatialReference* other, VARIANT_BOOL* same) override;
     HRESULT Clone(ISpatialReference** copy) override;
+    // IPersistStream: int16 version 1; the coordinate system's well-known text (WKT2, which holds every system);
+    // then for XY, Z and M in turn int16 present (-1 or 0), doubles origin, units and tolerance (XY writes its X
+    // origin, then its Y origin, units and tolerance); int16 high precision. Load refuses newer versions, text that
+    // names no coordinate system and units that are not positive with E_FAIL, and changes nothing then.
+    HRESULT IsDirty() override { return S_FALSE; }
+    HRESULT Load(IStream* stream) override;
+    HRESULT Save(IStream* stream, int32_t clearDirty) override;
+    HRESULT GetSizeMax(uint64_t* size) override;
 
 private:
     // One axis group: origin, storage steps per unit, tolerance, and whether it is defined at all.
