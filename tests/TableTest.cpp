@@ -171,5 +171,20 @@ TEST_F(Table, RowsAreWrittenAndReadBack) {
     }
 }
 
+TEST_F(Table, DataThatCannotBeWrittenRefusesRows) {
+    // GML is read-only once written: the data opens for reading and refuses rows with a clear code.
+    data_.Vector("GML", "marks.gml", "marks", wkbPoint, 4326, {{"POINT (1 2)", "m", 1, 1, 2001, 1, 1}});
+    ComPtr<ITable> table;
+    ASSERT_EQ(OpenTable(P("marks.gml"), table.Out()), S_OK);
+    ComPtr<IRow> row;
+    ASSERT_EQ(table->CreateRow(row.Out()), S_OK);
+    EXPECT_EQ(row->Store(), TAVI_E_DATA_ACCESS_DENIED);
+    ComPtr<ICursor> cursor;
+    ASSERT_EQ(table->Search(nullptr, cursor.Out()), S_OK);
+    ASSERT_EQ(cursor->NextRow(row.Out()), S_OK);
+    EXPECT_EQ(row->Delete(), TAVI_E_DATA_ACCESS_DENIED);
+    EXPECT_EQ(row->Store(), TAVI_E_DATA_ACCESS_DENIED);
+}
+
 } // namespace
 } // namespace tavi::test

@@ -59,6 +59,8 @@ HRESULT ElementOfVectorDataset(gdal::DatasetPtr dataset, const GPCatalogPath& pa
         return S_OK;
     }
     OGRLayer* layer = dataset->GetLayer(0);
+    if (!layer)
+        return TAVI_E_DATA_UNREADABLE;
     auto table = MakeTableElement(std::move(dataset), layer, path.GetPathName(), path.GetFile());
     *element = table.Detach();
     return S_OK;

@@ -226,8 +226,11 @@ HRESULT Row::put_Value(int32_t index, VARIANT value) {
 
 HRESULT Row::Store() {
     return guard([&]() -> HRESULT {
-        gdal::ErrorScope errors;
         bool isNew = feature_->GetFID() == OGRNullFID;
+        // Data opened read-only (a file that may not be written) cannot take rows.
+        if (!handle_->layer->TestCapability(isNew ? OLCSequentialWrite : OLCRandomWrite))
+            return TAVI_E_DATA_ACCESS_DENIED;
+        gdal::ErrorScope errors;
         OGRErr err = isNew ? handle_->layer->CreateFeature(feature_.get()) : handle_->layer->SetFeature(feature_.get());
         if (err == OGRERR_NONE)
             err = handle_->layer->SyncToDisk();
@@ -245,6 +248,8 @@ HRESULT Row::Delete() {
     return guard([&]() -> HRESULT {
         if (feature_->GetFID() == OGRNullFID)
             return S_FALSE; // never stored
+        if (!handle_->layer->TestCapability(OLCDeleteFeature))
+            return TAVI_E_DATA_ACCESS_DENIED;
         gdal::ErrorScope errors;
         OGRErr err = handle_->layer->DeleteFeature(feature_->GetFID());
         if (err == OGRERR_UNSUPPORTED_OPERATION)

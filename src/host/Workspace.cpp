@@ -286,6 +286,8 @@ HRESULT DatabaseWorkspace::OpenDataElement(const OLECHAR* name, IDataElement** e
     return guard([&]() -> HRESULT {
         for (int i = 0; i < dataset_->GetLayerCount(); ++i) {
             OGRLayer* layer = dataset_->GetLayer(i);
+            if (!layer)
+                continue;
             String layerName = FromUtf8(layer->GetName());
             if (EqualsNoCase(layerName, name)) {
                 *element = MakeTableElement(dataset_, layer, JoinPath(CatalogPath(), layerName)).Detach();
@@ -332,6 +334,8 @@ HRESULT DatabaseWorkspace::CreateFeatureClass(const OLECHAR* name, IFields* fiel
 HRESULT DatabaseWorkspace::ListChildren(std::vector<ComPtr<IDataElement>>& children) {
     for (int i = 0; i < dataset_->GetLayerCount(); ++i) {
         OGRLayer* layer = dataset_->GetLayer(i);
+        if (!layer)
+            continue; // a layer the driver cannot read is left out of the listing
         children.push_back(MakeTableElement(dataset_, layer, JoinPath(CatalogPath(), FromUtf8(layer->GetName()))));
     }
     return S_OK;
