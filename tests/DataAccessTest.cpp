@@ -47,6 +47,8 @@ protected:
         data_->Vector("OpenFileGDB", "data.gdb", "parcels", wkbPolygon, 4326,
                       {{"POLYGON ((5 45, 6 45, 6 46, 5 46, 5 45))", "x", 1, 1, 2000, 1, 1}});
         data_->Raster("dem.tif", 10, 5, 30, 400000, 5000150, 32633);
+        data_->GeoPackageRaster("city.gpkg", "elevation", 4, 3, 2.5, 100, 200, 32633);
+        data_->GeoPackageRaster("only rasters.gpkg", "scan", 2, 2, 1, 0, 2, 4326);
         data_->Prj("Ort Straße.prj", 4326);
         data_->File("notes.txt", "not data");
         data_->File("broken.shp", "this is not a shapefile");
@@ -83,6 +85,9 @@ TEST_F(DataAccess, EachKindOpensByCatalogPath) {
         {"data.gdb/parcels", "DEFeatureClass", "parcels", "a feature class in a file database"},
         {"data.gdb/a feature dataset/parcels", "DEFeatureClass", "parcels", "feature datasets are flattened"},
         {"dem.tif", "DERasterDataset", "dem.tif", "a raster"},
+        {"city.gpkg/Elevation", "DERasterDataset", "elevation", "a raster table in a GeoPackage"},
+        {"only rasters.gpkg", "DEWorkspace", "only rasters.gpkg", "a GeoPackage holding only rasters"},
+        {"only rasters.gpkg/scan", "DERasterDataset", "scan", "its raster table"},
         {"notes.txt", "DEFile", "notes.txt", "a file that is no data"},
         {"Ort Straße.prj", "DEFile", "Ort Straße.prj", "a projection file is a file"},
     };
@@ -340,9 +345,9 @@ TEST_F(DataAccess, ChildrenOfFoldersAndDatabases) {
         names.push_back(Text(child.As<IDataElement>().Get(), &IDataElement::get_Name));
     }
     // Side files of the shapefiles and the unreadable broken.shp are left out; the rest in name order.
-    const std::vector<std::string> expected = {"Ort Straße.prj", "city.gpkg",          "data.gdb",
-                                               "dem.tif",        "empty folder",       "gauges.shp",
-                                               "notes.txt",      "roads \xC3\xBC.shp", "wells.shp"};
+    const std::vector<std::string> expected = {"Ort Straße.prj",     "city.gpkg",  "data.gdb",  "dem.tif",
+                                               "empty folder",       "gauges.shp", "notes.txt", "only rasters.gpkg",
+                                               "roads \xC3\xBC.shp", "wells.shp"};
     EXPECT_EQ(names, expected);
     folder->get_ChildrenExpanded(&expanded);
     EXPECT_EQ(expanded, VARIANT_TRUE);
@@ -351,7 +356,10 @@ TEST_F(DataAccess, ChildrenOfFoldersAndDatabases) {
     ASSERT_EQ(OpenDataElement(P("city.gpkg"), gpkg.Out()), S_OK);
     ASSERT_EQ(gpkg->get_Children(children.Out()), S_OK);
     children->get_Count(&count);
-    EXPECT_EQ(count, 3);
+    EXPECT_EQ(count, 4) << "three layers and a raster table";
+    ComPtr<IUnknown> last;
+    children->get_Element(3, last.Out());
+    EXPECT_TRUE(last.As<IRasterDataset>());
     ComPtr<IUnknown> first;
     children->get_Element(0, first.Out());
     EXPECT_EQ(Text(first.As<IDataElement>().Get(), &IDataElement::get_CatalogPath), data_->Path("city.gpkg/parcels"));

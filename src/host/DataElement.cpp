@@ -73,10 +73,12 @@ HRESULT OpenFile(const GPCatalogPath& path, IDataElement** element) {
         return TAVI_E_DATA_ACCESS_DENIED;
     gdal::ErrorScope errors;
     unsigned update = IsWritable(name) ? GDAL_OF_UPDATE : GDAL_OF_READONLY;
-    if (auto vector = OpenWithGdal(name, GDAL_OF_VECTOR | update))
+    // A GeoPackage is a workspace even when it holds only rasters.
+    unsigned kinds = EqualsNoCase(path.GetExtension(), u"gpkg") ? GDAL_OF_VECTOR | GDAL_OF_RASTER : GDAL_OF_VECTOR;
+    if (auto vector = OpenWithGdal(name, kinds | update))
         return ElementOfVectorDataset(std::move(vector), path, element);
     if (update == GDAL_OF_UPDATE)
-        if (auto vector = OpenWithGdal(name, GDAL_OF_VECTOR | GDAL_OF_READONLY))
+        if (auto vector = OpenWithGdal(name, kinds | GDAL_OF_READONLY))
             return ElementOfVectorDataset(std::move(vector), path, element);
     if (auto raster = OpenWithGdal(name, GDAL_OF_RASTER | GDAL_OF_READONLY)) {
         *element = MakeObject<RasterElement>(std::move(raster), name, path.GetFile()).Detach();

@@ -2,6 +2,7 @@
 #include "host/Workspace.h"
 
 #include "host/Field.h"
+#include "host/RasterDataset.h"
 #include "host/Table.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
@@ -294,6 +295,9 @@ HRESULT DatabaseWorkspace::OpenDataElement(const OLECHAR* name, IDataElement** e
                 return S_OK;
             }
         }
+        for (const String& table : RasterTableNames())
+            if (EqualsNoCase(table, name))
+                return OpenRasterTable(table, element);
         return TAVI_E_DATA_NOT_FOUND;
     });
 }
@@ -338,6 +342,37 @@ HRESULT DatabaseWorkspace::ListChildren(std::vector<ComPtr<IDataElement>>& child
             continue; // a layer the driver cannot read is left out of the listing
         children.push_back(MakeTableElement(dataset_, layer, JoinPath(CatalogPath(), FromUtf8(layer->GetName()))));
     }
+    for (const String& table : RasterTableNames()) {
+        ComPtr<IDataElement> raster;
+        if (SUCCEEDED(OpenRasterTable(table, raster.Out())))
+            children.push_back(std::move(raster));
+    }
+    return S_OK;
+}
+
+std::vector<String> DatabaseWorkspace::RasterTableNames() const {
+    std::vector<String> names;
+    if (!EQUAL(dataset_->GetDriverName(), "GPKG"))
+        return names;
+    gdal::ErrorScope quiet;
+    OGRLayer* result = dataset_->ExecuteSQL("SELECT table_name FROM gpkg_contents WHERE data_type IN "
+                                            "('tiles', '2d-gridded-coverage') ORDER BY table_name",
+                                            nullptr, nullptr);
+    if (!result)
+        return names;
+    while (std::unique_ptr<OGRFeature> row{result->GetNextFeature()})
+        names.push_back(FromUtf8(row->GetFieldAsString(0)));
+    dataset_->ReleaseResultSet(result);
+    return names;
+}
+
+HRESULT DatabaseWorkspace::OpenRasterTable(const String& table, IDataElement** element) {
+    gdal::ErrorScope errors;
+    std::string connection = "GPKG:" + gdal::ToGdalPath(CatalogPath()) + ":" + ToUtf8(table);
+    auto raster = gdal::Share(GDALDataset::Open(connection.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    if (!raster)
+        return TAVI_E_DATA_UNREADABLE;
+    *element = MakeObject<RasterElement>(std::move(raster), JoinPath(CatalogPath(), table), table).Detach();
     return S_OK;
 }
 

@@ -34,6 +34,7 @@ protected:
     HRESULT ListChildren(std::vector<ComPtr<IDataElement>>& children) override;
 };
 
+// Tables, feature classes and (in a GeoPackage) raster tables; names compare without regard to case.
 class DatabaseWorkspace final : public DataElementObject<DatabaseWorkspace, IDEWorkspace, IWorkspace> {
 public:
     static constexpr const char16_t* kClassName = u"DEWorkspace";
@@ -54,10 +55,13 @@ public:
 
 protected:
     bool IsContainer() const override { return true; }
-    // The tables and feature classes, in stored order.
+    // The tables and feature classes in stored order, then a GeoPackage's raster tables by name.
     HRESULT ListChildren(std::vector<ComPtr<IDataElement>>& children) override;
 
 private:
+    // The raster tables of a GeoPackage (none for other databases).
+    std::vector<String> RasterTableNames() const;
+    HRESULT OpenRasterTable(const String& table, IDataElement** element);
     HRESULT Create(const OLECHAR* name, IFields* fields, OGRwkbGeometryType geometry,
                    ISpatialReference* spatialReference, REFIID riid, void** out);
 

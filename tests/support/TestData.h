@@ -93,6 +93,24 @@ public:
         GDALClose(dataset);
     }
 
+    // A raster table `table` in a GeoPackage (created, or added to one that exists), otherwise as Raster.
+    void GeoPackageRaster(const std::string& relative, const std::string& table, int columns, int rows, double cell,
+                          double x, double y, int epsg) const {
+        std::string path = Path(relative);
+        std::string tableOption = "RASTER_TABLE=" + table;
+        const char* options[] = {tableOption.c_str(), "APPEND_SUBDATASET=YES", nullptr};
+        GDALDataset* dataset =
+            Driver("GPKG")->Create(path.c_str(), columns, rows, 1, GDT_Byte, const_cast<char**>(options));
+        if (!dataset)
+            throw std::runtime_error("cannot create " + path);
+        double transform[6] = {x, cell, 0, y, 0, -cell};
+        dataset->SetGeoTransform(transform);
+        OGRSpatialReference srs;
+        srs.importFromEPSG(epsg);
+        dataset->SetSpatialRef(&srs);
+        GDALClose(dataset);
+    }
+
     // A projection file holding the coordinate system in the dialect projection files use.
     void Prj(const std::string& relative, int epsg) const {
         OGRSpatialReference srs;
