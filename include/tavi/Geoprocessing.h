@@ -1,8 +1,8 @@
 // The geoprocessing interfaces in one include: messages, values, data types, domains, names, the catalogue and XML.
 #pragma once
 
-#include "tavi/GPMessage.h"
 #include "tavi/GPCatalog.h"
+#include "tavi/GPMessage.h"
 #include "tavi/GPScalar.h"
 #include "tavi/GPValue.h"
 #include "tavi/Xml.h"
