@@ -7,6 +7,7 @@
 // the namespace of the library's type library identifier {D1AE5921-F2AC-437E-B79A-4A1BF0F4CBBC}.
 #pragma once
 
+#include "tavi/DataAccess.h"
 #include "tavi/GPCatalog.h"
 
 // The cartographic repository of one repository thread: objects kept by key text. A repository belongs to its
@@ -38,9 +39,57 @@ struct IGPThreadCapsule : IUnknown {
                           VARIANT_BOOL mainRepository) = 0;
 };
 
-// The utility object. Its data access operations join this interface family with the data layer.
+// The utility object's data operations: values made from text and resolved, data named by text or by a value
+// opened as data elements, and what that data holds. "Data" arguments typed IUnknown take a data element, a value
+// (its text form is the catalog path) or a model variable (its value); a null data argument is E_POINTER.
+// Opening failures answer the data access codes: TAVI_E_DATA_NOT_FOUND, TAVI_E_DATA_UNREADABLE,
+// TAVI_E_DATA_ACCESS_DENIED, E_INVALIDARG for an empty text.
 struct IGPUtilities : IUnknown {
     static constexpr IID iid{0x1DB338BC, 0x8A98, 0x52BD, {0xB4, 0xDA, 0x8D, 0x9D, 0x6A, 0x1E, 0xB6, 0x47}}; // assigned
+    // A new value of the data type named `dataTypeName` (any letter case), made from `text` by the data type found
+    // through the data type factory. E_INVALIDARG for a name the catalogue does not know; the data type's own
+    // failure when it cannot make the value (bad text for a scalar type is its CreateValue's verdict).
+    virtual HRESULT MakeGPValueFromText(const OLECHAR* dataTypeName, const OLECHAR* text, IGPValue** value) = 0;
+    // The value `source` stands for: a variable's value, or a value; with a variable manager, a value whose text
+    // names model variables is resolved against it. S_FALSE with null when a variable holds no value.
+    virtual HRESULT ResolveValue(IUnknown* source, IGPVariableManager* manager, IGPValue** value) = 0;
+    // Whether values of the data type name stored data: layers, table views, tables, feature classes, datasets,
+    // workspaces, folders and files.
+    virtual HRESULT IsDataType(IGPDataType* dataType, VARIANT_BOOL* isData) = 0;
+    // The same question asked by data type name (any letter case).
+    virtual HRESULT IsDataTypeName(const OLECHAR* dataTypeName, VARIANT_BOOL* isData) = 0;
+    // The data element a catalog path names (leading and trailing blanks are not part of the path).
+    virtual HRESULT OpenDataElementFromText(const OLECHAR* text, IDataElement** element) = 0;
+    // The data element `data` names: a data element itself, else the data its value's text names. E_INVALIDARG for
+    // an empty value.
+    virtual HRESULT OpenDataElement(IUnknown* data, IDataElement** element) = 0;
+    // True when the data `data` names opens; never fails for data that is missing or unreadable.
+    virtual HRESULT CanOpenData(IUnknown* data, VARIANT_BOOL* canOpen) = 0;
+    // True when the data the element stands for still opens at its catalog path.
+    virtual HRESULT IsValidDataElement(IDataElement* element, VARIANT_BOOL* valid) = 0;
+    // A new envelope of the data's extent (feature classes and rasters), in its spatial reference. S_FALSE with null
+    // for data without an extent (tables, workspaces, folders, files).
+    virtual HRESULT GetExtent(IUnknown* data, IEnvelope** extent) = 0;
+    // The fields of a table or feature class, raster fields left out. S_FALSE with null for data without fields.
+    virtual HRESULT GetFields(IUnknown* data, IFields** fields) = 0;
+    // The fields with raster fields kept; a raster dataset gives one raster field, "Raster".
+    virtual HRESULT GetFieldsWithRaster(IUnknown* data, IFields** fields) = 0;
+    // The spatial reference of a feature class or raster. S_FALSE with null for data that names none or has none.
+    virtual HRESULT GetSpatialReference(IUnknown* data, ISpatialReference** spatialReference) = 0;
+    // True when the last component of `path` has the extension `extension` (with or without its leading point),
+    // compared without regard to case. An empty extension matches a path without one.
+    virtual HRESULT HasExtension(const OLECHAR* path, const OLECHAR* extension, VARIANT_BOOL* has) = 0;
+    // The default workspace: the GeoPackage "scratch.gpkg" in the scratch folder, both made on first need.
+    virtual HRESULT GetDefaultWorkspace(IWorkspace** workspace) = 0;
+    // Readies a data element before its children are listed; `options` is the caller's listing settings. Listing
+    // needs no preparation here yet, so it only checks its arguments (E_POINTER for a null element).
+    virtual HRESULT PrepareDataElement(IDataElement* element, IUnknown* options) = 0;
+    // The memory workspace "in_memory" or "memory" (any letter case), kept for the life of the process.
+    // E_INVALIDARG for any other name.
+    virtual HRESULT OpenVirtualWorkspace(const OLECHAR* name, IWorkspace** workspace) = 0;
+    // The scratch folder: TAVI_SCRATCH_FOLDER, else $XDG_CACHE_HOME/tavi/scratch, else ~/.cache/tavi/scratch.
+    // Naming it creates nothing.
+    virtual HRESULT get_ScratchFolder(BSTR* folder) = 0;
 };
 
 // The utility object's own operations. The first five are the missing-data registry: catalog paths whose data is

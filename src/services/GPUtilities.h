@@ -64,7 +64,29 @@ public:
     HRESULT get_CachingEnabled(VARIANT_BOOL* enabled) override;
     HRESULT get_RunGPOnlyInMainThread(VARIANT_BOOL* mainOnly) override;
 
+    // IGPUtilities: the data operations (GPUtilitiesData.cpp). They keep no state in the object, so every
+    // instance on every thread answers alike; data is opened afresh on each call.
+    HRESULT MakeGPValueFromText(const OLECHAR* dataTypeName, const OLECHAR* text, IGPValue** value) override;
+    HRESULT ResolveValue(IUnknown* source, IGPVariableManager* manager, IGPValue** value) override;
+    HRESULT IsDataType(IGPDataType* dataType, VARIANT_BOOL* isData) override;
+    HRESULT IsDataTypeName(const OLECHAR* dataTypeName, VARIANT_BOOL* isData) override;
+    HRESULT OpenDataElementFromText(const OLECHAR* text, IDataElement** element) override;
+    HRESULT OpenDataElement(IUnknown* data, IDataElement** element) override;
+    HRESULT CanOpenData(IUnknown* data, VARIANT_BOOL* canOpen) override;
+    HRESULT IsValidDataElement(IDataElement* element, VARIANT_BOOL* valid) override;
+    HRESULT GetExtent(IUnknown* data, IEnvelope** extent) override;
+    HRESULT GetFields(IUnknown* data, IFields** fields) override;
+    HRESULT GetFieldsWithRaster(IUnknown* data, IFields** fields) override;
+    HRESULT GetSpatialReference(IUnknown* data, ISpatialReference** spatialReference) override;
+    HRESULT HasExtension(const OLECHAR* path, const OLECHAR* extension, VARIANT_BOOL* has) override;
+    HRESULT GetDefaultWorkspace(IWorkspace** workspace) override;
+    HRESULT PrepareDataElement(IDataElement* element, IUnknown* options) override;
+    HRESULT OpenVirtualWorkspace(const OLECHAR* name, IWorkspace** workspace) override;
+    HRESULT get_ScratchFolder(BSTR* folder) override;
+
 private:
+    HRESULT FieldsOf(IUnknown* data, bool withRaster, IFields** fields);
+
     // The instance made on the main repository thread owns the registry state.
     bool IsOwner() const { return createdOnMainThread_; }
     int32_t RepositoryIndex() const { return explicitIndex_ >= 0 ? explicitIndex_ : defaultIndex_; }
