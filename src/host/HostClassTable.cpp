@@ -1,9 +1,12 @@
 // The host's own classes that AfCreateInstance creates before it asks the module or the registry.
 #include "host/CreateInstance.h"
 
+#include "host/Envelope.h"
 #include "host/GPName.h"
+#include "host/Geometry.h"
 #include "host/Message.h"
 #include "host/MessageMaker.h"
+#include "host/SpatialReference.h"
 #include "host/UID.h"
 #include "host/ValueResolver.h"
 #include "platform/CategoryManager.h"
@@ -23,6 +26,11 @@ const HostClassRow kHostClasses[] = {
     {GPValueResolver::kClassId, GPValueResolver::kClassName, &CreateInstance<GPValueResolver>},
     {UID::kClassId, UID::kClassName, &CreateInstance<UID>},
     {GPName::kClassId, GPName::kClassName, &CreateInstance<GPName>},
+    {Envelope::kClassId, Envelope::kClassName, &CreateInstance<Envelope>},
+    {SpatialReference::kClassId, SpatialReference::kClassName, &CreateInstance<SpatialReference>},
+    {Point::kClassId, Point::kClassName, &CreateInstance<Point>},
+    {Polyline::kClassId, Polyline::kClassName, &CreateInstance<Polyline>},
+    {Polygon::kClassId, Polygon::kClassName, &CreateInstance<Polygon>},
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "host/Table.h"
 
 #include "host/Envelope.h"
+#include "host/Geometry.h"
 #include "host/SpatialReference.h"
 #include "platform/DateText.h"
 #include "platform/Utf.h"
@@ -159,8 +160,9 @@ HRESULT SetGeometry(OGRFeature& feature, int index, const VARIANT& value) {
     return S_OK;
 }
 
-// A record of a layer: read from a cursor or by identifier, or new and not stored yet.
-class Row final : public Object<Row, IRow> {
+// A record of a layer: read from a cursor or by identifier, or new and not stored yet. A row of a layer with a
+// geometry field also answers IFeature for its (first) shape field.
+class Row final : public Object<Row, IRow, IFeature> {
 public:
     static constexpr const char16_t* kClassName = u"Row";
 
@@ -175,8 +177,21 @@ public:
     HRESULT put_Value(int32_t index, VARIANT value) override;
     HRESULT Store() override;
     HRESULT Delete() override;
+    // IFeature
+    HRESULT get_Shape(IGeometry** shape) override;
+    HRESULT putref_Shape(IGeometry* shape) override;
+
+protected:
+    HRESULT QueryOwnInterface(REFIID riid, void** ppv) override {
+        if (riid == IFeature::iid && !HasShape()) {
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        return Object<Row, IRow, IFeature>::QueryOwnInterface(riid, ppv);
+    }
 
 private:
+    bool HasShape() const { return handle_->layer->GetLayerDefn()->GetGeomFieldCount() > 0; }
     bool IsIndex(int32_t index) const { return index >= 0 && index < handle_->fields->Count(); }
 
     std::shared_ptr<LayerHandle> handle_;
@@ -221,6 +236,48 @@ HRESULT Row::put_Value(int32_t index, VARIANT value) {
         default:
             return SetAttribute(*feature_, source.index, handle_->fields->Properties(index).type, value);
         }
+    });
+}
+
+HRESULT Row::get_Shape(IGeometry** shape) {
+    if (HRESULT hr = ClearOut(shape); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        const OGRGeometry* geometry = feature_->GetGeomFieldRef(0);
+        if (!geometry)
+            return S_FALSE;
+        OGRwkbGeometryType type = handle_->layer->GetLayerDefn()->GetGeomFieldDefn(0)->GetType();
+        ComPtr<ISpatialReference> spatialReference;
+        HRESULT hr = MakeSpatialReference(handle_->layer->GetLayerDefn()->GetGeomFieldDefn(0)->GetSpatialRef(),
+                                          OGR_GT_HasZ(type), OGR_GT_HasM(type), spatialReference.Out());
+        if (FAILED(hr))
+            return hr;
+        return MakeGeometry(*geometry, spatialReference.Get(), shape);
+    });
+}
+
+HRESULT Row::putref_Shape(IGeometry* shape) {
+    return guard([&]() -> HRESULT {
+        if (!shape) {
+            feature_->SetGeomFieldDirectly(0, nullptr);
+            return S_OK;
+        }
+        std::unique_ptr<OGRGeometry> geometry;
+        if (HRESULT hr = CopyOgrGeometry(shape, &geometry); FAILED(hr))
+            return hr;
+        // A field of one kind takes only that kind; it is stored in the field's own form (single or multi, with the
+        // field's Z and M).
+        OGRwkbGeometryType fieldType = handle_->layer->GetLayerDefn()->GetGeomFieldDefn(0)->GetType();
+        if (wkbFlatten(fieldType) != wkbUnknown) {
+            if (ShapeTypeOf(fieldType) != ShapeTypeOf(geometry->getGeometryType()))
+                return DISP_E_TYPEMISMATCH;
+            geometry.reset(OGRGeometryFactory::forceTo(geometry.release(), fieldType));
+            // Paths that do not join cannot become the one line string a single-part field holds.
+            if (!geometry || wkbFlatten(geometry->getGeometryType()) != wkbFlatten(fieldType))
+                return DISP_E_TYPEMISMATCH;
+        }
+        feature_->SetGeomFieldDirectly(0, geometry.release());
+        return S_OK;
     });
 }
 
