@@ -1,5 +1,5 @@
-// Bindings of the utility services: the utility object's registry, capsules, repository index and settings, the
-// repository and capsule interfaces, and the data element utilities.
+// Bindings of the utility services: the utility object's data operations, its registry, capsules, repository index and
+// settings, the repository and capsule interfaces, and the data element utilities.
 #include "Binding.h"
 
 #include "tavi/GPUtilities.h"
@@ -7,6 +7,24 @@
 namespace tavigp {
 
 void BindUtilitiesFamily(BindingTable& t) {
+    t.Bind("IGPUtilities.MakeGPValueFromText", &IGPUtilities::MakeGPValueFromText);
+    t.Bind("IGPUtilities.ResolveValue", &IGPUtilities::ResolveValue);
+    t.Bind("IGPUtilities.IsDataType", &IGPUtilities::IsDataType);
+    t.Bind("IGPUtilities.IsDataTypeName", &IGPUtilities::IsDataTypeName);
+    t.Bind("IGPUtilities.OpenDataElementFromText", &IGPUtilities::OpenDataElementFromText);
+    t.Bind("IGPUtilities.OpenDataElement", &IGPUtilities::OpenDataElement);
+    t.Bind("IGPUtilities.CanOpenData", &IGPUtilities::CanOpenData);
+    t.Bind("IGPUtilities.IsValidDataElement", &IGPUtilities::IsValidDataElement);
+    t.Bind("IGPUtilities.GetExtent", &IGPUtilities::GetExtent);
+    t.Bind("IGPUtilities.GetFields", &IGPUtilities::GetFields);
+    t.Bind("IGPUtilities.GetFieldsWithRaster", &IGPUtilities::GetFieldsWithRaster);
+    t.Bind("IGPUtilities.GetSpatialReference", &IGPUtilities::GetSpatialReference);
+    t.Bind("IGPUtilities.HasExtension", &IGPUtilities::HasExtension);
+    t.Bind("IGPUtilities.GetDefaultWorkspace", &IGPUtilities::GetDefaultWorkspace);
+    t.Bind("IGPUtilities.PrepareDataElement", &IGPUtilities::PrepareDataElement);
+    t.Bind("IGPUtilities.OpenVirtualWorkspace", &IGPUtilities::OpenVirtualWorkspace);
+    t.Bind("IGPUtilities.get_ScratchFolder", &IGPUtilities::get_ScratchFolder);
+
     t.Bind("IGPUtilitiesImpl.AddNonExistDataPathname", &IGPUtilitiesImpl::AddNonExistDataPathname);
     t.Bind("IGPUtilitiesImpl.CheckNonExistDataPathname", &IGPUtilitiesImpl::CheckNonExistDataPathname);
     t.Bind("IGPUtilitiesImpl.ClearNonExistDataPathname", &IGPUtilitiesImpl::ClearNonExistDataPathname);
