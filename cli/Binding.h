@@ -109,5 +109,6 @@ void BindScalarFamily(BindingTable& table);
 void BindCatalogueFamily(BindingTable& table);
 void BindUtilitiesFamily(BindingTable& table);
 void BindXmlFamily(BindingTable& table);
+void BindDataFamily(BindingTable& table);
 
 } // namespace tavigp

@@ -21,6 +21,7 @@ const BindingTable& Bindings() {
         BindCatalogueFamily(t);
         BindUtilitiesFamily(t);
         BindXmlFamily(t);
+        BindDataFamily(t);
         return t;
     }();
     return table;
