@@ -9,6 +9,7 @@
 #include "platform/Utf.h"
 #include "services/GPUtilities.h"
 #include "tavi/Entry.h"
+#include "tavi/GPScalar.h"
 #include "tavi/GPUtilities.h"
 
 #include <cmath>
@@ -206,6 +207,25 @@ TEST_F(GPUtilitiesData, ValuesFromTextAndResolved) {
     ASSERT_EQ(utilities_->OpenDataElementFromText(P("notes.txt").c_str(), element.Out()), S_OK);
     EXPECT_EQ(utilities_->ResolveValue(element.Get(), nullptr, resolved.Out()), E_NOINTERFACE);
     EXPECT_FALSE(resolved);
+}
+
+TEST_F(GPUtilitiesData, AVariableStandsForItsValueAndNamesDataThroughIt) {
+    ComPtr<IGPVariable> variable;
+    ASSERT_EQ(AfCreateInstance(CLSID_GPVariable, nullptr, CLSCTX_INPROC_SERVER, IGPVariable::iid, variable.OutVoid()),
+              S_OK);
+    ComPtr<IGPValue> resolved;
+    EXPECT_EQ(utilities_->ResolveValue(variable.Get(), nullptr, resolved.Out()), S_FALSE) << "no value yet";
+    EXPECT_FALSE(resolved);
+
+    auto path = StringValue(P("dem.tif"));
+    ASSERT_EQ(variable->putref_Value(path.Get()), S_OK);
+    EXPECT_EQ(utilities_->ResolveValue(variable.Get(), nullptr, resolved.Out()), S_OK);
+    EXPECT_TRUE(SameObject(resolved.Get(), path.Get()));
+    ComPtr<IDataElement> element;
+    EXPECT_EQ(utilities_->OpenDataElement(variable.Get(), element.Out()), S_OK);
+    BStr type;
+    element->get_Type(type.Out());
+    EXPECT_EQ(type.view(), u"DERasterDataset");
 }
 
 TEST_F(GPUtilitiesData, DataTypesThatStandForStoredData) {
