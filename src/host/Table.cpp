@@ -79,14 +79,9 @@ HRESULT GeometryVariant(OGRFeature& feature, int index, VARIANT* value) {
         value->vt = VT_NULL;
         return S_OK;
     }
-    OGRWktOptions options;
-    options.variant = wkbVariantIso;
-    OGRErr err = OGRERR_NONE;
-    std::string wkt = geometry->exportToWkt(options, &err);
-    if (err != OGRERR_NONE)
-        return E_FAIL;
+    // The geometry objects' text: coordinates that read back exactly, a multi shape of one part as its single kind.
     value->vt = VT_BSTR;
-    value->bstrVal = BStr(FromUtf8(wkt)).Detach();
+    value->bstrVal = BStr(FromUtf8(WriteWkt(*geometry))).Detach();
     return S_OK;
 }
 
