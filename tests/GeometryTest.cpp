@@ -12,6 +12,7 @@
 #include "platform/Utf.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace tavi::test {
 namespace {
@@ -121,11 +122,14 @@ struct BadText {
 
 const BadText kBadText[] = {
     {u"", E_INVALIDARG},
-    {u"POINT (1)", E_INVALIDARG},                               // one coordinate
-    {u"POINT (1 2", E_INVALIDARG},                              // unclosed
-    {u"POINT (1 2) extra", E_INVALIDARG},                       // text after the geometry
-    {u"POINT (nan 2)", E_INVALIDARG},                           // not a number
-    {u"LINESTRING (0 0,1 x)", E_INVALIDARG},                    // a coordinate that is no number
+    {u"POINT (1)", E_INVALIDARG},         // one coordinate
+    {u"POINT (1 2", E_INVALIDARG},        // unclosed
+    {u"POINT (1 2) extra", E_INVALIDARG}, // text after the geometry
+    {u"POINT (nan 2)", E_INVALIDARG},     // not a number
+    {u"LINESTRING (0 0,1 x)", E_INVALIDARG},
+    {u"LINESTRING (0 0,1 1e400)", E_INVALIDARG}, // infinite
+    {u"POLYGON Z ((0 0 0,1 0 nan,1 1 0,0 0 0))",
+     E_INVALIDARG}, // a Z that is not a number                    // a coordinate that is no number
     {u"TRIANGLE WITH FOUR CORNERS", E_INVALIDARG},              // no kind at all
     {u"MULTIPOINT ((1 2),(3 4))", DISP_E_TYPEMISMATCH},         // a kind no geometry class holds
     {u"GEOMETRYCOLLECTION (POINT (1 2))", DISP_E_TYPEMISMATCH}, // ditto
@@ -279,6 +283,9 @@ TEST_F(Geometry, DamagedStreamsAreRefused) {
     auto truncated = std::vector<uint8_t>(line.begin(), line.end() - 20);
     auto huge = line;
     huge[5] = 0x7F; // a byte count far beyond the stream
+    auto notANumber = line;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::memcpy(&notANumber[6 + 9], &nan, sizeof nan); // the first vertex's X, after the binary's head
     auto shortCount = line;
     shortCount[2] -= 8; // the binary claims fewer bytes than the geometry needs
     struct Case {
@@ -286,8 +293,9 @@ TEST_F(Geometry, DamagedStreamsAreRefused) {
         std::vector<uint8_t> bytes;
     };
     const Case cases[] = {
-        {"newer version", newer},         {"truncated", truncated},           {"byte count too large", huge},
-        {"short byte count", shortCount}, {"a point into a polyline", point},
+        {"newer version", newer},           {"truncated", truncated},
+        {"byte count too large", huge},     {"short byte count", shortCount},
+        {"a point into a polyline", point}, {"a coordinate that is no number", notANumber},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);

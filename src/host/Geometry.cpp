@@ -119,6 +119,41 @@ std::string WriteMulti(const OGRGeometryCollection& multi, const char* single, c
     return out + ")";
 }
 
+bool FiniteCurve(const OGRSimpleCurve& curve, bool hasZ, bool hasM) {
+    for (int i = 0; i < curve.getNumPoints(); ++i)
+        if (!std::isfinite(curve.getX(i)) || !std::isfinite(curve.getY(i)) || (hasZ && !std::isfinite(curve.getZ(i))) ||
+            (hasM && !std::isfinite(curve.getM(i))))
+            return false;
+    return true;
+}
+
+// False when a coordinate is infinite or not a number (an empty point's coordinates are not looked at).
+bool Finite(const OGRGeometry& geometry) {
+    bool hasZ = geometry.Is3D(), hasM = geometry.IsMeasured();
+    switch (wkbFlatten(geometry.getGeometryType())) {
+    case wkbPoint: {
+        const auto& point = static_cast<const OGRPoint&>(geometry);
+        return point.IsEmpty() || (std::isfinite(point.getX()) && std::isfinite(point.getY()) &&
+                                   (!hasZ || std::isfinite(point.getZ())) && (!hasM || std::isfinite(point.getM())));
+    }
+    case wkbLineString:
+    case wkbLinearRing:
+        return FiniteCurve(static_cast<const OGRSimpleCurve&>(geometry), hasZ, hasM);
+    case wkbPolygon:
+        for (const OGRCurve* ring : static_cast<const OGRPolygon&>(geometry))
+            if (!Finite(*ring))
+                return false;
+        return true;
+    default:
+        if (!OGR_GT_IsSubClassOf(geometry.getGeometryType(), wkbGeometryCollection))
+            return true; // other kinds are refused by kind, not by coordinates
+        for (const OGRGeometry* part : static_cast<const OGRGeometryCollection&>(geometry))
+            if (!Finite(*part))
+                return false;
+        return true;
+    }
+}
+
 // Reads well-known text into an OGR geometry. E_INVALIDARG for text that is not well-known text as a whole.
 HRESULT ReadWkt(std::u16string_view text, std::unique_ptr<OGRGeometry>* geometry) {
     std::string wkt = ToUtf8(text);
@@ -132,13 +167,8 @@ HRESULT ReadWkt(std::u16string_view text, std::unique_ptr<OGRGeometry>* geometry
         ++cursor;
     if (*cursor || static_cast<size_t>(cursor - wkt.c_str()) != wkt.size())
         return E_INVALIDARG; // text after the geometry, or an embedded zero
-    if (!owned->IsEmpty()) {
-        OGREnvelope3D extent;
-        owned->getEnvelope(&extent);
-        if (!std::isfinite(extent.MinX) || !std::isfinite(extent.MaxX) || !std::isfinite(extent.MinY) ||
-            !std::isfinite(extent.MaxY))
-            return E_INVALIDARG; // coordinates that are no numbers
-    }
+    if (!Finite(*owned))
+        return E_INVALIDARG; // coordinates that are no numbers
     *geometry = std::move(owned);
     return S_OK;
 }
@@ -369,7 +399,7 @@ template <class D, class... O> HRESULT GeometryObject<D, O...>::Load(IStream* st
             !read)
             return E_FAIL;
         auto held = D::Normalize(std::unique_ptr<OGRGeometry>(read));
-        if (!held || consumed != bytes.size())
+        if (!held || consumed != bytes.size() || !Finite(*held))
             return E_FAIL;
         ComPtr<ISpatialReference> sr;
         if (FAILED(LoadObject(stream, ISpatialReference::iid, sr.OutVoid())))
