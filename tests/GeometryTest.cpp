@@ -263,6 +263,19 @@ TEST_F(Geometry, StreamRoundTrip) {
     }
 }
 
+TEST_F(Geometry, HostClassTableRecreatesEnvelopes) {
+    ComPtr<IEnvelope> envelope;
+    ASSERT_EQ(FromText(u"LINESTRING (1 2,3 5)")->get_Envelope(envelope.Out()), S_OK);
+    ComPtr<IStream> stream = NewStream();
+    ASSERT_EQ(SaveObject(envelope.Get(), stream.Get(), true), S_OK);
+    stream->Seek(0, STREAM_SEEK_SET, nullptr);
+    ComPtr<IEnvelope> back;
+    ASSERT_EQ(LoadObject(stream.Get(), IEnvelope::iid, back.OutVoid()), S_OK);
+    VARIANT_BOOL equal = VARIANT_FALSE;
+    back->IsEqual(envelope.Get(), &equal);
+    EXPECT_TRUE(equal);
+}
+
 // Bytes of a saved geometry, for damaging.
 std::vector<uint8_t> Saved(IGeometry* geometry) {
     ComPtr<IStream> stream = NewStream();
