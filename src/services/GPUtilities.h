@@ -86,6 +86,9 @@ public:
 
 private:
     HRESULT FieldsOf(IUnknown* data, bool withRaster, IFields** fields);
+    // The shape of the operations that answer a fact of the data a text, value or variable names: `*out` cleared,
+    // E_POINTER for null data, the data opened (its failure returned), then `answer(element)`.
+    template <class Out, class Answer> HRESULT AnswerFromData(IUnknown* data, Out** out, Answer answer);
 
     // The instance made on the main repository thread owns the registry state.
     bool IsOwner() const { return createdOnMainThread_; }

@@ -232,8 +232,8 @@ HRESULT GPUtilities::IsValidDataElement(IDataElement* element, VARIANT_BOOL* val
     });
 }
 
-HRESULT GPUtilities::GetExtent(IUnknown* data, IEnvelope** extent) {
-    if (HRESULT hr = ClearOut(extent); FAILED(hr))
+template <class Out, class Answer> HRESULT GPUtilities::AnswerFromData(IUnknown* data, Out** out, Answer answer) {
+    if (HRESULT hr = ClearOut(out); FAILED(hr))
         return hr;
     if (!data)
         return E_POINTER;
@@ -241,6 +241,12 @@ HRESULT GPUtilities::GetExtent(IUnknown* data, IEnvelope** extent) {
         ComPtr<IDataElement> element;
         if (HRESULT hr = OpenDataElement(data, element.Out()); FAILED(hr))
             return hr;
+        return answer(element);
+    });
+}
+
+HRESULT GPUtilities::GetExtent(IUnknown* data, IEnvelope** extent) {
+    return AnswerFromData(data, extent, [&](const ComPtr<IDataElement>& element) -> HRESULT {
         if (auto featureClass = element.As<IFeatureClass>())
             return featureClass->get_Extent(extent);
         if (auto raster = element.As<IRasterDataset>())
@@ -250,14 +256,7 @@ HRESULT GPUtilities::GetExtent(IUnknown* data, IEnvelope** extent) {
 }
 
 HRESULT GPUtilities::FieldsOf(IUnknown* data, bool withRaster, IFields** fields) {
-    if (HRESULT hr = ClearOut(fields); FAILED(hr))
-        return hr;
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        ComPtr<IDataElement> element;
-        if (HRESULT hr = OpenDataElement(data, element.Out()); FAILED(hr))
-            return hr;
+    return AnswerFromData(data, fields, [&](const ComPtr<IDataElement>& element) -> HRESULT {
         if (auto table = element.As<ITable>()) {
             ComPtr<IFields> all;
             if (HRESULT hr = table->get_Fields(all.Out()); FAILED(hr) || !all)
@@ -283,14 +282,7 @@ HRESULT GPUtilities::GetFieldsWithRaster(IUnknown* data, IFields** fields) {
 }
 
 HRESULT GPUtilities::GetSpatialReference(IUnknown* data, ISpatialReference** spatialReference) {
-    if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
-        return hr;
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        ComPtr<IDataElement> element;
-        if (HRESULT hr = OpenDataElement(data, element.Out()); FAILED(hr))
-            return hr;
+    return AnswerFromData(data, spatialReference, [&](const ComPtr<IDataElement>& element) -> HRESULT {
         if (auto featureClass = element.As<IFeatureClass>())
             return featureClass->get_SpatialReference(spatialReference);
         if (auto raster = element.As<IRasterDataset>())
