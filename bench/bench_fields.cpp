@@ -28,7 +28,7 @@ template <class F> double secondsOf(F&& run) {
 // The data, made once: 24 typed fields (the test data's four, repeated under other names) in each format.
 struct BenchData {
     BenchData() {
-        data.Vector("ESRI Shapefile", "wide.shp", "wide", wkbPolygon, 32633, {});
+        data.Vector("shp", "wide.shp", "wide", wkbPolygon, 32633, {});
         data.Vector("GPKG", "wide.gpkg", "wide", wkbPolygon, 32633, {});
         for (const char* path : {"wide.shp", "wide.gpkg"}) {
             std::unique_ptr<GDALDataset> dataset(

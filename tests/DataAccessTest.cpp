@@ -33,11 +33,10 @@ protected:
             {"LINESTRING (500000 6000000, 500100 6000050)", "Hauptstraße", 3, 12.5, 2020, 5, 17},
             {"LINESTRING (500010 6000020, 500200 6000300)", "Ring", 7, -1.25, 1999, 12, 31},
         };
-        data_->Vector("ESRI Shapefile", "roads \xC3\xBC.shp", "roads \xC3\xBC", wkbLineString, 32633, lines);
-        data_->Vector("ESRI Shapefile", "wells.shp", "wells", wkbPoint25D, 4326,
+        data_->Vector("shp", "roads \xC3\xBC.shp", "roads \xC3\xBC", wkbLineString, 32633, lines);
+        data_->Vector("shp", "wells.shp", "wells", wkbPoint25D, 4326,
                       {{"POINT Z (10 50 100)", "a", 1, 1, 2001, 1, 1}, {"POINT Z (11 52 90)", "b", 2, 2, 2002, 2, 2}});
-        data_->Vector("ESRI Shapefile", "gauges.shp", "gauges", wkbPointM, 0,
-                      {{"POINT M (1 2 3)", "g", 1, 1, 2001, 1, 1}});
+        data_->Vector("shp", "gauges.shp", "gauges", wkbPointM, 0, {{"POINT M (1 2 3)", "g", 1, 1, 2001, 1, 1}});
         data_->Vector("GPKG", "city.gpkg", "parcels", wkbMultiPolygon, 32633,
                       {{"MULTIPOLYGON (((0 0, 10 0, 10 10, 0 10, 0 0)))", "p1", 1, 100, 2010, 6, 1},
                        {"MULTIPOLYGON (((20 5, 30 5, 30 40, 20 40, 20 5)))", "p2", 2, 300, 2011, 6, 1}});

@@ -24,7 +24,7 @@ class GPUtilitiesData : public LeakCheckedTest {
 protected:
     static void SetUpTestSuite() {
         data_ = new TestData();
-        data_->Vector("ESRI Shapefile", "wells \xC3\xA4.shp", "wells \xC3\xA4", wkbPoint, 4326,
+        data_->Vector("shp", "wells \xC3\xA4.shp", "wells \xC3\xA4", wkbPoint, 4326,
                       {{"POINT (10 50)", "a", 1, 1, 2001, 1, 1}, {"POINT (12 53)", "b", 2, 2, 2002, 2, 2}});
         data_->Vector("GPKG", "city.gpkg", "parcels", wkbPolygon, 32633,
                       {{"POLYGON ((0 0, 10 0, 10 10, 0 10, 0 0))", "p1", 1, 100, 2010, 6, 1}});

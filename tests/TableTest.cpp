@@ -19,7 +19,7 @@ protected:
             {"", "no shape", 9, 0, 2000, 1, 1},
         };
         data_.Vector("GPKG", "edit me.gpkg", "points", wkbPoint, 4326, rows);
-        data_.Vector("ESRI Shapefile", "points.shp", "points", wkbPoint, 4326, rows);
+        data_.Vector("shp", "points.shp", "points", wkbPoint, 4326, rows);
     }
 
     std::u16string P(const std::string& relative) const { return FromUtf8(data_.Path(relative)); }

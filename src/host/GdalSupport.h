@@ -44,6 +44,10 @@ private:
 // illegal argument E_INVALIDARG, anything else E_FAIL.
 HRESULT ResultFromError(CPLErrorNum number);
 
+// The driver that writes vector files with this extension ("shp", "gpkg"), found by what the drivers declare rather
+// than by their names; null when none does.
+GDALDriver* VectorDriverForExtension(std::string_view extension);
+
 // The UTF-8 path GDAL takes for a catalog path.
 std::string ToGdalPath(std::u16string_view path);
 

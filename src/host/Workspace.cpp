@@ -184,7 +184,7 @@ HRESULT CreateFileDataset(const String& path, IFields* fields, OGRwkbGeometryTyp
     std::string file = gdal::ToGdalPath(path);
     if (VSIStatL(file.c_str(), &stat) == 0)
         return TAVI_E_DATA_EXISTS;
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName("ESRI Shapefile");
+    GDALDriver* driver = gdal::VectorDriverForExtension("shp");
     if (!driver)
         return E_FAIL;
     gdal::ErrorScope errors;

@@ -3,6 +3,8 @@
 // is removed when the maker goes away. Nothing is downloaded.
 #pragma once
 
+#include "host/GdalSupport.h"
+
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>
 #include <ogrsf_frmts.h>
@@ -111,11 +113,10 @@ public:
         GDALClose(dataset);
     }
 
-    // A projection file holding the coordinate system in the dialect projection files use.
+    // A projection file holding the coordinate system as well-known text.
     void Prj(const std::string& relative, int epsg) const {
         OGRSpatialReference srs;
         srs.importFromEPSG(epsg);
-        srs.morphToESRI();
         char* wkt = nullptr;
         srs.exportToWkt(&wkt);
         File(relative, wkt);
@@ -129,8 +130,11 @@ public:
     }
 
 private:
+    // A driver by its name, or by the extension of the files it writes ("shp").
     static GDALDriver* Driver(const std::string& name) {
         GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(name.c_str());
+        if (!driver)
+            driver = tavi::gdal::VectorDriverForExtension(name);
         if (!driver)
             throw std::runtime_error("no driver " + name);
         return driver;
