@@ -373,19 +373,19 @@ ComPtr<IFields> TypedFields() {
     ComPtr<IFields> fields;
     EXPECT_EQ(CreateFields(fields.Out()), S_OK);
     auto edit = fields.As<IFieldsEdit>();
-    struct Spec {
+    struct FieldWanted {
         const char16_t* name;
         int32_t type;
         int32_t length;
-    } const specs[] = {{u"OBJECTID", taviFieldTypeOID, 0}, // left to the table
-                       {u"LABEL", taviFieldTypeString, 20},
-                       {u"HEIGHT", taviFieldTypeDouble, 0},
-                       {u"FLOORS", taviFieldTypeInteger, 0}};
-    for (const auto& spec : specs) {
+    } const wanted[] = {{u"OBJECTID", taviFieldTypeOID, 0}, // left to the table
+                        {u"LABEL", taviFieldTypeString, 20},
+                        {u"HEIGHT", taviFieldTypeDouble, 0},
+                        {u"FLOORS", taviFieldTypeInteger, 0}};
+    for (const auto& want : wanted) {
         ComPtr<IField> field;
         CreateField(field.Out());
         auto fieldEdit = field.As<IFieldEdit>();
-        fieldEdit->put_Name(spec.name), fieldEdit->put_Type(spec.type), fieldEdit->put_Length(spec.length);
+        fieldEdit->put_Name(want.name), fieldEdit->put_Type(want.type), fieldEdit->put_Length(want.length);
         EXPECT_EQ(edit->AddField(field.Get()), S_OK);
     }
     ComPtr<IField> twice;
