@@ -203,19 +203,18 @@ HRESULT GPEncryptedString::IsEqual(IClone* other, VARIANT_BOOL* equal) {
 int32_t GPEncryptedString::SaveVersionFor(IStream* stream) {
     int16_t version = AfStreamGetSaveVersion(AfStreamGetDocumentVersion(stream),
                                              static_cast<int32_t>(std::size(kSaveVersions)), kSaveVersions);
-    // Whether the older form can be made is known before anything is written, so a form that cannot be rewritten
-    // leaves the stream as it was (0: no version to write).
-    String older;
-    if (version == kOlderFormVersion && FAILED(OlderForm(protectedText_, older)))
+    // The older form is made before anything is written, so a form that cannot be rewritten leaves the stream as it
+    // was (0: no version to write); SaveContent, which follows at once, writes the form made here.
+    olderForm_.clear();
+    if (version == kOlderFormVersion && FAILED(OlderForm(protectedText_, olderForm_)))
         return 0;
     return version < 0 ? -1 : version;
 }
 
 HRESULT GPEncryptedString::SaveContent(IStream* stream, uint16_t version) {
-    String form = protectedText_;
-    if (version == kOlderFormVersion && FAILED(OlderForm(protectedText_, form)))
-        return E_FAIL;
-    return WriteString(stream, form);
+    HRESULT hr = WriteString(stream, version == kOlderFormVersion ? olderForm_ : protectedText_);
+    olderForm_.clear();
+    return hr;
 }
 
 HRESULT GPEncryptedString::LoadContent(IStream* stream, uint16_t) {

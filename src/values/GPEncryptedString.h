@@ -75,6 +75,7 @@ private:
     String MaskedText() const;
 
     String protectedText_;
+    String olderForm_; // the older form of protectedText_, made by SaveVersionFor for the save in progress
 };
 
 } // namespace tavi
