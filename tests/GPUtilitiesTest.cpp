@@ -35,16 +35,9 @@ protected:
         LeakCheckedTest::TearDown();
     }
 
-    // The singletons live in their factories' maps until the unload check of their thread lets them go; the main
-    // repository thread's utility object (and the paths it keeps) goes with it.
-    static void ReleaseSingletons() {
-        DllCanUnloadNow();
-        if (RepositorySync::IsRunning())
-            RepositorySync::InternalExecuteAll([] {
-                DllCanUnloadNow();
-                return S_OK;
-            });
-    }
+    // The singletons live in their factories' maps until an unload check lets them go: the calling thread's, then
+    // each repository thread's (the main repository thread's utility object and the paths it keeps with it).
+    static void ReleaseSingletons() { DllCanUnloadNow(); }
 
     template <class I = IGPUtilitiesImpl> static ComPtr<I> Create(REFCLSID clsid = CLSID_GPUtilities) {
         ComPtr<I> object;
@@ -169,6 +162,8 @@ TEST_F(GPUtilitiesTest, TheSkipFlagSetAnywhereIsTheOwnersFlag) {
 
 TEST_F(GPUtilitiesTest, ManyThreadsUsingTheRegistryAtOnceLoseNoPath) {
     constexpr int kThreads = 8, kPaths = 40;
+    auto utilities = Create(); // holds the owner once it has forwarded: the threads' unload checks keep the paths
+    ASSERT_EQ(utilities->ClearNonExistDataPathname(), S_OK);
     std::vector<std::thread> threads;
     std::atomic<int> failures{0};
     for (int t = 0; t < kThreads; ++t)
@@ -189,12 +184,35 @@ TEST_F(GPUtilitiesTest, ManyThreadsUsingTheRegistryAtOnceLoseNoPath) {
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(failures.load(), 0);
-    auto utilities = Create();
     for (int t = 0; t < kThreads; ++t)
         for (int i = 0; i < kPaths; ++i) {
             String path = u"/t" + FromUtf8(std::to_string(t)) + u"/p" + FromUtf8(std::to_string(i));
             EXPECT_EQ(Check(utilities.Get(), path.c_str()), VARIANT_TRUE) << ToUtf8(path);
         }
+}
+
+TEST_F(GPUtilitiesTest, AnUnloadCheckKeepsWhatLiveObjectsUseAndStopsTheThreadsWhenNothingIsLeft) {
+    auto utilities = Create();
+    ASSERT_EQ(utilities->AddNonExistDataPathname(u"/kept/roads.shp"), S_OK);
+    ASSERT_TRUE(RepositorySync::IsRunning());
+
+    // Another thread's check while this object lives: the owner on the main repository thread stays, with the path.
+    HRESULT elsewhere = S_OK;
+    std::thread([&] { elsewhere = DllCanUnloadNow(); }).join();
+    EXPECT_EQ(elsewhere, S_FALSE);
+    EXPECT_EQ(Check(utilities.Get(), u"/kept/roads.shp"), VARIANT_TRUE);
+    EXPECT_EQ(RepositorySync::InternalExecuteMain([] { return DllCanUnloadNow(); }), S_FALSE)
+        << "a repository thread cannot stop the pool it runs in";
+
+    // With the last object gone every thread's singletons go, the threads stop, and the library may unload.
+    utilities = nullptr;
+    EXPECT_EQ(DllCanUnloadNow(), S_OK);
+    EXPECT_FALSE(RepositorySync::IsRunning());
+
+    // The next use starts them again, with a fresh registry.
+    utilities = Create();
+    EXPECT_EQ(Check(utilities.Get(), u"/kept/roads.shp"), VARIANT_FALSE);
+    EXPECT_TRUE(RepositorySync::IsRunning());
 }
 
 struct SettingCase {

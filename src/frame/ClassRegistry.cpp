@@ -30,14 +30,26 @@ HRESULT ClassRegistry::GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
 }
 
 HRESULT ClassRegistry::CanUnloadNow() {
-    for (const ClassEntry* entry : index_.Singletons()) {
-        IClassFactory* factory = FactoryOf(entry);
-        if (!factory)
-            continue;
-        if (auto singleton = QueryAs<ISingleton>(factory))
-            singleton->ReleaseSingleton();
-    }
+    ReleaseThreadSingletons();
     return ModuleObjectCount() > 0 ? S_FALSE : S_OK;
+}
+
+void ClassRegistry::ReleaseThreadSingletons() {
+    // A chain of holds is at most as long as there are singleton classes; other threads changing the count at the
+    // same time cannot keep the loop going past that.
+    const auto singletons = index_.Singletons();
+    for (size_t pass = 0; pass <= singletons.size(); ++pass) {
+        const int32_t before = ModuleObjectCount();
+        for (const ClassEntry* entry : singletons) {
+            IClassFactory* factory = FactoryOf(entry);
+            if (!factory)
+                continue;
+            if (auto singleton = QueryAs<ISingleton>(factory))
+                singleton->ReleaseSingleton();
+        }
+        if (ModuleObjectCount() == before)
+            return;
+    }
 }
 
 } // namespace tavi

@@ -23,6 +23,9 @@ public:
     HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv);
     // Releases the calling thread's unreferenced singletons, then S_FALSE while the module object count is above 0.
     HRESULT CanUnloadNow();
+    // Releases the calling thread's unreferenced singletons, again while a pass lets one go: a singleton may hold
+    // another that only becomes unreferenced when the first goes.
+    void ReleaseThreadSingletons();
 
     std::span<const ClassEntry> Table() const { return table_; }
     ClassIndex& Index() { return index_; }

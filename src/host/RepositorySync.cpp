@@ -176,17 +176,22 @@ public:
     }
 
     // Hands `work` to the threads whose indices are listed and, when `wait`, returns once all have run it: with one
-    // thread its result, with several their first failure or S_OK. E_UNEXPECTED while the pool is stopping.
+    // thread its result, with several their first failure or S_OK. Work handed in from outside the pool while it
+    // stops waits for the stop to end and starts the threads again; a repository thread finishing its queue for a
+    // stop gets E_UNEXPECTED (the stop waits for it, so it cannot wait for the stop).
     HRESULT Execute(const RepositoryWork& work, const std::vector<int32_t>& targets, bool wait) {
-        if (!Running())
-            Start();
         Worker* self = Owns(tCurrent) ? tCurrent : nullptr;
         Completion completion;
         completion.waiter = self;
         completion.keepSuccessCode = targets.size() == 1;
         std::unique_lock lock(mutex_);
-        if (stopping_ || !running_)
-            return E_UNEXPECTED;
+        while (!running_ || stopping_) {
+            if (self)
+                return E_UNEXPECTED;
+            lock.unlock();
+            Start(); // waits for a stop under way to end first
+            lock.lock();
+        }
         for (int32_t index : targets) {
             workers_[index].queue.push_back(Task{work, wait ? &completion : nullptr});
             ++busy_;

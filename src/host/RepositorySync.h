@@ -25,7 +25,7 @@ public:
 
     // Runs `work` on the main repository thread and returns its result. Called on that thread, the work runs at
     // once. With `wait` false the work is queued and S_OK returned at once. An exception from the work is E_FAIL;
-    // E_UNEXPECTED once the pool has stopped.
+    // E_UNEXPECTED once the library is unloading.
     static HRESULT InternalExecuteMain(RepositoryWork work, bool wait = true);
     // Runs `work` once on every repository thread (the calling thread's share at once) and returns the first
     // failure, else S_OK. With `wait` false each share is queued and S_OK returned at once.

@@ -4,6 +4,7 @@
 
 #include "frame/Registration.h"
 #include "host/CreateInstance.h"
+#include "host/RepositorySync.h"
 #include "host/TAVILocale.h"
 #include "module/ModuleTable.h"
 #include "platform/Utf.h"
@@ -70,8 +71,24 @@ TAVI_API HRESULT DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv) {
     return guard([&] { return ModuleClasses().GetClassObject(rclsid, riid, ppv); });
 }
 
+// The calling thread's unreferenced singletons go first. While objects remain and the repository threads run, each
+// repository thread lets its own unreferenced singletons go, on that thread (a singleton belongs to its thread). A
+// singleton that another thread's object still uses is referenced by it and stays. The library can unload only with
+// no object left and the threads stopped, so the check stops them; the next use starts them again. On a repository
+// thread, which cannot stop the pool it runs in, the answer stays S_FALSE.
 TAVI_API HRESULT DllCanUnloadNow() {
-    return guard([] { return ModuleClasses().CanUnloadNow(); });
+    return guard([]() -> HRESULT {
+        ClassRegistry& classes = ModuleClasses();
+        classes.ReleaseThreadSingletons();
+        if (ModuleObjectCount() > 0 && RepositorySync::IsRunning())
+            RepositorySync::InternalExecuteAll([&classes] {
+                classes.ReleaseThreadSingletons();
+                return S_OK;
+            });
+        if (ModuleObjectCount() > 0)
+            return S_FALSE;
+        return RepositorySync::Stop() ? S_OK : S_FALSE;
+    });
 }
 
 // Registration is taviDllRegisterServer's work; these are kept for hosts that call them by habit.

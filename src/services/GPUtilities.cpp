@@ -24,24 +24,28 @@ VARIANT_BOOL ToVariantBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
-// Runs `call` on the main repository thread's utility object (that thread's singleton, made there through the
-// platform's object creation) and answers its result.
-template <class Call> HRESULT ForwardToOwner(Call call) {
-    return RepositorySync::InternalExecuteMain([&call]() -> HRESULT {
-        ComPtr<IGPUtilitiesImpl> owner;
-        HRESULT hr =
-            AfCreateInstance(CLSID_GPUtilities, nullptr, CLSCTX_INPROC_SERVER, IGPUtilitiesImpl::iid, owner.OutVoid());
-        if (FAILED(hr))
-            return hr;
-        return owner ? call(owner.Get()) : E_FAIL;
-    });
-}
-
 bool IsCapsuleCommand(std::u16string_view command) {
     return command == u"connect" || command == u"connect_suspend" || command == u"refresh" || command == u"disconnect";
 }
 
 } // namespace
+
+// The owner is looked up on the main repository thread (that thread's singleton, made there through the platform's
+// object creation) the first time and kept: while this instance lives, the owner and the paths it keeps cannot be
+// let go by an unload check. Only the reference count is touched off the main thread; the calls run there.
+template <class Call> HRESULT GPUtilities::ForwardToOwner(Call call) {
+    return RepositorySync::InternalExecuteMain([this, &call]() -> HRESULT {
+        if (!owner_) {
+            HRESULT hr = AfCreateInstance(CLSID_GPUtilities, nullptr, CLSCTX_INPROC_SERVER, IGPUtilitiesImpl::iid,
+                                          owner_.OutVoid());
+            if (FAILED(hr))
+                return hr;
+            if (!owner_)
+                return E_FAIL;
+        }
+        return call(owner_.Get());
+    });
+}
 
 GPUtilitiesSettings GPUtilitiesSettings::Read() {
     GPUtilitiesSettings settings;

@@ -43,7 +43,8 @@ public:
 
     // IGPUtilitiesImpl: the missing-data registry. Outside the desktop application each answers S_FALSE (a null
     // out is E_POINTER first, and outs are cleared). The instance made on the main repository thread keeps the
-    // paths; any other instance forwards the call to it and answers what it answered. Add refuses an empty path
+    // paths; any other instance forwards the call to it, answers what it answered, and holds it from then on (the
+    // paths live while an instance that used them does, or until the library may unload). Add refuses an empty path
     // (E_INVALIDARG); Check finds nothing for one.
     HRESULT AddNonExistDataPathname(const OLECHAR* path) override;
     HRESULT CheckNonExistDataPathname(const OLECHAR* path, VARIANT_BOOL* found) override;
@@ -90,6 +91,9 @@ private:
     // E_POINTER for null data, the data opened (its failure returned), then `answer(element)`.
     template <class Out, class Answer> HRESULT AnswerFromData(IUnknown* data, Out** out, Answer answer);
 
+    // Runs `call` with the owner on the main repository thread and answers its result.
+    template <class Call> HRESULT ForwardToOwner(Call call);
+
     // The instance made on the main repository thread owns the registry state.
     bool IsOwner() const { return createdOnMainThread_; }
     int32_t RepositoryIndex() const { return explicitIndex_ >= 0 ? explicitIndex_ : defaultIndex_; }
@@ -104,6 +108,7 @@ private:
     int32_t explicitIndex_ = -1;
     int32_t highestIndexSeen_ = 0;
     ComPtr<ICIMRepository> applicationRepository_; // made on first need, desktop application only
+    ComPtr<IGPUtilitiesImpl> owner_;               // a non-owner's owner, taken on its first forward
     ConnectionPointList points_;
 };
 
