@@ -248,6 +248,26 @@ TEST_F(RepositorySyncTest, StopJoinsTheThreadsAndTheNextUseStartsThemAgain) {
     EXPECT_EQ(ThreadCount(), running);
 }
 
+TEST_F(RepositorySyncTest, WorkHandedInWhileThePoolStopsWaitsAndRunsOnTheRestartedThreads) {
+    std::atomic<bool> handing{true};
+    std::atomic<int> ran{0}, failed{0};
+    std::thread caller([&] {
+        while (handing) {
+            HRESULT hr = RepositorySync::InternalExecuteMain([&] {
+                ++ran;
+                return RepositorySync::IsMainThread() ? S_OK : E_FAIL;
+            });
+            failed += hr != S_OK;
+        }
+    });
+    for (int stops = 0; stops < 50; ++stops)
+        EXPECT_TRUE(RepositorySync::Stop());
+    handing = false;
+    caller.join();
+    EXPECT_EQ(failed.load(), 0);
+    EXPECT_GT(ran.load(), 0);
+}
+
 TEST_F(RepositorySyncTest, AProcessEndingWithItsThreadsRunningExitsCleanly) {
     // The static owner joins the threads while the process ends; a hang or crash there fails the child.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
