@@ -35,6 +35,8 @@ void BindUtilitiesFamily(BindingTable& t) {
     t.Bind("IGPUtilitiesImpl.put_RepositoryIndex", &IGPUtilitiesImpl::put_RepositoryIndex);
     t.Bind("IGPUtilitiesImpl.get_CachingEnabled", &IGPUtilitiesImpl::get_CachingEnabled);
     t.Bind("IGPUtilitiesImpl.get_RunGPOnlyInMainThread", &IGPUtilitiesImpl::get_RunGPOnlyInMainThread);
+    t.Bind("IGPUtilitiesImpl.get_ShowCodedValueKeys", &IGPUtilitiesImpl::get_ShowCodedValueKeys);
+    t.Bind("IGPUtilitiesImpl.get_InScriptingSession", &IGPUtilitiesImpl::get_InScriptingSession);
 
     t.Bind("ICIMRepository.get_Index", &ICIMRepository::get_Index);
     t.Bind("ICIMRepository.get_Count", &ICIMRepository::get_Count);

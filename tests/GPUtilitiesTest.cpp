@@ -268,6 +268,39 @@ TEST_F(GPUtilitiesTest, SettingsAreReadFromTheRegistryAtConstruction) {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
 }
 
+TEST_F(GPUtilitiesTest, DisplayModeQueriesFollowTheSettingAndTheScriptingEnvironment) {
+    struct Case {
+        std::optional<DWORD> showKeys;
+        const char* scripting;
+        VARIANT_BOOL wantShow, wantScripting;
+    };
+    const Case cases[] = {
+        {std::nullopt, nullptr, VARIANT_FALSE, VARIANT_FALSE},
+        {1, nullptr, VARIANT_TRUE, VARIANT_FALSE},
+        {2, "0", VARIANT_FALSE, VARIANT_FALSE},
+        {std::nullopt, "1", VARIANT_FALSE, VARIANT_TRUE},
+    };
+    for (const Case& c : cases) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
+        if (c.showKeys)
+            ASSERT_EQ(RegistryWriteDword(HKEY_CURRENT_USER, kSettings, u"ShowCodedValueKeys", *c.showKeys),
+                      ERROR_SUCCESS);
+        if (c.scripting)
+            setenv("TAVI_SCRIPTING", c.scripting, 1);
+        else
+            unsetenv("TAVI_SCRIPTING");
+        auto utilities = MakeObject<GPUtilities>();
+        VARIANT_BOOL show = 7, scripting = 7;
+        EXPECT_EQ(utilities->get_ShowCodedValueKeys(&show), S_OK);
+        EXPECT_EQ(utilities->get_InScriptingSession(&scripting), S_OK);
+        EXPECT_EQ(show, c.wantShow);
+        EXPECT_EQ(scripting, c.wantScripting);
+        EXPECT_EQ(utilities->get_ShowCodedValueKeys(nullptr), E_POINTER);
+    }
+    unsetenv("TAVI_SCRIPTING");
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
+}
+
 // A capsule that records every Apply: repository index, command and the two flags.
 class RecordingCapsule final : public Object<RecordingCapsule, IGPThreadCapsule> {
 public:

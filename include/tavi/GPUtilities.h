@@ -121,6 +121,12 @@ struct IGPUtilitiesImpl : IUnknown {
     // The construction-time settings read from the current user's "Software\TAVI\Torvik\Settings".
     virtual HRESULT get_CachingEnabled(VARIANT_BOOL* enabled) = 0;
     virtual HRESULT get_RunGPOnlyInMainThread(VARIANT_BOOL* mainOnly) = 0;
+    // The display-mode queries that decide how a coded value domain lists its codes: by name only when both are
+    // false. Whether the user asked to see codes by their values (the DWORD "ShowCodedValueKeys" 1 in the settings)
+    // and whether the process runs scripts, where users type the values (TAVI_SCRIPTING=1 in the environment).
+    // Both are read at construction.
+    virtual HRESULT get_ShowCodedValueKeys(VARIANT_BOOL* show) = 0;
+    virtual HRESULT get_InScriptingSession(VARIANT_BOOL* scripting) = 0;
 };
 
 // The data element utilities.

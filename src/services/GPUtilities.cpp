@@ -57,6 +57,8 @@ GPUtilitiesSettings GPUtilitiesSettings::Read() {
     if (RegistryReadDword(HKEY_CURRENT_USER, kSettingsKey, u"SkipMapUpdateNonExistsDataPathnames", &value) ==
         ERROR_SUCCESS)
         settings.skipMapObjNonExistData = ToVariantBool(value == 1);
+    if (RegistryReadDword(HKEY_CURRENT_USER, kSettingsKey, u"ShowCodedValueKeys", &value) == ERROR_SUCCESS)
+        settings.showCodedValueKeys = ToVariantBool(value == 1);
     return settings;
 }
 
@@ -65,8 +67,13 @@ bool InDesktopApplication() {
     return app && std::strcmp(app, "desktop") == 0;
 }
 
+bool InScriptingSession() {
+    const char* scripting = std::getenv("TAVI_SCRIPTING");
+    return scripting && std::strcmp(scripting, "1") == 0;
+}
+
 GPUtilities::GPUtilities()
-    : inDesktopApp_(InDesktopApplication()), createdOnCIMThread_(RepositorySync::IsCIMThread()),
+    : inDesktopApp_(InDesktopApplication()), inScriptingSession_(InScriptingSession()), createdOnCIMThread_(RepositorySync::IsCIMThread()),
       createdOnMainThread_(RepositorySync::IsMainThread()), settings_(GPUtilitiesSettings::Read()),
       skipMapObjNonExistData_(settings_.skipMapObjNonExistData),
       defaultIndex_(std::max(RepositorySync::CurrentIndex(), 0)), highestIndexSeen_(defaultIndex_) {}
@@ -221,6 +228,20 @@ HRESULT GPUtilities::get_RunGPOnlyInMainThread(VARIANT_BOOL* mainOnly) {
     if (!mainOnly)
         return E_POINTER;
     *mainOnly = settings_.runOnlyInMainThread;
+    return S_OK;
+}
+
+HRESULT GPUtilities::get_ShowCodedValueKeys(VARIANT_BOOL* show) {
+    if (!show)
+        return E_POINTER;
+    *show = settings_.showCodedValueKeys;
+    return S_OK;
+}
+
+HRESULT GPUtilities::get_InScriptingSession(VARIANT_BOOL* scripting) {
+    if (!scripting)
+        return E_POINTER;
+    *scripting = ToVariantBool(inScriptingSession_);
     return S_OK;
 }
 

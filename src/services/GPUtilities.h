@@ -18,12 +18,15 @@ struct GPUtilitiesSettings {
     bool cachingEnabled = true;                          // "DisableGPCaching" 1, 3 or 4 turn it off
     VARIANT_BOOL runOnlyInMainThread = VARIANT_FALSE;    // "RunGPOnlyInMainThread" 1
     VARIANT_BOOL skipMapObjNonExistData = VARIANT_FALSE; // "SkipMapUpdateNonExistsDataPathnames" 1
+    VARIANT_BOOL showCodedValueKeys = VARIANT_FALSE;     // "ShowCodedValueKeys" 1
 
     static GPUtilitiesSettings Read();
 };
 
 // Whether the process is the desktop application: TAVI_HOST_APP=desktop in the environment.
 bool InDesktopApplication();
+// Whether the process runs scripts: TAVI_SCRIPTING=1 in the environment.
+bool InScriptingSession();
 
 class GPUtilities final : public Object<GPUtilities, IConnectionPointContainer, IGPUtilities, IGPUtilitiesImpl> {
 public:
@@ -64,6 +67,8 @@ public:
     HRESULT put_RepositoryIndex(int32_t index) override;
     HRESULT get_CachingEnabled(VARIANT_BOOL* enabled) override;
     HRESULT get_RunGPOnlyInMainThread(VARIANT_BOOL* mainOnly) override;
+    HRESULT get_ShowCodedValueKeys(VARIANT_BOOL* show) override;
+    HRESULT get_InScriptingSession(VARIANT_BOOL* scripting) override;
 
     // IGPUtilities: the data operations (GPUtilitiesData.cpp). They keep no state in the object, so every
     // instance on every thread answers alike; data is opened afresh on each call.
@@ -99,6 +104,7 @@ private:
     int32_t RepositoryIndex() const { return explicitIndex_ >= 0 ? explicitIndex_ : defaultIndex_; }
 
     bool inDesktopApp_;
+    bool inScriptingSession_;
     bool createdOnCIMThread_;
     bool createdOnMainThread_;
     GPUtilitiesSettings settings_;
