@@ -73,9 +73,9 @@ bool InScriptingSession() {
 }
 
 GPUtilities::GPUtilities()
-    : inDesktopApp_(InDesktopApplication()), inScriptingSession_(InScriptingSession()), createdOnCIMThread_(RepositorySync::IsCIMThread()),
-      createdOnMainThread_(RepositorySync::IsMainThread()), settings_(GPUtilitiesSettings::Read()),
-      skipMapObjNonExistData_(settings_.skipMapObjNonExistData),
+    : inDesktopApp_(InDesktopApplication()), inScriptingSession_(InScriptingSession()),
+      createdOnCIMThread_(RepositorySync::IsCIMThread()), createdOnMainThread_(RepositorySync::IsMainThread()),
+      settings_(GPUtilitiesSettings::Read()), skipMapObjNonExistData_(settings_.skipMapObjNonExistData),
       defaultIndex_(std::max(RepositorySync::CurrentIndex(), 0)), highestIndexSeen_(defaultIndex_) {}
 
 HRESULT GPUtilities::AddNonExistDataPathname(const OLECHAR* path) {
