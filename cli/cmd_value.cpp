@@ -8,10 +8,12 @@
 #include "platform/BStr.h"
 #include "tavi/Entry.h"
 #include "tavi/GPCatalog.h"
+#include "tavi/GPDomains.h"
 #include "tavi/GPMessage.h"
 #include "tavi/Stream.h"
 #include "tavi/Xml.h"
 
+#include <charconv>
 #include <iostream>
 #include <optional>
 
@@ -24,7 +26,35 @@ struct ValueOptions {
     bool xml = false;
     bool stream = false;
     std::optional<std::string> docVersion;
+    std::optional<std::string> domain;
 };
+
+// Two numbers "LOW,HIGH" in the C notation (a point as decimal separator).
+std::pair<double, double> ParseBounds(const std::string& kind, std::string_view bounds) {
+    const size_t comma = bounds.find(',');
+    auto number = [&](std::string_view text) {
+        double value = 0;
+        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || error != std::errc() || end != text.data() + text.size())
+            throw UsageError("--domain " + kind + ": needs two numbers, as in " + kind + ":0,100");
+        return value;
+    };
+    if (comma == std::string_view::npos)
+        number({});
+    return {number(bounds.substr(0, comma)), number(bounds.substr(comma + 1))};
+}
+
+// The kind and the text after the colon of a --domain SPEC; a usage error for an unknown kind or bad bounds.
+std::pair<std::string, std::string> SplitDomainSpec(const std::string& spec) {
+    const size_t colon = spec.find(':');
+    std::string kind = spec.substr(0, colon);
+    std::string rest = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
+    if (kind != "coded" && kind != "range" && kind != "numeric")
+        throw UsageError("unknown domain '" + spec + "': use coded:A,B,C, range:MIN,MAX or numeric:LOW,HIGH");
+    if (kind != "coded")
+        ParseBounds(kind, rest);
+    return {kind, rest};
+}
 
 ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
     ValueOptions options;
@@ -47,6 +77,12 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
             options.docVersion = args[++i];
         } else if (arg.starts_with("--docversion="))
             options.docVersion = arg.substr(std::string_view("--docversion=").size());
+        else if (arg == "--domain") {
+            if (i + 1 == args.size())
+                throw UsageError("--domain needs a domain");
+            options.domain = args[++i];
+        } else if (arg.starts_with("--domain="))
+            options.domain = arg.substr(std::string_view("--domain=").size());
         else
             throw UsageError("unknown option '" + arg + "'");
     }
@@ -55,6 +91,8 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
                                                : "unexpected argument '" + positional[2] + "'");
     if (options.docVersion && !options.stream)
         throw UsageError("--docversion applies to --stream only");
+    if (options.domain)
+        SplitDomainSpec(*options.domain);
     options.type = positional[0];
     options.text = positional[1];
     return options;
@@ -132,6 +170,73 @@ bool PrintForms(IGPValue* value, const ValueOptions& options, int32_t docVersion
     return true;
 }
 
+tavi::ComPtr<IUnknown> CreateDomain(const CLSID& clsid, const std::string& kind) {
+    tavi::ComPtr<IUnknown> object;
+    HRESULT hr = CreateObject(GuidToText(clsid), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
+    if (FAILED(hr))
+        throw std::runtime_error("cannot create the " + kind + " domain: " + CodeText(hr));
+    return object;
+}
+
+tavi::ComPtr<IGPDomain> MakeCodedDomain(const std::string& codes) {
+    auto object = CreateDomain(CLSID_GPCodedValueDomain, "coded");
+    auto coded = tavi::QueryAs<IGPCodedValueDomain>(object.Get());
+    tavi::BStr list(Widen(codes));
+    if (HRESULT hr = coded ? coded->SetCodes(list.Get(), list.Get(), nullptr) : E_NOINTERFACE; FAILED(hr))
+        throw std::runtime_error("cannot set the codes: " + CodeText(hr));
+    return tavi::QueryAs<IGPDomain>(object.Get());
+}
+
+tavi::ComPtr<IGPDomain> MakeRangeDomain(double low, double high) {
+    auto object = CreateDomain(CLSID_GPRangeDomain, "range");
+    auto range = tavi::QueryAs<IRangeDomain>(object.Get());
+    VARIANT minimum{}, maximum{};
+    minimum.vt = maximum.vt = VT_R8;
+    minimum.dblVal = low;
+    maximum.dblVal = high;
+    HRESULT hr = range ? range->put_MinValue(minimum) : E_NOINTERFACE;
+    if (SUCCEEDED(hr))
+        hr = range->put_MaxValue(maximum);
+    if (FAILED(hr))
+        throw std::runtime_error("cannot set the range: " + CodeText(hr));
+    return tavi::QueryAs<IGPDomain>(object.Get());
+}
+
+tavi::ComPtr<IGPDomain> MakeNumericDomain(double low, double high) {
+    auto object = CreateDomain(CLSID_GPNumericDomain, "numeric");
+    auto numeric = tavi::QueryAs<IGPNumericDomain>(object.Get());
+    if (!numeric)
+        throw std::runtime_error("the numeric domain lacks its interface");
+    numeric->put_LowLimit(low);
+    numeric->put_Inclusive(VARIANT_TRUE);
+    numeric->put_HighLimit(VARIANT_TRUE, high);
+    return tavi::QueryAs<IGPDomain>(object.Get());
+}
+
+// The domain a --domain SPEC describes: "coded:A,B,C" (string codes, each its own name), "range:MIN,MAX" (a range
+// domain over numbers) or "numeric:LOW,HIGH" (a numeric domain whose two limits are both allowed).
+tavi::ComPtr<IGPDomain> MakeDomain(const std::string& spec) {
+    const auto [kind, rest] = SplitDomainSpec(spec);
+    if (kind == "coded")
+        return MakeCodedDomain(rest);
+    const auto [low, high] = ParseBounds(kind, rest);
+    return kind == "range" ? MakeRangeDomain(low, high) : MakeNumericDomain(low, high);
+}
+
+// Prints the domain's verdict on the value, as the data type asks for it; false when the value is not a member.
+bool ShowVerdict(IGPDataType* dataType, IGPValue* value, IGPDomain* domain) {
+    tavi::ComPtr<IGPMessage> verdict;
+    HRESULT hr = dataType->ValidateValue(value, domain, verdict.Out());
+    if (FAILED(hr) && !verdict)
+        return Fail("the domain cannot check the value: " + CodeText(hr)), false;
+    VARIANT_BOOL error = VARIANT_FALSE;
+    if (verdict)
+        verdict->IsError(&error);
+    std::cout << (error ? "not a member" : "member") << "\n";
+    ReportMessage(verdict.Get());
+    return !error;
+}
+
 int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t docVersion) {
     const std::u16string type = Widen(options.type), text = Widen(options.text);
     tavi::ComPtr<IGPDataType> dataType;
@@ -152,6 +257,13 @@ int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t 
     const bool error = ReportMessage(message.Get());
     if (!PrintForms(value.Get(), options, docVersion))
         return kExitFailure;
+    if (options.domain) {
+        tavi::ComPtr<IGPDomain> domain = MakeDomain(*options.domain);
+        if (!domain)
+            return Fail("the " + *options.domain + " domain lacks the domain interface");
+        if (!ShowVerdict(dataType.Get(), value.Get(), domain.Get()))
+            return kExitFailure;
+    }
     return error ? kExitFailure : kExitOk;
 }
 
@@ -177,7 +289,7 @@ int RunValue(const std::vector<std::string>& args) {
 const Command kValue{
     "value",
     "make a value of a data type from text",
-    "usage: tavigp value TYPE TEXT [--xml] [--stream [--docversion V]]\n"
+    "usage: tavigp value TYPE TEXT [--xml] [--stream [--docversion V]] [--domain SPEC]\n"
     "\n"
     "Asks the data type factory for the data type TYPE (a name 'tavigp types' lists, in any letter case), lets it\n"
     "create a value from TEXT, and sets TEXT on the value once more to get the message the value gives for it.\n"
@@ -188,14 +300,19 @@ const Command kValue{
     "  --stream          the bytes the value saves to a stream, in hexadecimal, on one line\n"
     "  --docversion V    the document version the stream is written for: 'current' (the default), 'older:K' or\n"
     "                    'newer:K' (K the position within that application line, from 0), or a version number\n"
+    "  --domain SPEC     then the verdict of a domain on the value, as the data type validates it: a line 'member'\n"
+    "                    or 'not a member' (the domain's message on standard error). SPEC is 'coded:A,B,C' (string\n"
+    "                    codes), 'range:MIN,MAX' (a range domain over numbers, MIN and MAX allowed) or\n"
+    "                    'numeric:LOW,HIGH' (a numeric domain, LOW and HIGH allowed)\n"
     "\n"
     "The text form is printed only when neither --xml nor --stream is given. A warning or error message of the\n"
     "value goes to standard error as 'warning CODE: TEXT' or 'error CODE: TEXT'; the value is printed either way.\n"
     "Options start with '--', so a TEXT such as -5 is taken as it is; after '--' every word is TYPE or TEXT.\n"
     "\n"
     "Exit status: 0 when the value was made and shown (a warning included); 1 when its message is an error, the\n"
-    "type is unknown or cannot be created yet, or the value or a form cannot be made (a line on standard error\n"
-    "says which); 2 for a wrong command line, such as an unknown document version.\n",
+    "value is not a member of the domain, the type is unknown or cannot be created yet, or the value or a form\n"
+    "cannot be made (a line on standard error says which); 2 for a wrong command line, such as an unknown document\n"
+    "version or domain.\n",
     &RunValue,
 };
 const CommandRegistration kRegistration{kValue};
