@@ -110,5 +110,6 @@ void BindCatalogueFamily(BindingTable& table);
 void BindUtilitiesFamily(BindingTable& table);
 void BindXmlFamily(BindingTable& table);
 void BindDataFamily(BindingTable& table);
+void BindDomainFamily(BindingTable& table);
 
 } // namespace tavigp

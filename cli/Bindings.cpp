@@ -22,6 +22,7 @@ const BindingTable& Bindings() {
         BindUtilitiesFamily(t);
         BindXmlFamily(t);
         BindDataFamily(t);
+        BindDomainFamily(t);
         return t;
     }();
     return table;
