@@ -6,6 +6,7 @@
 #include "host/Geometry.h"
 #include "host/Message.h"
 #include "host/MessageMaker.h"
+#include "host/RangeDomain.h"
 #include "host/SpatialReference.h"
 #include "host/UID.h"
 #include "host/ValueResolver.h"
@@ -31,6 +32,7 @@ const HostClassRow kHostClasses[] = {
     {Point::kClassId, Point::kClassName, &CreateInstance<Point>},
     {Polyline::kClassId, Polyline::kClassName, &CreateInstance<Polyline>},
     {Polygon::kClassId, Polygon::kClassName, &CreateInstance<Polygon>},
+    {RangeDomain::kClassId, RangeDomain::kClassName, &CreateInstance<RangeDomain>},
 };
 
 } // namespace
