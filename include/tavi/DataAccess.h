@@ -176,6 +176,20 @@ struct ISpatialReference : IUnknown {
     virtual HRESULT Clone(ISpatialReference** copy) = 0;
 };
 
+// The unit facts of a spatial reference's coordinate system, for converting measures into its units. Each answers
+// S_FALSE and 0 where the coordinate system has no such fact (meters per unit of a geographic system, the
+// angular facts of a projected one).
+struct ICoordinateSystemUnits : IUnknown {
+    static constexpr IID iid{0x7873F1E6, 0x35F4, 0x5398, {0xB5, 0xED, 0x5F, 0xB3, 0xFE, 0x1C, 0x80, 0xDC}}; // assigned
+    // Meters per linear unit of a projected (or local) coordinate system.
+    virtual HRESULT get_MetersPerUnit(double* meters) = 0;
+    // Radians per angular unit of a geographic coordinate system.
+    virtual HRESULT get_RadiansPerUnit(double* radians) = 0;
+    // The spheroid's axes in meters, of a geographic coordinate system.
+    virtual HRESULT get_SemiMajorAxis(double* meters) = 0;
+    virtual HRESULT get_SemiMinorAxis(double* meters) = 0;
+};
+
 // A raster field's definition.
 struct IRasterDef : IUnknown {
     static constexpr IID iid{0xF03A74FF, 0x8E6E, 0x5CF3, {0xB7, 0xEF, 0xED, 0xFB, 0x91, 0xFE, 0x59, 0xFF}};

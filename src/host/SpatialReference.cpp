@@ -339,6 +339,38 @@ HRESULT SpatialReference::Clone(ISpatialReference** copy) {
 
 namespace {
 
+// Hands out `fact` when `has` is true, else 0 with S_FALSE.
+HRESULT UnitFact(bool has, double fact, double* out) {
+    if (!out)
+        return E_POINTER;
+    *out = has ? fact : 0.0;
+    return has ? S_OK : S_FALSE;
+}
+
+} // namespace
+
+HRESULT SpatialReference::get_MetersPerUnit(double* meters) {
+    bool linear = !srs_.IsGeographic() && (srs_.IsProjected() || srs_.IsLocal());
+    return UnitFact(linear, linear ? srs_.GetLinearUnits(nullptr) : 0.0, meters);
+}
+
+HRESULT SpatialReference::get_RadiansPerUnit(double* radians) {
+    bool geographic = srs_.IsGeographic();
+    return UnitFact(geographic, geographic ? srs_.GetAngularUnits(nullptr) : 0.0, radians);
+}
+
+HRESULT SpatialReference::get_SemiMajorAxis(double* meters) {
+    bool geographic = srs_.IsGeographic();
+    return UnitFact(geographic, geographic ? srs_.GetSemiMajor(nullptr) : 0.0, meters);
+}
+
+HRESULT SpatialReference::get_SemiMinorAxis(double* meters) {
+    bool geographic = srs_.IsGeographic();
+    return UnitFact(geographic, geographic ? srs_.GetSemiMinor(nullptr) : 0.0, meters);
+}
+
+namespace {
+
 HRESULT WriteAxis(IStream* stream, bool present, std::initializer_list<double> values) {
     if (FAILED(AfStreamWrite(stream, int16_t(present ? -1 : 0))))
         return E_FAIL;

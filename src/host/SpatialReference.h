@@ -21,8 +21,8 @@
 
 namespace tavi {
 
-class SpatialReference final
-    : public Object<SpatialReference, ISpatialReference, IPersistStream, Alias<IPersist, IPersistStream>> {
+class SpatialReference final : public Object<SpatialReference, ISpatialReference, ICoordinateSystemUnits,
+                                             IPersistStream, Alias<IPersist, IPersistStream>> {
 public:
     // Assigned: name-based identifier of "taviGeoprocessing.SpatialReference" (see DataAccess.h).
     static constexpr CLSID kClassId{0xE330BE42, 0xEF15, 0x5E91, {0xA0, 0xFF, 0x1B, 0xA7, 0x3F, 0x2D, 0xCC, 0x0B}};
@@ -67,6 +67,12 @@ public:
     HRESULT put_IsHighPrecision(VARIANT_BOOL highPrecision) override;
     HRESULT IsSameCoordinateSystem(ISpatialReference* other, VARIANT_BOOL* same) override;
     HRESULT Clone(ISpatialReference** copy) override;
+    // ICoordinateSystemUnits, from the coordinate system's definition (OSR): S_FALSE and 0 for a fact the kind of
+    // system does not have (a geographic system has no meters per unit; a projected one no angular facts).
+    HRESULT get_MetersPerUnit(double* meters) override;
+    HRESULT get_RadiansPerUnit(double* radians) override;
+    HRESULT get_SemiMajorAxis(double* meters) override;
+    HRESULT get_SemiMinorAxis(double* meters) override;
     // IPersistStream: int16 version 1; the coordinate system's well-known text (WKT2, which holds every system);
     // then for XY, Z and M in turn int16 present (-1 or 0), doubles origin, units and tolerance (XY writes its X
     // origin, then its Y origin, units and tolerance); int16 high precision. Load refuses newer versions, text that
