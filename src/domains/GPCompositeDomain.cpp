@@ -205,21 +205,16 @@ HRESULT GPCompositeDomain::Assign(IClone* source) {
     });
 }
 
-HRESULT GPCompositeDomain::EntriesEqual(IGPDomain* mine, IGPDomain* theirs, bool* equal) {
-    if (!mine || !theirs) {
-        *equal = !mine && !theirs;
-        return S_OK;
-    }
+bool GPCompositeDomain::EntriesEqual(IGPDomain* mine, IGPDomain* theirs) {
+    if (!mine || !theirs)
+        return !mine && !theirs;
     auto clonable = QueryAs<IClone>(mine);
     auto other = QueryAs<IClone>(theirs);
-    if (!clonable || !other) {
-        *equal = SameObject(mine, theirs);
-        return S_OK;
-    }
+    if (!clonable || !other)
+        return SameObject(mine, theirs);
+    // A domain that cannot compare itself with the other kind (E_NOINTERFACE and the like) is not equal to it.
     VARIANT_BOOL same = VARIANT_FALSE;
-    HRESULT hr = clonable->IsEqual(other.Get(), &same);
-    *equal = SUCCEEDED(hr) && same != VARIANT_FALSE;
-    return hr;
+    return SUCCEEDED(clonable->IsEqual(other.Get(), &same)) && same != VARIANT_FALSE;
 }
 
 HRESULT GPCompositeDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
@@ -242,10 +237,7 @@ HRESULT GPCompositeDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
             if (HRESULT hr = composite->get_Domain(i, theirs.Out()); FAILED(hr))
                 return hr;
             IGPDomain* mine = static_cast<size_t>(i) < entries.size() ? entries[i].Get() : nullptr;
-            bool same = false;
-            if (HRESULT hr = EntriesEqual(mine, theirs.Get(), &same); FAILED(hr))
-                return hr;
-            if (!same)
+            if (!EntriesEqual(mine, theirs.Get()))
                 return S_OK;
         }
         *equal = VARIANT_TRUE;

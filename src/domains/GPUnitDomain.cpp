@@ -266,8 +266,8 @@ HRESULT GPUnitDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
             VARIANT_BOOL same = VARIANT_FALSE;
             if (!clonable || !probe)
                 same = SameObject(mine, theirs) ? VARIANT_TRUE : VARIANT_FALSE;
-            else if (HRESULT hr = clonable->IsEqual(probe.Get(), &same); FAILED(hr))
-                return hr;
+            else if (FAILED(clonable->IsEqual(probe.Get(), &same)))
+                same = VARIANT_FALSE; // a domain that cannot compare itself with the other kind differs from it
             if (same == VARIANT_FALSE)
                 return S_OK;
         }
