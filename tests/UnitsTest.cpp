@@ -105,6 +105,10 @@ TEST_F(UnitsTest, ExactWhereTheDefinitionsAreExact) {
         {1, taviUnits::NauticalMilesInt, taviUnits::Meters, 1852},
         {1, taviUnits::Kilometers, taviUnits::Millimeters, 1e6},
         {0.3048, taviUnits::Meters, taviUnits::FeetInt, 1},
+        {1, taviUnits::InchesInt, taviUnits::Meters, 0.0254},
+        {1, taviUnits::Feet, taviUnits::Meters, 1200.0 / 3937.0}, // the nearest double to the exact quotient
+        {1, taviUnits::Miles, taviUnits::Meters, 6336000.0 / 3937.0},
+        {3, taviUnits::MilesInt, taviUnits::YardsInt, 5280},
     };
     for (const auto& c : linear) {
         SCOPED_TRACE(testing::Message() << static_cast<int>(c.from) << " -> " << static_cast<int>(c.to));
@@ -115,6 +119,8 @@ TEST_F(UnitsTest, ExactWhereTheDefinitionsAreExact) {
     EXPECT_EQ(ConvertArea(640, taviAreaUnits::AcresUS, taviAreaUnits::SquareMilesUS), 1);
     EXPECT_EQ(ConvertArea(1, taviAreaUnits::Hectares, taviAreaUnits::Ares), 100);
     EXPECT_EQ(ConvertArea(144, taviAreaUnits::SquareInches, taviAreaUnits::SquareFeet), 1);
+    EXPECT_EQ(ConvertArea(1, taviAreaUnits::SquareFeetUS, taviAreaUnits::SquareMeters), 1440000.0 / 15499969.0);
+    EXPECT_EQ(ConvertArea(1, taviAreaUnits::SquareNauticalMiles, taviAreaUnits::SquareMeters), 3429904);
 }
 
 TEST_F(UnitsTest, UnknownConvertsOnlyToItself) {
