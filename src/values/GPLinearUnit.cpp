@@ -162,12 +162,15 @@ constexpr size_t kMaxUnits = 32;
 struct FoldedKeyword {
     char text[kMaxKeyword];
     size_t length = 0;
+    size_t hash = 0; // the slot where probing starts
 };
 
-// False when `text` cannot be a keyword.
+// Folds `text` and hashes it (FNV-1a) in one pass; false when it cannot be a keyword: too long, holding a character
+// beyond ASCII, or not starting with a letter (which keeps numbers from being looked up at all).
 bool Fold(std::u16string_view text, FoldedKeyword& folded) {
-    if (text.size() >= kMaxKeyword)
+    if (text.empty() || text.size() >= kMaxKeyword || !((text[0] | 0x20) >= u'a' && (text[0] | 0x20) <= u'z'))
         return false;
+    uint32_t hash = 2166136261u;
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t c = text[i];
         if (c >= 0x80)
@@ -175,16 +178,11 @@ bool Fold(std::u16string_view text, FoldedKeyword& folded) {
         if (c >= u'A' && c <= u'Z')
             c = static_cast<char16_t>(c + (u'a' - u'A'));
         folded.text[i] = static_cast<char>(c);
+        hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
     }
     folded.length = text.size();
+    folded.hash = hash & (kSlots - 1);
     return true;
-}
-
-size_t HashOf(const FoldedKeyword& folded) {
-    uint32_t hash = 2166136261u; // FNV-1a
-    for (size_t i = 0; i < folded.length; ++i)
-        hash = (hash ^ static_cast<uint8_t>(folded.text[i])) * 16777619u;
-    return hash & (kSlots - 1);
 }
 
 template <class Enum> struct KeywordIndex {
@@ -200,7 +198,7 @@ template <class Enum> struct KeywordIndex {
         for (size_t row = 0; row < count; ++row) {
             FoldedKeyword key;
             Fold(rows[row].text, key);
-            size_t at = HashOf(key);
+            size_t at = key.hash;
             while (slots[at].used)
                 at = (at + 1) & (kSlots - 1);
             slots[at] = Slot{key, rows[row].units, true};
@@ -210,7 +208,7 @@ template <class Enum> struct KeywordIndex {
     }
 
     const Slot* Find(const FoldedKeyword& key) const {
-        for (size_t at = HashOf(key);; at = (at + 1) & (kSlots - 1)) {
+        for (size_t at = key.hash;; at = (at + 1) & (kSlots - 1)) {
             const Slot& slot = slots[at];
             if (!slot.used)
                 return nullptr;
