@@ -4,9 +4,7 @@
 #include "host/Message.h"
 #include "host/RangeDomain.h"
 #include "host/StreamIO.h"
-#include "host/StringTable.h"
 #include "host/XmlNamespace.h"
-#include "tavi/GPScalar.h"
 #include "tavi/Xml.h"
 
 namespace tavi {
