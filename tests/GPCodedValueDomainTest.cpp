@@ -413,6 +413,25 @@ TEST_F(CodedValueDomainTest, MemberOfStringCodes) {
     ExpectNotMember(domain.Get(), bare.Get());
 }
 
+// A string code matches exactly the strings that the string value's own IsEqual calls equal, non-ASCII texts and
+// full case folding included.
+TEST_F(CodedValueDomainTest, StringCodesMatchAsStringEqualityDoes) {
+    const std::pair<const char16_t*, const char16_t*> pairs[] = {
+        {u"Stra\u00DFe", u"STRASSE"},                    // folding makes one character two
+        {u"ss", u"\u00DF"},           {u"k", u"\u212A"}, // the Kelvin sign folds to an ASCII letter
+        {u"x\u00C9", u"X\u00E9"},     {u"abc", u"ABD"},  {u"ab", u"abc"}, {u"abc", u"ab"}, {u"", u""}, {u"", u"a"},
+        {u"a\u0301", u"\u00E1"}, // no normalization
+    };
+    for (const auto& [code, probe] : pairs) {
+        SCOPED_TRACE(ToUtf8(code) + " / " + ToUtf8(probe));
+        auto codeValue = Str(code), probeValue = Str(probe);
+        bool equal = Equal(codeValue.Get(), probeValue.Get());
+        auto domain = NewDomain();
+        ASSERT_EQ(domain->AddCode(codeValue.Get(), u"n"), S_OK);
+        EXPECT_EQ(MemberOf(domain.Get(), probeValue.Get()).hr, equal ? S_OK : S_FALSE);
+    }
+}
+
 TEST_F(CodedValueDomainTest, EmptyDomainAcceptsEveryClonableValue) {
     auto domain = NewDomain();
     ExpectMember(domain.Get(), Str(u"anything").Get());

@@ -196,10 +196,26 @@ Probe MakeProbe(IGPValue* value) {
     return probe;
 }
 
+// EqualsNoCase, walking the common ASCII start directly. Case folding maps each character on its own, and an ASCII
+// character folds to one ASCII character (A-Z lowered), so two differing ASCII characters after an equal ASCII
+// start decide "not equal", a text that ends there while the other goes on is not equal either (no character folds
+// to nothing), and only a rest that holds other characters needs the full folding.
+bool SameTextNoCase(std::u16string_view a, std::u16string_view b) {
+    size_t i = 0;
+    for (; i < a.size() && i < b.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= 0x80 || y >= 0x80)
+            return EqualsNoCase(a.substr(i), b.substr(i));
+        if (codedvalue::LowerForNames(x) != codedvalue::LowerForNames(y))
+            return false;
+    }
+    return a.size() == b.size();
+}
+
 // The string value's own equality test (text without regard to case, then the same emptiness) on what the probe
 // gathered: a string value is empty exactly when its text is.
 bool PlainStringEquals(const GPString& code, const Probe& probe) {
-    return probe.hasText && probe.emptyKnown && EqualsNoCase(code.Text(), probe.text) &&
+    return probe.hasText && probe.emptyKnown && SameTextNoCase(code.Text(), probe.text) &&
            code.Text().empty() == probe.empty;
 }
 
