@@ -417,18 +417,32 @@ TEST_F(CodedValueDomainTest, MemberOfStringCodes) {
 // full case folding included.
 TEST_F(CodedValueDomainTest, StringCodesMatchAsStringEqualityDoes) {
     const std::pair<const char16_t*, const char16_t*> pairs[] = {
-        {u"Stra\u00DFe", u"STRASSE"},                    // folding makes one character two
-        {u"ss", u"\u00DF"},           {u"k", u"\u212A"}, // the Kelvin sign folds to an ASCII letter
-        {u"x\u00C9", u"X\u00E9"},     {u"abc", u"ABD"},  {u"ab", u"abc"}, {u"abc", u"ab"}, {u"", u""}, {u"", u"a"},
-        {u"a\u0301", u"\u00E1"}, // no normalization
+        {u"Stra\u00DFe", u"STRASSE"}, // folding makes one character two
+        {u"ss", u"\u00DF"},           // the same the other way round
+        {u"k", u"\u212A"},            // the Kelvin sign folds to an ASCII letter
+        {u"x\u00C9", u"X\u00E9"},     // letters outside ASCII
+        {u"abc", u"ABD"},             // differing ASCII
+        {u"ab", u"abc"},              // a prefix
+        {u"abc", u"ab"},              // the longer code
+        {u"", u""},                   // both empty
+        {u"", u"a"},                  // an empty code
+        {u"a\u0301", u"\u00E1"},      // no normalization
     };
+    // Plain and hidden string values on either side: a hidden code compares through its own interface.
+    const CLSID classes[] = {CLSID_GPString, CLSID_GPStringHidden};
     for (const auto& [code, probe] : pairs) {
-        SCOPED_TRACE(ToUtf8(code) + " / " + ToUtf8(probe));
-        auto codeValue = Str(code), probeValue = Str(probe);
-        bool equal = Equal(codeValue.Get(), probeValue.Get());
-        auto domain = NewDomain();
-        ASSERT_EQ(domain->AddCode(codeValue.Get(), u"n"), S_OK);
-        EXPECT_EQ(MemberOf(domain.Get(), probeValue.Get()).hr, equal ? S_OK : S_FALSE);
+        for (const CLSID& codeClass : classes) {
+            for (const CLSID& probeClass : classes) {
+                SCOPED_TRACE(ToUtf8(code) + " / " + ToUtf8(probe) +
+                             (codeClass == CLSID_GPString ? " plain" : " hidden") +
+                             (probeClass == CLSID_GPString ? " plain" : " hidden"));
+                auto codeValue = Value(codeClass, code), probeValue = Value(probeClass, probe);
+                bool equal = Equal(codeValue.Get(), probeValue.Get());
+                auto domain = NewDomain();
+                ASSERT_EQ(domain->AddCode(codeValue.Get(), u"n"), S_OK);
+                EXPECT_EQ(MemberOf(domain.Get(), probeValue.Get()).hr, equal ? S_OK : S_FALSE);
+            }
+        }
     }
 }
 

@@ -196,6 +196,26 @@ Probe MakeProbe(IGPValue* value) {
     return probe;
 }
 
+// The table of functions behind an interface pointer: the first word of the object part the pointer addresses.
+const void* FunctionTableOf(const IGPValue* value) {
+    const void* table = nullptr;
+    std::memcpy(&table, static_cast<const void*>(value), sizeof table);
+    return table;
+}
+
+// The library's own plain string value behind `value`, or null. It is recognised by the function table of its
+// IGPValue part, which no other class shares; unlike a run-time type query this asks nothing of a value made by
+// another library, which may carry no type information at all.
+const GPString* OwnPlainString(IGPValue* value) {
+    static const void* const stringTable = [] {
+        auto sample = MakeObject<GPString>();
+        return FunctionTableOf(static_cast<IGPValue*>(sample.Get()));
+    }();
+    if (!value || FunctionTableOf(value) != stringTable)
+        return nullptr;
+    return static_cast<const GPString*>(value);
+}
+
 // EqualsNoCase, walking the common ASCII start directly. Case folding maps each character on its own, and an ASCII
 // character folds to one ASCII character (A-Z lowered), so two differing ASCII characters after an equal ASCII
 // start decide "not equal", a text that ends there while the other goes on is not equal either (no character folds
@@ -227,7 +247,7 @@ void GPCodedValueDomain::Append(IGPValue* value, String name) {
     auto entry = std::make_unique<Entry>();
     entry->name = std::move(name);
     entry->value = ComPtr<IGPValue>(value);
-    entry->plainString = dynamic_cast<const GPString*>(value);
+    entry->plainString = OwnPlainString(value);
     Entry* added = entry.get();
     codes_.push_back(std::move(entry));
     try {
