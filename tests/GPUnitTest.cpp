@@ -11,6 +11,7 @@
 #include "host/UnitXml.h"
 #include "host/Units.h"
 #include "host/XmlNamespace.h"
+#include "platform/Locale.h"
 #include "tavi/Entry.h"
 #include "tavi/GPDomains.h"
 #include "tavi/GPMessage.h"
@@ -20,6 +21,7 @@
 #include "tavi/Xml.h"
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace tavi::test {
@@ -323,14 +325,32 @@ TEST_F(GPUnitTest, TextGrammar) {
 
 TEST_F(GPUnitTest, NumberTextReadsBackExactly) {
     const double numbers[] = {0.1, 1.0 / 3, 123456789.125, 1e-7, -2.5e21, 0.30000000000000004, 5e-324};
-    for (double number : numbers) {
+    struct LocaleScope {
+        LCID saved = GetUserDefaultLCID();
+        ~LocaleScope() { locale::SetUserDefaultLocaleForTesting(saved); }
+    } restore;
+    for (LCID lcid : {1031u, 1033u}) { // a comma locale, then the tests' own
+        for (double number : numbers) {
+            locale::SetUserDefaultLocaleForTesting(lcid);
+            SCOPED_TRACE(testing::Message() << number << " in " << lcid);
+            auto value = Create<IGPLinearUnit>(CLSID_GPLinearUnit);
+            value->put_Value(number);
+            value->put_Units(taviUnits::Meters);
+            auto back = Create(CLSID_GPLinearUnit);
+            EXPECT_EQ(SetText(back.Get(), AsText(value.Get()).c_str()).code, 0) << ToUtf8(AsText(value.Get()));
+            EXPECT_EQ(Read(back.Get()).value, number);
+        }
+    }
+    // Numbers that are not finite read back too.
+    for (double number :
+         {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(), std::nan("")}) {
         SCOPED_TRACE(number);
         auto value = Create<IGPLinearUnit>(CLSID_GPLinearUnit);
         value->put_Value(number);
-        value->put_Units(taviUnits::Meters);
+        value->put_Units(taviUnits::Feet);
         auto back = Create(CLSID_GPLinearUnit);
         EXPECT_EQ(SetText(back.Get(), AsText(value.Get()).c_str()).code, 0) << ToUtf8(AsText(value.Get()));
-        EXPECT_EQ(Read(back.Get()).value, number);
+        EXPECT_TRUE(Equal(back.Get(), value.Get()));
     }
 }
 
