@@ -16,7 +16,6 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
-#include <mutex>
 
 namespace tavi {
 

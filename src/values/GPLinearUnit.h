@@ -18,6 +18,7 @@
 // takes a keyword of the table or a host spelling, and a missing element leaves that field 0.
 #pragma once
 
+#include "host/DocumentVersion.h"
 #include "host/GPValue.h"
 #include "tavi/GPUnits.h"
 
@@ -132,7 +133,7 @@ public:
     static constexpr int32_t kBadTextCode = 799;
     static constexpr int32_t kBadUnitsCode = 798;
     static constexpr bool kKeywordsInXml = false;
-    static constexpr int32_t kFirstDocumentVersion = 2;
+    static constexpr int32_t kFirstDocumentVersion = docversion::Older(2);
     static const UnitKeyword<taviAreaUnits> kKeywords[];
     static const size_t kKeywordCount;
 
