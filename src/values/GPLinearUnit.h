@@ -3,19 +3,21 @@
 //
 // Text form: the number, one blank and the unit's output keyword ("10 Meters", "2.5 Hours"); an empty value is the
 // empty text. The number is written as GPDouble writes it and read with the tokenizer's ParseDouble (a point or a
-// comma serves as decimal separator). SetAsText reads:
+// comma serves as decimal separator; the texts GPDouble writes for infinities and not-a-number read back too).
+// SetAsText reads:
 //   ""                 empties the value, S_OK;
 //   blanks only        error with the bad-text code, S_FALSE;
 //   "Feet"             a keyword alone: the value emptied, only the units set, S_FALSE and no error;
-//   "# Feet"           the number kept, the units set;
+//   "# Feet"           the number (and the empty flag) kept, the units set;
 //   "10", "10 Feet"    the number, then the units of the second token (none: Unknown), S_OK;
 //   "abc Feet"         error with the bad-text code, S_FALSE, nothing changed;
 //   "10 furlongs"      the number set, units Unknown, error with the bad-units code, S_OK.
 // Further tokens are ignored. The message is handed out with every successful call.
 //
-// Stream form (all three): int16 version 1, the base part, the double, the int32 units; Load takes versions 0 and 1.
-// XML form: "Value" (double) and "Units" (the host's unit spelling, UnitXml.h) when the value is not empty; reading
-// takes a keyword of the table or a host spelling, and a missing element leaves that field 0.
+// Stream form (all three): int16 version 1, the base part, the double, the int32 units (kept for an empty value too);
+// Load takes versions 0 and 1. XML form: "Value" (double) and "Units" (the host's unit spelling, UnitXml.h) only
+// when the value is not empty, so an empty value's units are not written; reading takes a keyword of the table or a
+// host spelling, and a missing element leaves that field 0.
 #pragma once
 
 #include "host/DocumentVersion.h"
@@ -77,7 +79,7 @@ public:
     HRESULT SetAsText(const OLECHAR* text, IGPMessage** message) override;
 
     // IClone: the source or other must answer the same unit interface (Assign: else E_INVALIDARG; IsEqual: else
-    // false). Numbers are equal only when exactly equal.
+    // false). Numbers are equal only when exactly equal; not-a-number equals itself, so a clone equals its source.
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
