@@ -459,6 +459,10 @@ TEST_F(GPUnitTest, ValueInSpatialReferenceUnits) {
     auto utm = SpatialReferenceFrom(u"EPSG:26911");       // meters
     auto stateplane = SpatialReferenceFrom(u"EPSG:2227"); // US survey feet
     auto wgs84 = SpatialReferenceFrom(u"EPSG:4326");      // degrees
+    // A geographic system in grads on a sphere: the angular unit and the axes must both be taken into account.
+    auto grads = SpatialReferenceFrom(u"GEOGCS[\"grads\",DATUM[\"sphere\",SPHEROID[\"sphere\",6371000,0]],"
+                                      u"PRIMEM[\"Greenwich\",0],UNIT[\"grad\",0.015707963267948967]]");
+    const double kGrad = 0.015707963267948967;
     struct Case {
         CLSID clsid;
         const char16_t* text;
@@ -471,10 +475,12 @@ TEST_F(GPUnitTest, ValueInSpatialReferenceUnits) {
         {CLSID_GPLinearUnit, u"10 FeetInt", stateplane.Get(), 3.048 / kUsFoot},
         {CLSID_GPLinearUnit, u"2 DecimalDegrees", wgs84.Get(), 2},
         {CLSID_GPLinearUnit, u"111319.49079327357 Meters", wgs84.Get(), 1}, // a degree at the equator
+        {CLSID_GPLinearUnit, u"0.9 DecimalDegrees", grads.Get(), 1},
         {CLSID_GPArealUnit, u"1 SquareKilometers", utm.Get(), 1e6},
         {CLSID_GPArealUnit, u"1 Hectares", stateplane.Get(), 1e4 / (kUsFoot * kUsFoot)},
         {CLSID_GPArealUnit, u"1 SquareKilometers", wgs84.Get(),
          1e6 / (kWgs84Radius * kWgs84Radius) / (kDegree * kDegree)},
+        {CLSID_GPArealUnit, u"1 SquareKilometers", grads.Get(), 1e6 / (6371000.0 * 6371000.0) / (kGrad * kGrad)},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.text));
