@@ -111,5 +111,6 @@ void BindUtilitiesFamily(BindingTable& table);
 void BindXmlFamily(BindingTable& table);
 void BindDataFamily(BindingTable& table);
 void BindDomainFamily(BindingTable& table);
+void BindUnitFamily(BindingTable& table);
 
 } // namespace tavigp

@@ -23,6 +23,7 @@ const BindingTable& Bindings() {
         BindXmlFamily(t);
         BindDataFamily(t);
         BindDomainFamily(t);
+        BindUnitFamily(t);
         return t;
     }();
     return table;

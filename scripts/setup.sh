@@ -6,6 +6,7 @@ packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config
   libicu-dev libsqlite3-dev libboost-dev nlohmann-json3-dev libssl-dev libgdal-dev
   libgtest-dev libbenchmark-dev
+  locales
 )
 
 missing=()

@@ -789,8 +789,7 @@ TEST_F(GPUnitTest, CodedValueDomainSeesOnlyTheUnits) {
     ASSERT_EQ(type->ValidateValue(value.Get(), coded.Get(), message.Out()), S_OK);
     ASSERT_TRUE(coded->asked);
     EXPECT_FALSE(SameObject(coded->asked.Get(), value.Get()));
-    EXPECT_TRUE(IsEmpty(coded->asked.Get())); // no number
-    EXPECT_EQ(Read(coded->asked.Get()).units, 3);
+    EXPECT_EQ(AsText(coded->asked.Get()), u"0 Feet"); // the number left out, the keyword readable after the blank
     coded->asked = nullptr;
     // Another domain, or a plain number against a coded domain, sees the value itself.
     auto plain = MakeObject<RecordingDomain>();
@@ -801,6 +800,20 @@ TEST_F(GPUnitTest, CodedValueDomainSeesOnlyTheUnits) {
     ASSERT_EQ(type->ValidateValue(number.Get(), coded.Get(), message.Out()), S_OK);
     EXPECT_TRUE(SameObject(coded->asked.Get(), number.Get()));
     coded->asked = nullptr;
+}
+
+TEST_F(GPUnitTest, ACodedValueDomainOfUnitKeywordsAcceptsTheUnitsWhateverTheNumber) {
+    auto type = Create<IGPDataType>(CLSID_GPLinearUnitType);
+    auto coded = Create<IGPCodedValueDomain>(CLSID_GPCodedValueDomain);
+    ASSERT_EQ(coded->AddStringCode(u"Meters", u"Meters"), S_OK);
+    ASSERT_EQ(coded->AddStringCode(u"feet", u"feet"), S_OK);
+    auto domain = QueryAs<IGPDomain>(coded.Get());
+    for (auto [text, member] : {std::pair{u"12 Feet", true}, {u"0.5 meter", true}, {u"12 Yards", false}}) {
+        SCOPED_TRACE(ToUtf8(text));
+        ComPtr<IGPMessage> message;
+        EXPECT_EQ(type->ValidateValue(Made(CLSID_GPLinearUnit, text).Get(), domain.Get(), message.Out()),
+                  member ? S_OK : S_FALSE);
+    }
 }
 
 TEST_F(GPUnitTest, ValueSupportNamesTheUnitsOfAnEmptyValue) {

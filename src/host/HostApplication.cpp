@@ -11,4 +11,9 @@ bool InDesktopApplication() {
     return app && std::strcmp(app, "desktop") == 0;
 }
 
+bool InScriptingSession() {
+    const char* scripting = std::getenv("TAVI_SCRIPTING");
+    return scripting && std::strcmp(scripting, "1") == 0;
+}
+
 } // namespace tavi::hostapp

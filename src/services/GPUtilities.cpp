@@ -4,13 +4,12 @@
 
 #include "host/CatalogPath.h"
 #include "host/CreateInstance.h"
+#include "host/HostApplication.h"
 #include "host/RepositorySync.h"
 #include "platform/BStr.h"
 #include "platform/Registry.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -62,18 +61,8 @@ GPUtilitiesSettings GPUtilitiesSettings::Read() {
     return settings;
 }
 
-bool InDesktopApplication() {
-    const char* app = std::getenv("TAVI_HOST_APP");
-    return app && std::strcmp(app, "desktop") == 0;
-}
-
-bool InScriptingSession() {
-    const char* scripting = std::getenv("TAVI_SCRIPTING");
-    return scripting && std::strcmp(scripting, "1") == 0;
-}
-
 GPUtilities::GPUtilities()
-    : inDesktopApp_(InDesktopApplication()), inScriptingSession_(InScriptingSession()),
+    : inDesktopApp_(hostapp::InDesktopApplication()), inScriptingSession_(hostapp::InScriptingSession()),
       createdOnCIMThread_(RepositorySync::IsCIMThread()), createdOnMainThread_(RepositorySync::IsMainThread()),
       settings_(GPUtilitiesSettings::Read()), skipMapObjNonExistData_(settings_.skipMapObjNonExistData),
       defaultIndex_(std::max(RepositorySync::CurrentIndex(), 0)), highestIndexSeen_(defaultIndex_) {}

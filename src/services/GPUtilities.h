@@ -23,11 +23,6 @@ struct GPUtilitiesSettings {
     static GPUtilitiesSettings Read();
 };
 
-// Whether the process is the desktop application: TAVI_HOST_APP=desktop in the environment.
-bool InDesktopApplication();
-// Whether the process runs scripts: TAVI_SCRIPTING=1 in the environment.
-bool InScriptingSession();
-
 class GPUtilities final : public Object<GPUtilities, IConnectionPointContainer, IGPUtilities, IGPUtilitiesImpl> {
 public:
     static constexpr CLSID kClassId = CLSID_GPUtilities;

@@ -33,7 +33,10 @@ ComPtr<IGPValue> UnitDataType<Derived, Value, Marker>::ValueForDomain(IGPValue* 
         return ComPtr<IGPValue>(actual);
     typename Value::Units units{};
     unit->get_Units(&units);
+    // The number is set to 0 rather than left out: an empty value prints no text, so the coded value domain could
+    // not read the unit keyword after the blank ("0 Feet") and no unit would ever be a member.
     auto unitsOnly = MakeObject<Value>();
+    unitsOnly->put_Value(0.0);
     unitsOnly->put_Units(units);
     return QueryAs<IGPValue>(static_cast<typename Value::UnitInterface*>(unitsOnly.Get()));
 }
