@@ -66,6 +66,23 @@ if "$tavigp" value GPLong 1 >/dev/null 2>&1; then
   expect_status 0 "a negative number is text, not an option" "$tavigp" value GPLong -5
   expect_file "$work/out" "-5" "the negative number"
 fi
+# A domain's verdict follows the value: "member" or "not a member" on standard output, the domain's message on
+# standard error, exit 1 for a value outside the domain.
+expect_status 0 "a code of a coded domain" "$tavigp" value GPString b --domain coded:a,b,c
+expect_file "$work/out" "$(printf 'b\nmember')" "the value, then the verdict"
+expect_status 1 "not a code" "$tavigp" value GPString z --domain=coded:a,b,c
+expect_file "$work/out" "$(printf 'z\nnot a member')" "not a member"
+expect_in "$work/err" "error 800: " "the coded domain's message"
+expect_in "$work/err" "a | b | c" "the allowed codes listed"
+expect_status 1 "outside a range" "$tavigp" value GPLinearUnit "150 Meters" --domain range:0,100
+expect_in "$work/err" "100 Meters" "the maximum with the value's unit"
+expect_status 0 "inside numeric limits, both allowed" "$tavigp" value GPLong 5 --domain numeric:1,5
+expect_status 1 "beyond numeric limits" "$tavigp" value GPDouble 5.5 --domain numeric:1,5
+expect_in "$work/err" "error 892" "the numeric domain's code"
+expect_status 0 "a unit against coded unit keywords" "$tavigp" value GPLinearUnit "10 Feet" --domain coded:Meters,feet
+expect_status 2 "an unknown domain" "$tavigp" value GPString a --domain list:a
+expect_status 2 "a range without two numbers" "$tavigp" value GPDouble 1 --domain range:0
+expect_empty "$work/out" "a wrong domain is refused before anything is printed"
 # Wrong command lines exit 2.
 expect_status 2 "no TEXT" "$tavigp" value GPString
 expect_status 2 "a third word" "$tavigp" value GPString a b
