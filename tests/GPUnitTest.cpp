@@ -504,7 +504,7 @@ TEST_F(GPUnitTest, ValueInSpatialReferenceUnits) {
 
 TEST_F(GPUnitTest, ValueInUnitsOfNamedData) {
     TestData data;
-    data.Vector("ESRI Shapefile", "parcels.shp", "parcels", wkbPolygon, 2227,
+    data.Vector("shp", "parcels.shp", "parcels", wkbPolygon, 2227,
                 {{"POLYGON ((0 0, 10 0, 10 10, 0 10, 0 0))", "p", 1, 1, 2001, 1, 1}});
     auto path = Create<IGPString>(CLSID_GPString);
     path->put_Value(FromUtf8(data.Path("parcels.shp")).c_str());
