@@ -2,6 +2,7 @@
 #include "host/RangeDomain.h"
 
 #include "platform/NumberText.h"
+#include "platform/VariantKinds.h"
 
 namespace tavi {
 
@@ -9,36 +10,13 @@ namespace rangedomain {
 
 namespace {
 
-bool IsNumberKind(VARTYPE vt) {
-    switch (vt) {
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_BOOL:
-        return true;
-    default:
-        return false;
-    }
-}
-
 std::u16string_view TextOf(const VARIANT& v) {
     return {v.bstrVal ? v.bstrVal : u"", SysStringLen(v.bstrVal)};
 }
 
 // The variant as a number: itself for a numeric kind, a double for a text that reads as a number.
 std::optional<Variant> AsNumber(const VARIANT& v) {
-    if (IsNumberKind(v.vt))
+    if (variantkinds::IsNumberKind(v.vt))
         return Variant(v);
     double number = 0;
     if (v.vt == VT_BSTR && SUCCEEDED(numtext::ParseDouble(TextOf(v), LOCALE_INVARIANT, number)))
@@ -72,7 +50,7 @@ std::optional<int> Order(const VARIANT& a, const VARIANT& b) {
 } // namespace
 
 bool IsBoundKind(VARTYPE vt) {
-    return vt == VT_EMPTY || vt == VT_NULL || vt == VT_BSTR || IsNumberKind(vt);
+    return vt == VT_EMPTY || vt == VT_NULL || vt == VT_BSTR || variantkinds::IsNumberKind(vt);
 }
 
 std::optional<int> Compare(const VARIANT& value, const VARIANT& bound) {

@@ -42,27 +42,7 @@ HRESULT copyContent(const VARIANT& source, VARIANT& out) {
 }
 
 bool isNumericKind(VARTYPE vt) {
-    switch (vt) {
-    case VT_EMPTY:
-    case VT_I1:
-    case VT_I2:
-    case VT_I4:
-    case VT_I8:
-    case VT_UI1:
-    case VT_UI2:
-    case VT_UI4:
-    case VT_UI8:
-    case VT_INT:
-    case VT_UINT:
-    case VT_R4:
-    case VT_R8:
-    case VT_CY:
-    case VT_DATE:
-    case VT_BOOL:
-        return true;
-    default:
-        return false;
-    }
+    return vt == VT_EMPTY || tavi::variantkinds::IsNumberKind(vt);
 }
 
 // The value of a numeric variant, exactly when it is an integer (to 128 bits), else as a double.

@@ -9,6 +9,30 @@ namespace tavi::variantkinds {
 // DISP_E_BADINDEX: a safe array index outside the bounds.
 constexpr HRESULT kBadIndex = static_cast<HRESULT>(0x8002000B);
 
+// The kinds that hold a number (dates and booleans included: both are numbers underneath).
+constexpr bool IsNumberKind(VARTYPE vt) {
+    switch (vt) {
+    case VT_I1:
+    case VT_I2:
+    case VT_I4:
+    case VT_I8:
+    case VT_UI1:
+    case VT_UI2:
+    case VT_UI4:
+    case VT_UI8:
+    case VT_INT:
+    case VT_UINT:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DATE:
+    case VT_BOOL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The kinds a safe array or a VT_ARRAY variant may hold.
 constexpr bool IsArrayElementKind(VARTYPE vt) {
     switch (vt) {
