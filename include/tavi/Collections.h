@@ -77,3 +77,6 @@ struct IEnumConnections : IUnknown {
     virtual HRESULT Reset() = 0;
     virtual HRESULT Clone(IEnumConnections** clone) = 0;
 };
+
+// The platform's object array class.
+constexpr CLSID CLSID_Array{0x8F2B6061, 0xAB00, 0x11D2, {0x87, 0xF4, 0x00, 0x00, 0xF8, 0x75, 0x17, 0x20}};

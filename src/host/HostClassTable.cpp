@@ -6,6 +6,7 @@
 #include "host/Geometry.h"
 #include "host/Message.h"
 #include "host/MessageMaker.h"
+#include "host/ObjectArray.h"
 #include "host/RangeDomain.h"
 #include "host/SpatialReference.h"
 #include "host/UID.h"
@@ -26,6 +27,7 @@ const HostClassRow kHostClasses[] = {
     {GPMessageMaker::kClassId, GPMessageMaker::kClassName, &CreateInstance<GPMessageMaker>},
     {GPValueResolver::kClassId, GPValueResolver::kClassName, &CreateInstance<GPValueResolver>},
     {UID::kClassId, UID::kClassName, &CreateInstance<UID>},
+    {ObjectArray::kClassId, ObjectArray::kClassName, &CreateInstance<ObjectArray>},
     {GPName::kClassId, GPName::kClassName, &CreateInstance<GPName>},
     {Envelope::kClassId, Envelope::kClassName, &CreateInstance<Envelope>},
     {SpatialReference::kClassId, SpatialReference::kClassName, &CreateInstance<SpatialReference>},

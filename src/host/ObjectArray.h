@@ -12,6 +12,7 @@ namespace tavi {
 
 class ObjectArray final : public Object<ObjectArray, IArray, IArray2> {
 public:
+    static constexpr CLSID kClassId = CLSID_Array;
     static constexpr const char16_t* kClassName = u"Array";
 
     // IArray. Elements are held with a reference and handed out AddRef'ed. Indexes outside the array give E_FAIL;
