@@ -1,10 +1,18 @@
 // The host's envelope: see Envelope.h.
 #include "host/Envelope.h"
 
+#include "host/SpatialReference.h"
 #include "host/StreamIO.h"
+#include "host/XmlNamespace.h"
+#include "platform/BStr.h"
+#include "platform/Utf.h"
+#include "tavi/DataAccess.h"
+
+#include <ogr_spatialref.h>
 
 #include <cmath>
 #include <limits>
+#include <memory>
 
 namespace tavi {
 
@@ -210,6 +218,114 @@ HRESULT Envelope::GetSizeMax(uint64_t* size) {
         return E_POINTER;
     *size = 2 + 4 * 8 + 2 + 16 + 4096; // the spatial reference's text is rarely longer
     return S_OK;
+}
+
+namespace {
+
+constexpr const char16_t* kXmlCoordinates[] = {u"XMin", u"YMin", u"XMax", u"YMax"};
+constexpr const char16_t* kXmlSpatialReference = u"SpatialReference";
+
+// The coordinate system of `spatialReference` for OSR, x east (or longitude) first; false when its text names none.
+bool ToSrs(ISpatialReference* spatialReference, OGRSpatialReference& srs) {
+    BStr wkt;
+    if (FAILED(spatialReference->ExportToWKT(wkt.Out())) || wkt.empty())
+        return false;
+    std::string text = ToUtf8(wkt.view());
+    if (srs.importFromWkt(text.c_str()) != OGRERR_NONE)
+        return false;
+    srs.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    return true;
+}
+
+} // namespace
+
+HRESULT Envelope::Serialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        data->put_TypeName(kClassName);
+        data->put_TypeNamespaceURI(c_xml_ns_tavi);
+        if (!empty_) {
+            const double coordinates[] = {xmin_, ymin_, xmax_, ymax_};
+            for (size_t i = 0; i < 4; ++i)
+                if (HRESULT hr = data->AddDouble(kXmlCoordinates[i], coordinates[i]); FAILED(hr))
+                    return hr;
+        }
+        if (!spatialReference_)
+            return S_OK;
+        BStr wkt;
+        if (HRESULT hr = spatialReference_->ExportToWKT(wkt.Out()); FAILED(hr))
+            return hr;
+        return data->AddString(kXmlSpatialReference, wkt.Get());
+    });
+}
+
+HRESULT Envelope::Deserialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        double coordinates[4] = {};
+        int found = 0;
+        for (size_t i = 0; i < 4; ++i) {
+            int32_t index = -1;
+            data->Find(kXmlCoordinates[i], &index);
+            if (index < 0)
+                continue;
+            if (FAILED(data->GetDouble(index, &coordinates[i])) || std::isnan(coordinates[i]))
+                return E_FAIL;
+            ++found;
+        }
+        ComPtr<ISpatialReference> spatialReference;
+        int32_t srIndex = -1;
+        data->Find(kXmlSpatialReference, &srIndex);
+        if (srIndex >= 0) {
+            BStr wkt;
+            if (FAILED(data->GetString(srIndex, wkt.Out())) ||
+                FAILED(CreateSpatialReferenceFromText(wkt.view(), spatialReference.Out())))
+                return E_FAIL;
+        }
+        if (found == 4 && (coordinates[0] > coordinates[2] || coordinates[1] > coordinates[3]))
+            return E_FAIL;
+        SetEmpty();
+        if (found == 4)
+            PutCoords(coordinates[0], coordinates[1], coordinates[2], coordinates[3]);
+        spatialReference_ = std::move(spatialReference);
+        return S_OK;
+    });
+}
+
+HRESULT ProjectEnvelope(IEnvelope* envelope, ISpatialReference* target, IEnvelope** projected) {
+    if (HRESULT hr = ClearOut(projected); FAILED(hr))
+        return hr;
+    if (!envelope || !target)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        VARIANT_BOOL empty = VARIANT_TRUE;
+        envelope->get_IsEmpty(&empty);
+        if (empty)
+            return E_INVALIDARG;
+        double xmin = 0, ymin = 0, xmax = 0, ymax = 0;
+        envelope->QueryCoords(&xmin, &ymin, &xmax, &ymax);
+        ComPtr<ISpatialReference> source;
+        envelope->get_SpatialReference(source.Out());
+        VARIANT_BOOL same = VARIANT_FALSE;
+        if (source && FAILED(source->IsSameCoordinateSystem(target, &same)))
+            same = VARIANT_FALSE;
+        if (source && !same) {
+            OGRSpatialReference from, to;
+            if (!ToSrs(source.Get(), from) || !ToSrs(target, to))
+                return E_FAIL;
+            std::unique_ptr<OGRCoordinateTransformation> transform(OGRCreateCoordinateTransformation(&from, &to));
+            double outXmin = 0, outYmin = 0, outXmax = 0, outYmax = 0;
+            if (!transform || !transform->TransformBounds(xmin, ymin, xmax, ymax, &outXmin, &outYmin, &outXmax,
+                                                          &outYmax, kProjectionDensifyPoints))
+                return E_FAIL;
+            xmin = outXmin, ymin = outYmin, xmax = outXmax, ymax = outYmax;
+        }
+        if (!(xmax - xmin > 0) || !(ymax - ymin > 0) || !std::isfinite(xmax - xmin) || !std::isfinite(ymax - ymin))
+            return E_FAIL;
+        return CreateEnvelope(xmin, ymin, xmax, ymax, target, projected);
+    });
 }
 
 HRESULT CreateEnvelope(IEnvelope** envelope) {

@@ -6,10 +6,12 @@
 #include "tavi/DataAccess.h"
 #include "tavi/GPValue.h"
 #include "tavi/Stream.h"
+#include "tavi/Xml.h"
 
 namespace tavi {
 
-class Envelope final : public Object<Envelope, IEnvelope, IClone, IPersistStream, Alias<IPersist, IPersistStream>> {
+class Envelope final
+    : public Object<Envelope, IEnvelope, IClone, IPersistStream, Alias<IPersist, IPersistStream>, IXMLSerialize> {
 public:
     // The platform envelope's class identifier, under which envelopes are saved inside other objects.
     static constexpr CLSID kClassId{0x30707212, 0x52D5, 0x11D0, {0xA8, 0xF2, 0x00, 0x60, 0x8C, 0x85, 0xED, 0xE5}};
@@ -46,6 +48,12 @@ public:
     HRESULT Load(IStream* stream) override;
     HRESULT Save(IStream* stream, int32_t clearDirty) override;
     HRESULT GetSizeMax(uint64_t* size) override;
+    // IXMLSerialize, type "Envelope": doubles XMin, YMin, XMax, YMax (none for an empty envelope) and, when there is
+    // one, the string "SpatialReference" holding the coordinate system's well-known text (its domains are derived
+    // again on reading, as for data on disk). Reading replaces the whole envelope: missing coordinates leave it
+    // empty; a coordinate that is no number or a text that names no coordinate system is E_FAIL and changes nothing.
+    HRESULT Serialize(IXMLSerializeData* data) override;
+    HRESULT Deserialize(IXMLSerializeData* data) override;
 
 private:
     HRESULT Get(double coordinate, double* value) const;
@@ -62,5 +70,17 @@ HRESULT CreateEnvelope(IEnvelope** envelope);
 // A new envelope with these coordinates and spatial reference (which may be null).
 HRESULT CreateEnvelope(double xmin, double ymin, double xmax, double ymax, ISpatialReference* spatialReference,
                        IEnvelope** envelope);
+
+// Points per side used when an envelope is projected: a straight edge in one coordinate system is a curve in
+// another, so the edges are densified and the bounding box of all the projected points is taken.
+constexpr int kProjectionDensifyPoints = 21;
+
+// A new envelope holding `envelope` projected into `target` (carrying `target` as its spatial reference): the
+// bounding box of the projected edges, densified with kProjectionDensifyPoints points per side (PROJ's bounds
+// transformation, which also handles the antimeridian and the poles). An envelope without a spatial reference, or
+// one already in the target's coordinate system, is copied with the target put on the copy. E_POINTER for null
+// arguments; E_INVALIDARG for an empty envelope; E_FAIL when no transformation exists or the projected box has no
+// positive width and height.
+HRESULT ProjectEnvelope(IEnvelope* envelope, ISpatialReference* target, IEnvelope** projected);
 
 } // namespace tavi
