@@ -4,6 +4,7 @@
 #include "host/GdalSupport.h"
 #include "host/StreamIO.h"
 #include "host/String.h"
+#include "host/XmlNamespace.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
 
@@ -448,6 +449,111 @@ HRESULT SpatialReference::GetSizeMax(uint64_t* size) {
         return E_POINTER;
     *size = 2 + 4 + 2 * 8192 + 3 * 2 + 10 * 8 + 2;
     return S_OK;
+}
+
+namespace {
+
+// The XML element names of one axis group, in the order their doubles are written.
+struct XmlAxisNames {
+    const char16_t* names[4];
+    size_t count;
+};
+constexpr XmlAxisNames kXmlXY{{u"XOrigin", u"YOrigin", u"XYScale", u"XYTolerance"}, 4};
+constexpr XmlAxisNames kXmlZ{{u"ZOrigin", u"ZScale", u"ZTolerance"}, 3};
+constexpr XmlAxisNames kXmlM{{u"MOrigin", u"MScale", u"MTolerance"}, 3};
+
+HRESULT AddAxis(IXMLSerializeData* data, const XmlAxisNames& names, std::initializer_list<double> values) {
+    size_t i = 0;
+    for (double value : values)
+        if (HRESULT hr = data->AddDouble(names.names[i++], value); FAILED(hr))
+            return hr;
+    return S_OK;
+}
+
+// Reads a whole group: true when every element is there and finite; false (and `values` untouched by the caller's
+// use) when any is missing; E_FAIL through `bad` when one is there but does not read.
+bool ReadXmlAxis(IXMLSerializeData* data, const XmlAxisNames& names, double* values, bool& bad) {
+    for (size_t i = 0; i < names.count; ++i) {
+        int32_t index = -1;
+        data->Find(names.names[i], &index);
+        if (index < 0)
+            return false;
+        if (FAILED(data->GetDouble(index, &values[i])) || !std::isfinite(values[i])) {
+            bad = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+HRESULT SpatialReference::Serialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        data->put_TypeName(kClassName);
+        data->put_TypeNamespaceURI(c_xml_ns_tavi);
+        String wkt = FromUtf8(Export(srs_, "FORMAT=WKT2_2018"));
+        if (HRESULT hr = data->AddString(u"WKT", wkt.c_str()); FAILED(hr))
+            return hr;
+        HRESULT results[] = {
+            x_.present ? AddAxis(data, kXmlXY, {x_.origin, y_.origin, x_.units, x_.tolerance}) : S_OK,
+            z_.present ? AddAxis(data, kXmlZ, {z_.origin, z_.units, z_.tolerance}) : S_OK,
+            m_.present ? AddAxis(data, kXmlM, {m_.origin, m_.units, m_.tolerance}) : S_OK,
+            data->AddBoolean(u"HighPrecision", ToBool(highPrecision_)),
+        };
+        for (HRESULT hr : results)
+            if (FAILED(hr))
+                return hr;
+        return S_OK;
+    });
+}
+
+HRESULT SpatialReference::Deserialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        int32_t index = -1;
+        BStr wkt;
+        data->Find(u"WKT", &index);
+        if (index < 0 || FAILED(data->GetString(index, wkt.Out())))
+            return E_FAIL;
+        OGRSpatialReference srs;
+        gdal::EnsureInitialized();
+        {
+            gdal::ErrorScope quiet;
+            if (srs.importFromWkt(ToUtf8(wkt.view()).c_str()) != OGRERR_NONE || srs.IsEmpty())
+                return E_FAIL;
+        }
+        // A new object derives the XY group for the coordinate system; the document's groups then replace it.
+        auto made = MakeObject<SpatialReference>(srs, false, false);
+        SpatialReference& read = *made;
+        bool bad = false;
+        double xy[4], z[3], m[3];
+        if (ReadXmlAxis(data, kXmlXY, xy, bad)) {
+            read.x_ = {xy[0], xy[2], xy[3], true};
+            read.y_ = {xy[1], xy[2], xy[3], true};
+        }
+        if (ReadXmlAxis(data, kXmlZ, z, bad))
+            read.z_ = {z[0], z[1], z[2], true};
+        if (ReadXmlAxis(data, kXmlM, m, bad))
+            read.m_ = {m[0], m[1], m[2], true};
+        for (const Axis* axis : {&read.x_, &read.z_, &read.m_})
+            if (axis->present && !(axis->units > 0))
+                bad = true;
+        if (bad)
+            return E_FAIL;
+        VARIANT_BOOL high = VARIANT_TRUE;
+        index = -1;
+        data->Find(u"HighPrecision", &index);
+        if (index >= 0 && FAILED(data->GetBoolean(index, &high)))
+            return E_FAIL;
+        srs_ = read.srs_;
+        x_ = read.x_, y_ = read.y_, z_ = read.z_, m_ = read.m_;
+        highPrecision_ = high != VARIANT_FALSE;
+        return S_OK;
+    });
 }
 
 HRESULT MakeSpatialReference(const OGRSpatialReference* srs, bool hasZ, bool hasM,

@@ -14,6 +14,7 @@
 #include "platform/Object.h"
 #include "tavi/DataAccess.h"
 #include "tavi/Stream.h"
+#include "tavi/Xml.h"
 
 #include <ogr_spatialref.h>
 
@@ -22,7 +23,7 @@
 namespace tavi {
 
 class SpatialReference final : public Object<SpatialReference, ISpatialReference, ICoordinateSystemUnits,
-                                             IPersistStream, Alias<IPersist, IPersistStream>> {
+                                             IPersistStream, Alias<IPersist, IPersistStream>, IXMLSerialize> {
 public:
     // Assigned: name-based identifier of "taviGeoprocessing.SpatialReference" (see DataAccess.h).
     static constexpr CLSID kClassId{0xE330BE42, 0xEF15, 0x5E91, {0xA0, 0xFF, 0x1B, 0xA7, 0x3F, 0x2D, 0xCC, 0x0B}};
@@ -81,6 +82,13 @@ public:
     HRESULT Load(IStream* stream) override;
     HRESULT Save(IStream* stream, int32_t clearDirty) override;
     HRESULT GetSizeMax(uint64_t* size) override;
+    // IXMLSerialize: type "SpatialReference" in c_xml_ns_tavi. String "WKT" (WKT2, as the stream form); doubles
+    // "XOrigin", "YOrigin", "XYScale", "XYTolerance" when XY is defined, "ZOrigin", "ZScale", "ZTolerance" when Z is,
+    // "MOrigin", "MScale", "MTolerance" when M is; boolean "HighPrecision". Reading needs "WKT"; a group whose
+    // elements are missing is derived as for data on disk (XY) or left undefined (Z, M). E_FAIL, nothing changed,
+    // for text that names no coordinate system or a scale that is not positive.
+    HRESULT Serialize(IXMLSerializeData* data) override;
+    HRESULT Deserialize(IXMLSerializeData* data) override;
 
 private:
     // One axis group: origin, storage steps per unit, tolerance, and whether it is defined at all.
