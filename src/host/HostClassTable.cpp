@@ -1,6 +1,7 @@
 // The host's own classes that AfCreateInstance creates before it asks the module or the registry.
 #include "host/CreateInstance.h"
 
+#include "host/CellSize.h"
 #include "host/Envelope.h"
 #include "host/GPName.h"
 #include "host/Geometry.h"
@@ -35,6 +36,7 @@ const HostClassRow kHostClasses[] = {
     {Polyline::kClassId, Polyline::kClassName, &CreateInstance<Polyline>},
     {Polygon::kClassId, Polygon::kClassName, &CreateInstance<Polygon>},
     {RangeDomain::kClassId, RangeDomain::kClassName, &CreateInstance<RangeDomain>},
+    {CellSize::kClassId, CellSize::kClassName, &CreateInstance<CellSize>},
 };
 
 } // namespace
