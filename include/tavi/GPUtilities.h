@@ -90,6 +90,15 @@ struct IGPUtilities : IUnknown {
     // The scratch folder: TAVI_SCRATCH_FOLDER, else $XDG_CACHE_HOME/tavi/scratch, else ~/.cache/tavi/scratch.
     // Naming it creates nothing.
     virtual HRESULT get_ScratchFolder(BSTR* folder) = 0;
+    // The extent of the current display, which the host application puts when it has a map display: a new copy,
+    // or S_FALSE with null when no display extent was put (always so in a process without a display). Putting
+    // null forgets it; an empty envelope is E_INVALIDARG. The setting belongs to the thread's utility object.
+    virtual HRESULT get_DisplayExtent(IEnvelope** extent) = 0;
+    virtual HRESULT put_DisplayExtent(IEnvelope* extent) = 0;
+    // The output coordinate system that tools project their results into (kept by reference), or S_FALSE with null
+    // when none is set. Putting null forgets it. The setting belongs to the thread's utility object.
+    virtual HRESULT get_OutputCoordinateSystem(ISpatialReference** spatialReference) = 0;
+    virtual HRESULT put_OutputCoordinateSystem(ISpatialReference* spatialReference) = 0;
 };
 
 // The utility object's own operations. The first five are the missing-data registry: catalog paths whose data is

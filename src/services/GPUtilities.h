@@ -84,6 +84,10 @@ public:
     HRESULT PrepareDataElement(IDataElement* element, IUnknown* options) override;
     HRESULT OpenVirtualWorkspace(const OLECHAR* name, IWorkspace** workspace) override;
     HRESULT get_ScratchFolder(BSTR* folder) override;
+    HRESULT get_DisplayExtent(IEnvelope** extent) override;
+    HRESULT put_DisplayExtent(IEnvelope* extent) override;
+    HRESULT get_OutputCoordinateSystem(ISpatialReference** spatialReference) override;
+    HRESULT put_OutputCoordinateSystem(ISpatialReference* spatialReference) override;
 
 private:
     HRESULT FieldsOf(IUnknown* data, bool withRaster, IFields** fields);
@@ -111,6 +115,8 @@ private:
     ComPtr<ICIMRepository> applicationRepository_; // made on first need, desktop application only
     ComPtr<IGPUtilitiesImpl> owner_;               // a non-owner's owner, taken on its first forward
     ConnectionPointList points_;
+    ComPtr<IEnvelope> displayExtent_; // a private copy; null without a display
+    ComPtr<ISpatialReference> outputCoordinateSystem_;
 };
 
 } // namespace tavi

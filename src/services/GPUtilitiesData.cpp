@@ -336,4 +336,53 @@ HRESULT GPUtilities::get_ScratchFolder(BSTR* folder) {
     });
 }
 
+// The display extent is kept as a private copy and handed out as one, so that neither the host nor a value that
+// takes it can move the other's rectangle.
+HRESULT GPUtilities::get_DisplayExtent(IEnvelope** extent) {
+    if (HRESULT hr = ClearOut(extent); FAILED(hr))
+        return hr;
+    if (!displayExtent_)
+        return S_FALSE;
+    return guard([&]() -> HRESULT {
+        ComPtr<IClone> copy;
+        if (HRESULT hr = QueryAs<IClone>(displayExtent_.Get())->Clone(copy.Out()); FAILED(hr))
+            return hr;
+        return copy->QueryInterface(IEnvelope::iid, reinterpret_cast<void**>(extent));
+    });
+}
+
+HRESULT GPUtilities::put_DisplayExtent(IEnvelope* extent) {
+    return guard([&]() -> HRESULT {
+        if (!extent) {
+            displayExtent_ = nullptr;
+            return S_OK;
+        }
+        VARIANT_BOOL empty = VARIANT_TRUE;
+        auto clone = QueryAs<IClone>(extent);
+        if (FAILED(extent->get_IsEmpty(&empty)) || empty || !clone)
+            return E_INVALIDARG;
+        ComPtr<IClone> copy;
+        if (HRESULT hr = clone->Clone(copy.Out()); FAILED(hr))
+            return hr;
+        auto envelope = QueryAs<IEnvelope>(copy.Get());
+        if (!envelope)
+            return E_INVALIDARG;
+        displayExtent_ = std::move(envelope);
+        return S_OK;
+    });
+}
+
+HRESULT GPUtilities::get_OutputCoordinateSystem(ISpatialReference** spatialReference) {
+    if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
+        return hr;
+    if (!outputCoordinateSystem_)
+        return S_FALSE;
+    return outputCoordinateSystem_.CopyTo(spatialReference);
+}
+
+HRESULT GPUtilities::put_OutputCoordinateSystem(ISpatialReference* spatialReference) {
+    outputCoordinateSystem_ = ComPtr<ISpatialReference>(spatialReference);
+    return S_OK;
+}
+
 } // namespace tavi
