@@ -1,0 +1,255 @@
+// GPPoint: coordinates, the "x y" text, stream and XML forms; CoordinateReader, the shared reading of "x y".
+#include "values/GPPoint.h"
+
+#include "host/StreamIO.h"
+#include "host/TAVILocale.h"
+#include "platform/Locale.h"
+#include "platform/NumberText.h"
+#include "values/GPDouble.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <limits>
+
+namespace tavi {
+
+namespace {
+
+constexpr char16_t kBlank = u' ';
+
+// The tokenizer's white space: ASCII answered inline, since nearly every character of a coordinate text is asked.
+bool isBlank(char16_t c) {
+    if (c < 0x80)
+        return c == kBlank || (c >= u'\t' && c <= u'\r');
+    return IsWhiteSpace(c);
+}
+
+// Apostrophes, double quotes and opening parentheses group text for the tokenizer.
+bool opensGroup(char16_t c) {
+    return c == u'\'' || c == u'"' || c == TextTokenizer::kOpenGroup;
+}
+
+std::u16string_view trimmed(std::u16string_view text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+// The tokenizer's next token of a trimmed text with a blank separator, for text without grouping characters:
+// blanks are skipped and the token runs to the next blank (any other white space stays in it, as it does for the
+// tokenizer). False when the token would start a group or hold one: the tokenizer must read the text then.
+bool nextUngroupedToken(std::u16string_view text, size_t& at, std::u16string_view& token) {
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    size_t first = at;
+    for (; at < text.size() && text[at] != kBlank; ++at)
+        if (opensGroup(text[at]))
+            return false;
+    token = text.substr(first, at - first);
+    return true;
+}
+
+// The texts GPDouble writes for numbers that are not finite ("Infinity", "-Infinity" and the locale's
+// not-a-number text), which the locale's number reading does not take; so every text a point writes reads back.
+bool readNotFinite(std::u16string_view token, double& number) {
+    if (token == doubletext::NotANumberText()) {
+        number = std::numeric_limits<double>::quiet_NaN();
+        return true;
+    }
+    bool negative = token.front() == u'-';
+    if (token.substr(negative ? 1 : 0) != u"Infinity")
+        return false;
+    number = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    return true;
+}
+
+} // namespace
+
+// ---- CoordinateReader ----
+
+CoordinateReader::CoordinateReader() : decimal_(locale::DecimalSeparator(TAVILocale::GetLocale())) {}
+
+bool CoordinateReader::ReadXY(std::u16string_view text, double& x, double& y) {
+    text = trimmed(text);
+    size_t at = 0;
+    std::u16string_view first;
+    std::u16string_view second;
+    if (nextUngroupedToken(text, at, first) && nextUngroupedToken(text, at, second))
+        return ReadNumber(first, x) && ReadNumber(second, y);
+    // Quotes or parentheses: the tokenizer's grouped reading decides what the tokens are.
+    tokenizer_.Init(text, u" ");
+    return ReadNumber(tokenizer_.NextToken(), x) && ReadNumber(tokenizer_.NextToken(), y);
+}
+
+bool CoordinateReader::ReadNumber(std::u16string_view token, double& value) const {
+    if (token.empty())
+        return false;
+    // Either separator stands for the locale's own: "2,5" and "2.5" both read as two and a half.
+    char16_t other = decimal_ == u'.' ? u',' : decimal_ == u',' ? u'.' : decimal_;
+    std::u16string_view number = token;
+    char16_t small[64];
+    String large;
+    if (other != decimal_ && token.find(other) != std::u16string_view::npos) {
+        char16_t* replaced = small;
+        if (token.size() > std::size(small)) {
+            large.resize(token.size());
+            replaced = large.data();
+        }
+        std::replace_copy(token.begin(), token.end(), replaced, other, decimal_);
+        number = std::u16string_view(replaced, token.size());
+    }
+    double read = 0.0;
+    if (FAILED(numtext::ParseDouble(number, LOCALE_USER_DEFAULT, read)) && !readNotFinite(token, read))
+        return false;
+    value = read;
+    return true;
+}
+
+// ---- IGPPoint ----
+
+HRESULT GPPoint::get_X(double* x) {
+    if (!x)
+        return E_POINTER;
+    *x = x_;
+    return S_OK;
+}
+
+HRESULT GPPoint::put_X(double x) {
+    x_ = x;
+    SetModified(); // also clears the empty flag
+    return S_OK;
+}
+
+HRESULT GPPoint::get_Y(double* y) {
+    if (!y)
+        return E_POINTER;
+    *y = y_;
+    return S_OK;
+}
+
+HRESULT GPPoint::put_Y(double y) {
+    y_ = y;
+    SetModified();
+    return S_OK;
+}
+
+HRESULT GPPoint::PutXY(double x, double y) {
+    x_ = x;
+    y_ = y;
+    SetModified();
+    return S_OK;
+}
+
+// ---- IGPValue ----
+
+HRESULT GPPoint::Empty() {
+    x_ = y_ = 0.0;
+    return BaseEmpty();
+}
+
+HRESULT GPPoint::GetAsText(BSTR* text) {
+    if (HRESULT hr = ClearOut(text); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        char16_t buffer[2 * doubletext::kMaxText + 1];
+        size_t length = 0;
+        if (!IsEmptyFlag()) {
+            char16_t number[doubletext::kMaxText];
+            length = doubletext::Format(x_, number);
+            std::copy_n(number, length, buffer);
+            buffer[length++] = kBlank;
+            size_t yLength = doubletext::Format(y_, number);
+            std::copy_n(number, yLength, buffer + length);
+            length += yLength;
+        }
+        *text = SysAllocStringLen(buffer, static_cast<uint32_t>(length));
+        return *text ? S_OK : E_OUTOFMEMORY;
+    });
+}
+
+HRESULT GPPoint::SetAsText(const OLECHAR* text, IGPMessage** message) {
+    return SetAsTextWith(text, message, kBadTextCode, [&](std::u16string_view read) {
+        Empty(); // a text that does not read leaves the point empty
+        CoordinateReader reader;
+        double x = 0.0;
+        double y = 0.0;
+        if (!reader.ReadXY(read, x, y))
+            return false;
+        PutXY(x, y);
+        return true;
+    });
+}
+
+// ---- IClone ----
+
+HRESULT GPPoint::Assign(IClone* source) {
+    return guard([&]() -> HRESULT {
+        auto other = QueryAs<IGPPoint>(source);
+        double x = 0.0;
+        double y = 0.0;
+        if (!other || FAILED(other->get_X(&x)) || FAILED(other->get_Y(&y)))
+            return E_INVALIDARG;
+        x_ = x;
+        y_ = y;
+        return BaseAssign(source);
+    });
+}
+
+HRESULT GPPoint::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    return guard([&]() -> HRESULT {
+        auto point = QueryAs<IGPPoint>(other);
+        double x = 0.0;
+        double y = 0.0;
+        if (!point || FAILED(point->get_X(&x)) || FAILED(point->get_Y(&y)))
+            return S_OK;
+        auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+        return same(x, x_) && same(y, y_) ? BaseIsEqual(other, equal) : S_OK;
+    });
+}
+
+// ---- stream and XML forms ----
+
+HRESULT GPPoint::SaveContent(IStream* stream, uint16_t) {
+    if (FAILED(AfStreamWrite(stream, x_)) || FAILED(AfStreamWrite(stream, y_)))
+        return E_FAIL;
+    return S_OK;
+}
+
+HRESULT GPPoint::LoadContent(IStream* stream, uint16_t) {
+    double x = 0.0;
+    double y = 0.0;
+    if (FAILED(AfStreamRead(stream, &x)) || FAILED(AfStreamRead(stream, &y)))
+        return E_FAIL;
+    x_ = x;
+    y_ = y;
+    return S_OK;
+}
+
+HRESULT GPPoint::SerializeContent(IXMLSerializeData* data) {
+    if (FAILED(data->AddDouble(u"X", x_)) || FAILED(data->AddDouble(u"Y", y_)))
+        return E_FAIL;
+    return S_OK;
+}
+
+HRESULT GPPoint::DeserializeContent(IXMLSerializeData* data) {
+    int32_t xIndex = -1;
+    int32_t yIndex = -1;
+    double x = 0.0;
+    double y = 0.0;
+    if (FAILED(data->Find(u"X", &xIndex)) || FAILED(data->Find(u"Y", &yIndex)) || xIndex < 0 || yIndex < 0 ||
+        FAILED(data->GetDouble(xIndex, &x)) || FAILED(data->GetDouble(yIndex, &y)))
+        return E_FAIL;
+    x_ = x;
+    y_ = y;
+    return S_OK;
+}
+
+} // namespace tavi
