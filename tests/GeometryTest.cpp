@@ -1,5 +1,6 @@
 // Geometry objects: well-known text in and out for every shape, building shapes point by point, the stream form
-// with damaged input, and shapes written to and read back from feature rows of a GeoPackage made at run time.
+// with damaged input, the point's XML form, and shapes written to and read back from feature rows of a GeoPackage made
+// at run time.
 #include "TestData.h"
 #include "TestSupport.h"
 
@@ -10,9 +11,12 @@
 #include "host/StreamIO.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
+#include "tavi/Xml.h"
 
 #include <cmath>
 #include <cstring>
+#include <regex>
+#include <string>
 
 namespace tavi::test {
 namespace {
@@ -335,6 +339,84 @@ TEST_F(Geometry, CloneIsIndependent) {
     copy->IsEqual(line.As<IClone>().Get(), &equal);
     EXPECT_TRUE(equal);
     EXPECT_EQ(copy->Assign(FromText(u"POINT (1 1)").As<IClone>().Get()), E_INVALIDARG);
+}
+
+// ---- the point's XML form ----
+
+std::string PointXml(IGeometry* point) {
+    BStr xml;
+    EXPECT_EQ(TaviXmlSerialize(point, nullptr, xml.Out()), S_OK);
+    return ToUtf8(xml.view());
+}
+
+HRESULT ReadPointXml(const std::string& xml, IGeometry* point) {
+    return TaviXmlDeserialize(FromUtf8(xml).c_str(), point);
+}
+
+TEST_F(Geometry, PointXmlReadsBack) {
+    const char16_t* kPoints[] = {u"POINT (3.5 -2)", u"POINT Z (1 2 3)", u"POINT M (1 2 4)", u"POINT ZM (-0.1 2 3 4)",
+                                 u"POINT EMPTY"};
+    for (const char16_t* text : kPoints) {
+        SCOPED_TRACE(ToUtf8(text));
+        std::string xml = PointXml(FromText(text).Get());
+        EXPECT_NE(xml.find("typens:Point"), std::string::npos);
+        // The target had other coordinates, Z and M: reading replaces them all.
+        ComPtr<IGeometry> back = FromText(u"POINT ZM (9 9 9 9)");
+        ASSERT_EQ(ReadPointXml(xml, back.Get()), S_OK);
+        EXPECT_EQ(TextOf(back.Get()), text);
+    }
+}
+
+TEST_F(Geometry, PointXmlCarriesItsSpatialReference) {
+    ComPtr<ISpatialReference> utm;
+    ASSERT_EQ(CreateSpatialReferenceFromText(u"EPSG:32633", utm.Out()), S_OK);
+    ComPtr<IGeometry> point = FromText(u"POINT (500000 4000000)");
+    point->putref_SpatialReference(utm.Get());
+    ComPtr<IGeometry> back = FromText(u"POINT (1 1)");
+    ASSERT_EQ(ReadPointXml(PointXml(point.Get()), back.Get()), S_OK);
+    ComPtr<ISpatialReference> read;
+    back->get_SpatialReference(read.Out());
+    ASSERT_TRUE(read);
+    int32_t code = 0;
+    read->get_FactoryCode(&code);
+    EXPECT_EQ(code, 32633);
+
+    // A "SpatialReference" element that holds some other object is refused.
+    std::string other = std::regex_replace(PointXml(point.Get()), std::regex("E330BE42-EF15-5E91-A0FF-1BA73F2DCC0B"),
+                                           "7D7C5DDF-0CC6-56DB-8A1B-42456FB9C2E6");
+    ComPtr<IGeometry> target = FromText(u"POINT (7 8)");
+    EXPECT_EQ(ReadPointXml(other, target.Get()), E_FAIL);
+    EXPECT_EQ(TextOf(target.Get()), u"POINT (7 8)");
+}
+
+TEST_F(Geometry, DamagedPointXmlIsRefused) {
+    const std::string good = PointXml(FromText(u"POINT ZM (1 2 3 4)").Get());
+    auto without = [&](const char* name) {
+        return std::regex_replace(good, std::regex(std::string("<") + name + "[^>]*>[^<]*</" + name + ">"), "");
+    };
+    auto withText = [&](const char* name, const char* text) {
+        return std::regex_replace(good, std::regex(std::string("(<") + name + "[^>]*>)[^<]*<"),
+                                  std::string("$1") + text + "<");
+    };
+    struct Case {
+        const char* why;
+        std::string xml;
+    };
+    const Case cases[] = {
+        {"X without Y", without("Y")},
+        {"Z and M without X and Y", std::regex_replace(without("X"), std::regex("<Y[^>]*>[^<]*</Y>"), "")},
+        {"X that is no number", withText("X", "abc")},
+        {"infinite Y", withText("Y", "INF")},
+        {"M that is not a number", withText("M", "NaN")},
+        {"not XML", good.substr(0, good.size() / 2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        ASSERT_NE(c.xml, good);
+        ComPtr<IGeometry> target = FromText(u"POINT (7 8)");
+        EXPECT_EQ(ReadPointXml(c.xml, target.Get()), E_FAIL);
+        EXPECT_EQ(TextOf(target.Get()), u"POINT (7 8)");
+    }
 }
 
 // Feature rows of a GeoPackage: shapes written as geometry objects and read back.

@@ -4,12 +4,14 @@
 #include "host/Envelope.h"
 #include "host/GdalSupport.h"
 #include "host/StreamIO.h"
+#include "host/XmlNamespace.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace tavi {
@@ -537,6 +539,83 @@ HRESULT Point::QueryCoords(double* x, double* y) {
     return empty ? E_FAIL : S_OK;
 }
 
+namespace {
+
+constexpr const char16_t* kXmlSpatialReference = u"SpatialReference";
+
+// An optional coordinate element: false when it is present but unreadable or not a finite number.
+bool ReadCoordinate(IXMLSerializeData* data, const char16_t* name, std::optional<double>& value) {
+    int32_t index = -1;
+    data->Find(name, &index);
+    if (index < 0)
+        return true;
+    double read = 0;
+    if (FAILED(data->GetDouble(index, &read)) || !std::isfinite(read))
+        return false;
+    value = read;
+    return true;
+}
+
+} // namespace
+
+HRESULT Point::Serialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        data->put_TypeName(kClassName);
+        data->put_TypeNamespaceURI(c_xml_ns_tavi);
+        const OGRPoint& point = Held();
+        if (!point.IsEmpty()) {
+            HRESULT results[] = {data->AddDouble(u"X", point.getX()), data->AddDouble(u"Y", point.getY()),
+                                 point.Is3D() ? data->AddDouble(u"Z", point.getZ()) : S_OK,
+                                 point.IsMeasured() ? data->AddDouble(u"M", point.getM()) : S_OK};
+            for (HRESULT hr : results)
+                if (FAILED(hr))
+                    return hr;
+        }
+        ComPtr<ISpatialReference> spatialReference;
+        get_SpatialReference(spatialReference.Out());
+        // A spatial reference without an XML form of its own cannot be written as an object.
+        if (!QueryAs<IXMLSerialize>(spatialReference.Get()))
+            return S_OK;
+        return data->AddObject(kXmlSpatialReference, spatialReference.Get());
+    });
+}
+
+HRESULT Point::Deserialize(IXMLSerializeData* data) {
+    if (!data)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        std::optional<double> x, y, z, m;
+        if (!ReadCoordinate(data, u"X", x) || !ReadCoordinate(data, u"Y", y) || !ReadCoordinate(data, u"Z", z) ||
+            !ReadCoordinate(data, u"M", m) || x.has_value() != y.has_value() || ((z || m) && !x))
+            return E_FAIL;
+        ComPtr<ISpatialReference> spatialReference;
+        int32_t index = -1;
+        data->Find(kXmlSpatialReference, &index);
+        if (index >= 0) {
+            ComPtr<IUnknown> object;
+            if (FAILED(data->GetObject(index, nullptr, nullptr, object.Out())))
+                return E_FAIL;
+            spatialReference = QueryAs<ISpatialReference>(object.Get());
+            if (object && !spatialReference)
+                return E_FAIL;
+        }
+        auto point = std::make_unique<OGRPoint>();
+        if (x) {
+            point->setX(*x);
+            point->setY(*y);
+        }
+        if (z)
+            point->setZ(*z);
+        if (m)
+            point->setM(*m);
+        Reset(std::move(point));
+        putref_SpatialReference(spatialReference.Get());
+        return S_OK;
+    });
+}
+
 // --- MultiPartGeometry ---
 
 template <class D, class... O> HRESULT MultiPartGeometry<D, O...>::get_PointCount(int32_t* count) {
@@ -731,7 +810,7 @@ HRESULT Polygon::get_Area(double* area) {
     return guard([&] { *area = Held().get_Area(); });
 }
 
-template class GeometryObject<Point, IPoint>;
+template class GeometryObject<Point, IPoint, IXMLSerialize>;
 template class GeometryObject<Polyline, IPointCollection, IPolyline>;
 template class GeometryObject<Polygon, IPointCollection, IPolygon>;
 template class MultiPartGeometry<Polyline, IPolyline>;

@@ -8,6 +8,7 @@
 #include "tavi/GPValue.h"
 #include "tavi/Geometry.h"
 #include "tavi/Stream.h"
+#include "tavi/Xml.h"
 
 #include <ogr_geometry.h>
 
@@ -80,7 +81,12 @@ private:
     bool dirty_ = false;
 };
 
-class Point final : public GeometryObject<Point, IPoint> {
+// A point. Besides the shared forms it has an XML form of its own, type "Point" in c_xml_ns_tavi: doubles "X" and
+// "Y" when it is not empty, "Z" and "M" when it has them, and the object "SpatialReference" when it has a spatial
+// reference that has an XML form. Reading replaces the whole point: no coordinates leave it empty; only one of X and
+// Y, a Z or M without them, a coordinate that is not a finite number, or a "SpatialReference" element that holds no
+// spatial reference is E_FAIL and changes nothing.
+class Point final : public GeometryObject<Point, IPoint, IXMLSerialize> {
 public:
     // Assigned: name-based identifier of "taviGeoprocessing.Point" (see Geometry.h).
     static constexpr CLSID kClassId{0x7D7C5DDF, 0x0CC6, 0x56DB, {0x8A, 0x1B, 0x42, 0x45, 0x6F, 0xB9, 0xC2, 0xE6}};
@@ -101,6 +107,10 @@ public:
     HRESULT put_M(double m) override;
     HRESULT PutCoords(double x, double y) override;
     HRESULT QueryCoords(double* x, double* y) override;
+
+    // IXMLSerialize
+    HRESULT Serialize(IXMLSerializeData* data) override;
+    HRESULT Deserialize(IXMLSerializeData* data) override;
 
 private:
     OGRPoint& Held() { return static_cast<OGRPoint&>(*geometry_); }
