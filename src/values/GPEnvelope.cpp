@@ -26,15 +26,15 @@ constexpr int32_t kTypeValue = 3;
 
 using Coordinates = std::array<double, 4>; // XMin, YMin, XMax, YMax
 
-// Four numbers separated by blanks; `rest` (when asked for) gets the text after them. False when a number is
-// missing or a token is no number.
-bool ReadCoordinates(std::u16string_view text, Coordinates& coordinates, std::u16string_view* rest = nullptr) {
+// Four numbers separated by blanks; `rest` (when asked for) gets a copy of the text after them, trimmed. False when
+// a number is missing or a token is no number.
+bool ReadCoordinates(std::u16string_view text, Coordinates& coordinates, String* rest = nullptr) {
     TextTokenizer tokens(text, u" ");
     for (double& coordinate : coordinates)
         if (FAILED(tokens.NextDouble(coordinate)))
             return false;
     if (rest)
-        *rest = tokens.Rest();
+        *rest = Trim(tokens.Rest()); // a copy: the tokenizer's text goes away with it
     return true;
 }
 
@@ -512,10 +512,10 @@ bool GPExtent::ReadRectangleOrData(std::u16string_view text) {
     Utilities()->get_OutputCoordinateSystem(output.Out());
 
     Coordinates c{};
-    std::u16string_view rest;
+    String rest;
     if (ReadCoordinates(body, c, &rest)) {
         ComPtr<ISpatialReference> system = output;
-        if (!Trim(rest).empty() && !(system = CoordinateSystemFromText(Trim(rest))))
+        if (!rest.empty() && !(system = CoordinateSystemFromText(rest)))
             return false; // a fifth token that names no coordinate system
         ComPtr<IEnvelope> envelope;
         if (FAILED(CreateEnvelope(c[0], c[1], c[2], c[3], system.Get(), envelope.Out())))
