@@ -2,12 +2,10 @@
 #include "values/GPLine.h"
 
 #include "host/StreamIO.h"
-#include "host/TextTokenizer.h"
 #include "values/GPPoint.h"
 
 #include <algorithm>
 #include <new>
-#include <optional>
 
 namespace tavi {
 
@@ -132,32 +130,22 @@ HRESULT PointList<Derived, Shape>::SetAsText(const OLECHAR* text, IGPMessage** m
         ComPtr<IGPMessage> made;
         if (FAILED(this->NewTextMessage(made.Out())))
             return E_FAIL;
-        HRESULT hr = ReadText(text ? std::u16string_view(text) : std::u16string_view(), made.Get());
+        HRESULT hr = ReadText(text ? std::u16string_view(text) : std::u16string_view());
         if (SUCCEEDED(hr))
             *message = made.Detach();
         return hr;
     });
 }
 
-template <class Derived, class Shape>
-HRESULT PointList<Derived, Shape>::ReadText(std::u16string_view text, IGPMessage* message) {
-    // The splitting works on its own copy of the text; failing to make that copy is the one way splitting can
-    // fail, and the message reports it rather than the call.
-    std::optional<TextTokenizer> parts;
-    try {
-        parts.emplace(text, u";");
-    } catch (const std::bad_alloc&) {
-        this->SetModified();
-        return SUCCEEDED(this->MakeTextError(message, Derived::kSplitErrorCode)) ? S_OK : E_OUTOFMEMORY;
-    }
+template <class Derived, class Shape> HRESULT PointList<Derived, Shape>::ReadText(std::u16string_view text) {
     points_->RemoveAll();
     CoordinateReader reader;
     double x = 0.0;
     double y = 0.0;
     // Every part is read to the end of the text: a part that is blank or not "x y" is skipped, and the parts
     // after it still count.
-    while (!parts->AtEnd())
-        if (reader.ReadXY(parts->NextPlainToken(), x, y))
+    for (size_t at = 0; at < text.size();)
+        if (reader.ReadXY(CoordinateReader::NextPlainPart(text, at, u';'), x, y))
             AppendXY(x, y);
     Changed();
     return S_OK;

@@ -8,8 +8,9 @@
 // Text form: the points' own texts in order, joined by ";" ("0 0;10 0;10 10"); no points: the empty text.
 // SetAsText splits the text at ";" (plain reading: quotes mean nothing there), empties the value and appends a new
 // GPPoint for every part that reads as "x y" (GPPoint's reading); a part that does not is skipped without a
-// message, and reading goes on to the end of the text. Only a failure of the splitting itself makes the message
-// an error (kSplitErrorCode). The call succeeds with the message handed out.
+// message, and reading goes on to the end of the text. Only a failure of the splitting itself would make the
+// message an error (kSplitErrorCode); the text is split in place, without a copy, so that cannot happen and the
+// message handed out is never an error. Reading is linear in the text's length.
 //
 // Stream form: int16 version 1, the base part, int32 count, then each point as a nested object (class identifier
 // and its own stream form). Load takes versions 0 and 1 and refuses (E_FAIL, the value unchanged) a negative count,
@@ -68,8 +69,8 @@ private:
     // Replaces the points with `points` (each answering IGPPoint).
     void ReplacePoints(const std::vector<ComPtr<IUnknown>>& points);
 
-    // SetAsText past its argument checks; the message is already made.
-    HRESULT ReadText(std::u16string_view text, IGPMessage* message);
+    // SetAsText past its argument checks.
+    HRESULT ReadText(std::u16string_view text);
 
     HRESULT SaveContent(IStream* stream, uint16_t version) override;
     HRESULT LoadContent(IStream* stream, uint16_t version) override;

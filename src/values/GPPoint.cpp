@@ -86,6 +86,15 @@ bool CoordinateReader::ReadXY(std::u16string_view text, double& x, double& y) {
     return ReadNumber(tokenizer_.NextToken(), x) && ReadNumber(tokenizer_.NextToken(), y);
 }
 
+std::u16string_view CoordinateReader::NextPlainPart(std::u16string_view text, size_t& at, char16_t separator) {
+    while (at < text.size() && text[at] == separator)
+        ++at;
+    size_t first = at;
+    while (at < text.size() && text[at] != separator)
+        ++at;
+    return trimmed(text.substr(first, at - first));
+}
+
 bool CoordinateReader::ReadNumber(std::u16string_view token, double& value) const {
     if (token.empty())
         return false;

@@ -31,6 +31,11 @@ public:
     // numbers; false, with x and y unspecified, when there are fewer than two or either is no number.
     bool ReadXY(std::u16string_view text, double& x, double& y);
 
+    // The tokenizer's plain reading of `text` from `at` without copying it: separators skipped, the stretch up to
+    // the next separator (or the end) trimmed of white space; `at` moves past it. Quotes mean nothing here. Each
+    // call moves `at` forward until it reaches the end, where the part is empty.
+    static std::u16string_view NextPlainPart(std::u16string_view text, size_t& at, char16_t separator);
+
 private:
     // A token as a number in the user's locale: commas and points stand for the locale's decimal separator.
     bool ReadNumber(std::u16string_view token, double& value) const;
