@@ -8,6 +8,7 @@
 #include "host/DocumentVersion.h"
 #include "host/SpatialReference.h"
 #include "host/StreamIO.h"
+#include "platform/Locale.h"
 #include "tavi/Entry.h"
 #include "tavi/GPSpatialReferenceValues.h"
 #include "tavi/Stream.h"
@@ -208,10 +209,18 @@ TEST_F(GPSpatialReferenceTest, TextReadsBackToAnEqualReference) {
         EXPECT_TRUE(Equal(again.Get(), value.Get())) << ToUtf8(Text(value.Get()));
         EXPECT_EQ(Text(again.Get()), Text(value.Get()));
     }
-    // Every group, tolerance and the precision flag survive the text.
-    auto custom = Holding(full.Get());
-    auto read = FromText(Text(custom.Get()));
-    EXPECT_TRUE(SameSpatialReference(Held(read.Get()).Get(), full.Get(), true)) << ToUtf8(Text(read.Get()));
+    // Every group, tolerance and the precision flag survive the text, in a comma locale too.
+    struct LocaleScope {
+        LCID saved = GetUserDefaultLCID();
+        ~LocaleScope() { locale::SetUserDefaultLocaleForTesting(saved); }
+    } restore;
+    for (LCID lcid : {1031u, 1033u}) {
+        SCOPED_TRACE(lcid);
+        locale::SetUserDefaultLocaleForTesting(lcid);
+        auto custom = Holding(full.Get());
+        auto read = FromText(Text(custom.Get()));
+        EXPECT_TRUE(SameSpatialReference(Held(read.Get()).Get(), full.Get(), true)) << ToUtf8(Text(read.Get()));
+    }
     // The fields are applied over the resolved reference: a code with domains given after it.
     auto coded = FromText(u"EPSG:26911;-5120900 -9998100 450445547.3910538;#;#;0.0254;#;#;IsLowPrecision");
     double x = 0, y = 0, units = 0, tolerance = 0;

@@ -16,7 +16,7 @@
 //   5 XY tolerance;  6 Z tolerance;  7 M tolerance;  8 "IsHighPrecision" or "IsLowPrecision".
 // Groups 3/6 appear only with Z, 4/7 only with M; fields 3 to 7 are "#" when the domain is missing. The host object
 // always has XY precision, tolerances and the precision query, so a geographic reference without Z or M prints
-// "<wkt>;-400 -400 1000000000;#;#;8.98315284119521e-09;#;#;IsHighPrecision". Numbers are written as GPDouble writes
+// "<wkt>;-400 -400 1000000000;#;#;8.983152841195213e-09;#;#;IsHighPrecision". Numbers are written as GPDouble writes
 // them (the locale's own text when it reads back exactly, else the shortest text that does), so the text reads back
 // to the same domains.
 // SetAsText empties the value, then reads: a text without ";" as a single text (above); a text with ";" as the

@@ -1,6 +1,7 @@
 // The data types of the spatial reference, coordinate system and coordinate range values. All are pure data on the
 // data type base: each accepts its own type and validates values that answer its value's interface, so a spatial
-// reference value (which answers IGPCoordinateSystem too) is also a valid coordinate system.
+// reference value (which answers IGPCoordinateSystem, IGPXYDomain and IGPZDomain too) is also a valid coordinate
+// system, XY domain and Z domain: it carries each of them.
 #pragma once
 
 #include "host/GPDataType.h"
