@@ -21,6 +21,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 namespace tavi::test {
 namespace {
@@ -238,6 +239,18 @@ TEST_F(GPExtentTest, ExtentsOfDataInTheirOwnCoordinateSystems) {
             system->get_FactoryCode(&epsg);
             EXPECT_EQ(epsg, c.epsg);
         }
+    }
+    // An envelope reads a path as that data's rectangle too; data without an extent is the envelope's bad text.
+    auto envelope = Create<IGPValue>(CLSID_GPEnvelope);
+    for (auto [path, code, asText] : {std::tuple{P("dem.tif"), 0, u"100 190 120 200"},
+                                      {P("city.gpkg/owners"), 829, u"100 190 120 200"},
+                                      {P("nowhere.shp"), 829, u"100 190 120 200"}}) {
+        ComPtr<IGPMessage> message;
+        ASSERT_EQ(envelope->SetAsText(path.c_str(), message.Out()), S_OK);
+        int32_t error = 0;
+        message->get_ErrorCode(&error);
+        EXPECT_EQ(error, code);
+        EXPECT_EQ(AsText(envelope.Get()), asText); // a failed read keeps the rectangle
     }
     // A table has no extent: the value stays empty.
     auto table = Read(P("city.gpkg/owners"));

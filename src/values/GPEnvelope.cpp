@@ -215,8 +215,25 @@ HRESULT GPEnvelope::SetAsText(const OLECHAR* text, IGPMessage** message) {
     return SetAsTextWith(text, message, kBadTextCode, [&](std::u16string_view view) {
         Coordinates c{};
         // PutCoords refuses a minimum above its maximum, which leaves the rectangle as it was.
-        return ReadCoordinates(view, c) && SUCCEEDED(PutCoords(c[0], c[1], c[2], c[3]));
+        if (ReadCoordinates(view, c))
+            return SUCCEEDED(PutCoords(c[0], c[1], c[2], c[3]));
+        return TakeExtentOfData(view);
     });
+}
+
+// A path to data is read as the rectangle of that data's extent, in its coordinate system: users hand a dataset
+// where a rectangle is asked for as often as they type numbers. The work is done on a separate extent so that a
+// text naming nothing leaves this value as it was.
+bool GPEnvelope::TakeExtentOfData(std::u16string_view text) {
+    auto extent = MakeObject<GPExtent>();
+    int32_t type = 0;
+    ComPtr<IEnvelope> made;
+    if (extent->put_Extent(kTypeValue, Variant::Text(Trim(text)), Variant()) != S_OK ||
+        FAILED(extent->get_Extent(&type, made.Out())) || !made)
+        return false;
+    envelope_ = std::move(made);
+    SetModified();
+    return true;
 }
 
 HRESULT GPEnvelope::Assign(IClone* source) {

@@ -3,8 +3,9 @@
 //
 // GPEnvelope text: the four coordinates XMin YMin XMax YMax, each written by the variant conversion of the user's
 // locale and joined by single blanks; an empty envelope is the empty text. Reading takes four numbers separated by
-// blanks (further tokens ignored); fewer, a token that is no number or a minimum above its maximum is the error 829
-// and the rectangle is kept.
+// blanks (further tokens ignored), or else a path naming data with an extent (that extent, in the data's coordinate
+// system); anything else, such as fewer numbers, a token that is no number or a minimum above its maximum, is the
+// error 829 and the rectangle is kept.
 //
 // GPExtent text: "DEFAULT", "MAXOF", "MINOF", or a rectangle as GPEnvelope writes it followed, when the rectangle
 // has a coordinate system, by a blank and the text of a GPSpatialReference value holding it. Reading tries in turn:
@@ -74,6 +75,7 @@ public:
 
 private:
     template <class Set> HRESULT Forward(Set set);
+    bool TakeExtentOfData(std::u16string_view text);
 
     HRESULT SaveContent(IStream* stream, uint16_t version) override;
     HRESULT LoadContent(IStream* stream, uint16_t version) override;
