@@ -6,6 +6,7 @@
 #include "host/CreateInstance.h"
 #include "host/DocumentVersion.h"
 #include "host/StreamIO.h"
+#include "platform/Locale.h"
 #include "tavi/Entry.h"
 #include "tavi/GPCatalog.h"
 #include "tavi/GPMessage.h"
@@ -188,7 +189,7 @@ TEST_F(GPShapeTest, PointText) {
 }
 
 // The point's own reading of "x y" must take exactly what the tokenizer object takes: two NextDouble calls after
-// Init(text, " ").
+// Init(text, " "), in a locale with a decimal point and in one with a decimal comma.
 TEST_F(GPShapeTest, PointReadingMatchesTheTokenizer) {
     const char16_t* texts[] = {
         u"1 2",
@@ -221,22 +222,37 @@ TEST_F(GPShapeTest, PointReadingMatchesTheTokenizer) {
         u".5 -.5",
         u"1 2)",
         u"'' 1",
+        u"2,5 3.25",
+        u"1.000,5 2",
+        u"'2,5' 1",
+        u"1,2,3 4",
     };
-    auto tokenizer = Create<IGPParseString2>(CLSID_GPParseString);
-    for (const char16_t* text : texts) {
-        SCOPED_TRACE(ToUtf8(text));
-        double x = 0;
-        double y = 0;
-        ASSERT_EQ(tokenizer->Init(text, u" "), S_OK);
-        bool reads = SUCCEEDED(tokenizer->NextDouble(&x)) && SUCCEEDED(tokenizer->NextDouble(&y));
-        auto point = Create(CLSID_GPPoint);
-        EXPECT_EQ(SetText(point.Get(), text).code, reads ? 0 : 835);
-        if (reads) {
-            XY xy = PointXY(point.Get());
-            EXPECT_EQ(xy.x, x);
-            EXPECT_EQ(xy.y, y);
+    const LCID saved = locale::UserDefault();
+    struct Restore {
+        LCID lcid;
+        ~Restore() { locale::SetUserDefaultLocaleForTesting(lcid); }
+    } restore{saved};
+    for (LCID lcid : {LCID(1033), LCID(1031)}) {
+        locale::SetUserDefaultLocaleForTesting(lcid);
+        auto tokenizer = Create<IGPParseString2>(CLSID_GPParseString);
+        for (const char16_t* text : texts) {
+            SCOPED_TRACE(testing::Message() << lcid << " " << ToUtf8(text));
+            double x = 0;
+            double y = 0;
+            ASSERT_EQ(tokenizer->Init(text, u" "), S_OK);
+            bool reads = SUCCEEDED(tokenizer->NextDouble(&x)) && SUCCEEDED(tokenizer->NextDouble(&y));
+            auto point = Create(CLSID_GPPoint);
+            EXPECT_EQ(SetText(point.Get(), text).code, reads ? 0 : 835);
+            if (reads) {
+                XY xy = PointXY(point.Get());
+                EXPECT_EQ(xy.x, x);
+                EXPECT_EQ(xy.y, y);
+            }
         }
     }
+    locale::SetUserDefaultLocaleForTesting(1031);
+    auto point = Made(CLSID_GPPoint, u"2.5 -0,25");
+    EXPECT_EQ(AsText(point.Get()), u"2,5 -0,25") << "written in the locale, read in either form";
 }
 
 TEST_F(GPShapeTest, PointTextReadsBackExactly) {

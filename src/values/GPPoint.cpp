@@ -25,11 +25,6 @@ bool isBlank(char16_t c) {
     return IsWhiteSpace(c);
 }
 
-// Apostrophes, double quotes and opening parentheses group text for the tokenizer.
-bool opensGroup(char16_t c) {
-    return c == u'\'' || c == u'"' || c == TextTokenizer::kOpenGroup;
-}
-
 std::u16string_view trimmed(std::u16string_view text) {
     size_t first = 0;
     size_t last = text.size();
@@ -38,20 +33,6 @@ std::u16string_view trimmed(std::u16string_view text) {
     while (last > first && isBlank(text[last - 1]))
         --last;
     return text.substr(first, last - first);
-}
-
-// The tokenizer's next token of a trimmed text with a blank separator, for text without grouping characters:
-// blanks are skipped and the token runs to the next blank (any other white space stays in it, as it does for the
-// tokenizer). False when the token would start a group or hold one: the tokenizer must read the text then.
-bool nextUngroupedToken(std::u16string_view text, size_t& at, std::u16string_view& token) {
-    while (at < text.size() && isBlank(text[at]))
-        ++at;
-    size_t first = at;
-    for (; at < text.size() && text[at] != kBlank; ++at)
-        if (opensGroup(text[at]))
-            return false;
-    token = text.substr(first, at - first);
-    return true;
 }
 
 // The texts GPDouble writes for numbers that are not finite ("Infinity", "-Infinity" and the locale's
@@ -72,18 +53,45 @@ bool readNotFinite(std::u16string_view token, double& number) {
 
 // ---- CoordinateReader ----
 
-CoordinateReader::CoordinateReader() : decimal_(locale::DecimalSeparator(TAVILocale::GetLocale())) {}
+CoordinateReader::CoordinateReader() : decimal_(locale::DecimalSeparator(TAVILocale::GetLocale())) {
+    // Either separator stands for the locale's own: "2,5" and "2.5" both read as two and a half.
+    other_ = decimal_ == u'.' ? u',' : decimal_ == u',' ? u'.' : decimal_;
+    kinds_.fill(kOrdinary);
+    kinds_[kBlank] = kStop;
+    for (char16_t c : {u'\'', u'"', TextTokenizer::kOpenGroup})
+        kinds_[c] = kOpener;
+    if (other_ < 0x80 && other_ != decimal_)
+        kinds_[other_] = kOtherSeparator;
+}
 
 bool CoordinateReader::ReadXY(std::u16string_view text, double& x, double& y) {
     text = trimmed(text);
     size_t at = 0;
-    std::u16string_view first;
-    std::u16string_view second;
-    if (nextUngroupedToken(text, at, first) && nextUngroupedToken(text, at, second))
+    Token first;
+    Token second;
+    if (NextUngroupedToken(text, at, first) && NextUngroupedToken(text, at, second))
         return ReadNumber(first, x) && ReadNumber(second, y);
     // Quotes or parentheses: the tokenizer's grouped reading decides what the tokens are.
     tokenizer_.Init(text, u" ");
-    return ReadNumber(tokenizer_.NextToken(), x) && ReadNumber(tokenizer_.NextToken(), y);
+    return ReadNumber({tokenizer_.NextToken(), true}, x) && ReadNumber({tokenizer_.NextToken(), true}, y);
+}
+
+bool CoordinateReader::NextUngroupedToken(std::u16string_view text, size_t& at, Token& token) const {
+    while (at < text.size() && isBlank(text[at]))
+        ++at;
+    const size_t first = at;
+    uint8_t seen = kOrdinary;
+    for (; at < text.size(); ++at) {
+        const char16_t c = text[at];
+        const uint8_t kind = c < 0x80 ? kinds_[c] : kOrdinary;
+        if (kind & kStop)
+            break;
+        seen |= kind;
+    }
+    if (seen & kOpener)
+        return false;
+    token = {text.substr(first, at - first), (seen & kOtherSeparator) != 0};
+    return true;
 }
 
 std::u16string_view CoordinateReader::NextPlainPart(std::u16string_view text, size_t& at, char16_t separator) {
@@ -95,25 +103,24 @@ std::u16string_view CoordinateReader::NextPlainPart(std::u16string_view text, si
     return trimmed(text.substr(first, at - first));
 }
 
-bool CoordinateReader::ReadNumber(std::u16string_view token, double& value) const {
-    if (token.empty())
+bool CoordinateReader::ReadNumber(Token token, double& value) const {
+    const std::u16string_view text = token.text;
+    if (text.empty())
         return false;
-    // Either separator stands for the locale's own: "2,5" and "2.5" both read as two and a half.
-    char16_t other = decimal_ == u'.' ? u',' : decimal_ == u',' ? u'.' : decimal_;
-    std::u16string_view number = token;
+    std::u16string_view number = text;
     char16_t small[64];
     String large;
-    if (other != decimal_ && token.find(other) != std::u16string_view::npos) {
+    if (token.mayHoldOther && other_ != decimal_ && text.find(other_) != std::u16string_view::npos) {
         char16_t* replaced = small;
-        if (token.size() > std::size(small)) {
-            large.resize(token.size());
+        if (text.size() > std::size(small)) {
+            large.resize(text.size());
             replaced = large.data();
         }
-        std::replace_copy(token.begin(), token.end(), replaced, other, decimal_);
-        number = std::u16string_view(replaced, token.size());
+        std::replace_copy(text.begin(), text.end(), replaced, other_, decimal_);
+        number = std::u16string_view(replaced, text.size());
     }
     double read = 0.0;
-    if (FAILED(numtext::ParseDouble(number, LOCALE_USER_DEFAULT, read)) && !readNotFinite(token, read))
+    if (FAILED(numtext::ParseDouble(number, LOCALE_USER_DEFAULT, read)) && !readNotFinite(text, read))
         return false;
     value = read;
     return true;

@@ -16,6 +16,8 @@
 #include "host/TextTokenizer.h"
 #include "tavi/GPShapes.h"
 
+#include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace tavi {
@@ -37,10 +39,27 @@ public:
     static std::u16string_view NextPlainPart(std::u16string_view text, size_t& at, char16_t separator);
 
 private:
-    // A token as a number in the user's locale: commas and points stand for the locale's decimal separator.
-    bool ReadNumber(std::u16string_view token, double& value) const;
+    struct Token {
+        std::u16string_view text;
+        bool mayHoldOther = true; // false when the text is known not to hold the other decimal separator
+    };
+    // What the fast token scan needs to know of an ASCII character; every other character is ordinary there.
+    static constexpr uint8_t kOrdinary = 0;
+    static constexpr uint8_t kStop = 1;
+    static constexpr uint8_t kOpener = 2;
+    static constexpr uint8_t kOtherSeparator = 4;
+
+    // The tokenizer's next token of a trimmed text with a blank separator, read in one pass for text without
+    // grouping characters: blanks are skipped and the token runs to the next blank (any other white space stays in
+    // it, as it does for the tokenizer). False when the token holds a grouping character: the tokenizer must read
+    // the text then.
+    bool NextUngroupedToken(std::u16string_view text, size_t& at, Token& token) const;
+    // A token as a number in the user's locale: either decimal separator stands for the locale's own.
+    bool ReadNumber(Token token, double& value) const;
 
     char16_t decimal_;
+    char16_t other_;                    // the separator that stands for decimal_ (decimal_ itself when none does)
+    std::array<uint8_t, 0x80> kinds_{}; // kStop, kOpener, kOtherSeparator by ASCII character
     // Only texts with quotes or parentheses go through the tokenizer; it is kept to reuse its buffers.
     TextTokenizer tokenizer_;
 };
