@@ -8,8 +8,9 @@
 #include "host/SpatialReference.h"
 #include "host/StreamIO.h"
 #include "host/XmlSerialize.h"
-#include "tavi/Entry.h"
+#include "platform/Locale.h"
 #include "platform/Utf.h"
+#include "tavi/Entry.h"
 #include "tavi/GPExtent.h"
 #include "tavi/GPScalar.h"
 #include "tavi/Stream.h"
@@ -109,6 +110,22 @@ TEST_F(GPEnvelopeTest, TextReadsFourNumbersAndKeepsTheOldRectangleOnBadText) {
     }
     auto value = Create<IGPValue>(CLSID_GPEnvelope);
     EXPECT_EQ(value->SetAsText(u"1 2 3 4", nullptr), E_POINTER);
+}
+
+TEST_F(GPEnvelopeTest, TextReadsBackInACommaLocale) {
+    struct LocaleScope {
+        LCID saved = GetUserDefaultLCID();
+        ~LocaleScope() { locale::SetUserDefaultLocaleForTesting(saved); }
+    } restore;
+    locale::SetUserDefaultLocaleForTesting(1031);
+    auto value = NewEnvelope(-1.5, 0.125, 2, 1e6);
+    String text = AsText(value.Get());
+    EXPECT_EQ(text, u"-1,5 0,125 2 1000000");
+    auto back = Create<IGPValue>(CLSID_GPEnvelope);
+    ComPtr<IGPMessage> message;
+    ASSERT_EQ(back->SetAsText(text.c_str(), message.Out()), S_OK);
+    EXPECT_EQ(ErrorCode(message.Get()), 0);
+    EXPECT_TRUE(Equal(back.Get(), value.Get()));
 }
 
 TEST_F(GPEnvelopeTest, CoordinatesGoToTheSharedInnerEnvelope) {

@@ -385,8 +385,9 @@ TEST_F(GPExtentTest, StreamAndXmlForms) {
         TypeAndBox(original.Get(), box, &before);
         TypeAndBox(loaded.Get(), box, &after);
         EXPECT_EQ(!before, !after);
-        if (before)
+        if (before) {
             EXPECT_TRUE(SameSystem(before.Get(), after.Get()));
+        }
 
         String xml;
         ASSERT_EQ(XmlSerializeObject(original.Get(), nullptr, &xml), S_OK);
