@@ -112,5 +112,9 @@ void BindXmlFamily(BindingTable& table);
 void BindDataFamily(BindingTable& table);
 void BindDomainFamily(BindingTable& table);
 void BindUnitFamily(BindingTable& table);
+void BindExtentFamily(BindingTable& table);
+void BindShapeFamily(BindingTable& table);
+void BindSpatialReferenceFamily(BindingTable& table);
+void BindCellSizeFamily(BindingTable& table);
 
 } // namespace tavigp

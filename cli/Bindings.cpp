@@ -24,6 +24,10 @@ const BindingTable& Bindings() {
         BindDataFamily(t);
         BindDomainFamily(t);
         BindUnitFamily(t);
+        BindExtentFamily(t);
+        BindShapeFamily(t);
+        BindSpatialReferenceFamily(t);
+        BindCellSizeFamily(t);
         return t;
     }();
     return table;
