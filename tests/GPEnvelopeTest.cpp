@@ -177,6 +177,11 @@ TEST_F(GPEnvelopeTest, PutExtentTakesTheRectangleOfAnEnvelopeOrFails) {
     auto extent = QueryAs<IGPExtent>(value.Get());
     ASSERT_EQ(extent->put_Extent(3, given, Variant()), S_OK);
     EXPECT_EQ(AsText(value.Get()), u"3 4 5 6");
+    Variant itself;
+    itself.vt = VT_UNKNOWN;
+    itself.punkVal = QueryAs<IUnknown>(value.Get()).Detach();
+    ASSERT_EQ(extent->put_Extent(3, itself, Variant()), S_OK); // read before the value is emptied
+    EXPECT_EQ(AsText(value.Get()), u"3 4 5 6");
     EXPECT_EQ(extent->put_Extent(3, Variant(), Variant()), E_FAIL); // no source object
     EXPECT_TRUE(IsEmpty(value.Get()));
     EXPECT_EQ(extent->put_Extent(1, Variant(), Variant()), S_OK); // a keyword gives no rectangle

@@ -252,6 +252,12 @@ TEST_F(GPExtentTest, ExtentsOfDataInTheirOwnCoordinateSystems) {
         EXPECT_EQ(error, code);
         EXPECT_EQ(AsText(envelope.Get()), asText); // a failed read keeps the rectangle
     }
+    // Coordinates that need more than 15 digits keep all of them in the text.
+    auto projected = Read(u"'" + P("wells.shp") + u"' EPSG:3857");
+    Box box{};
+    TypeAndBox(projected.Get(), box);
+    auto back = Read(AsText(projected.Get()));
+    EXPECT_TRUE(Equal(projected.Get(), back.Get())) << ToUtf8(AsText(projected.Get()));
     // A table has no extent: the value stays empty.
     auto table = Read(P("city.gpkg/owners"));
     EXPECT_TRUE(IsEmpty(table.Get()));

@@ -10,6 +10,7 @@
 #include "host/TextTokenizer.h"
 #include "host/XmlNamespace.h"
 #include "tavi/GPSpatialReferenceValues.h"
+#include "values/GPDouble.h"
 
 #include <array>
 #include <new>
@@ -47,13 +48,14 @@ HRESULT RectangleText(IEnvelope* envelope, String& text) {
     Coordinates c{};
     if (HRESULT hr = envelope->QueryCoords(&c[0], &c[1], &c[2], &c[3]); FAILED(hr))
         return hr;
-    String number;
+    // Each number as GPDouble writes it: the locale's own 15-digit text where that reads back exactly, else the
+    // shortest text that does, so that a rectangle taken from data survives its text form unchanged.
+    char16_t number[doubletext::kMaxText];
     for (size_t i = 0; i < c.size(); ++i) {
-        if (HRESULT hr = TextTokenizer::FormatDouble(c[i], number); FAILED(hr))
-            return hr;
+        size_t length = doubletext::Format(c[i], number);
         if (i > 0)
             text.push_back(u' ');
-        text.append(number);
+        text.append(number, length);
     }
     return S_OK;
 }
@@ -167,9 +169,11 @@ HRESULT GPEnvelope::putref_Envelope(IEnvelope* envelope) {
 
 HRESULT GPEnvelope::put_Extent(int32_t type, VARIANT source, VARIANT coordinateSystemSource) {
     return guard([&]() -> HRESULT {
-        Empty();
+        // The extent does its work before this value is emptied, so that a source that is this very value (or its
+        // envelope) is read while it still holds the rectangle.
         auto extent = MakeObject<GPExtent>();
         HRESULT hr = extent->put_Extent(type, source, coordinateSystemSource);
+        Empty();
         int32_t madeType = 0;
         ComPtr<IEnvelope> made;
         if (SUCCEEDED(extent->get_Extent(&madeType, made.Out())) && made) {

@@ -1,11 +1,11 @@
 // The envelope and extent values: GPEnvelope, a rectangle held in a host envelope, and GPExtent, the extent setting
 // a tool accepts (a keyword, or a rectangle given by numbers or taken from data or the display).
 //
-// GPEnvelope text: the four coordinates XMin YMin XMax YMax, each written by the variant conversion of the user's
-// locale and joined by single blanks; an empty envelope is the empty text. Reading takes four numbers separated by
-// blanks (further tokens ignored), or else a path naming data with an extent (that extent, in the data's coordinate
-// system); anything else, such as fewer numbers, a token that is no number or a minimum above its maximum, is the
-// error 829 and the rectangle is kept.
+// GPEnvelope text: the four coordinates XMin YMin XMax YMax, each written as GPDouble writes a number (the user
+// locale's 15-digit text where it reads back exactly, else the shortest text that does) and joined by single blanks; an
+// empty envelope is the empty text. Reading takes four numbers separated by blanks (further tokens ignored), or else a
+// path naming data with an extent (that extent, in the data's coordinate system); anything else, such as fewer numbers,
+// a token that is no number or a minimum above its maximum, is the error 829 and the rectangle is kept.
 //
 // GPExtent text: "DEFAULT", "MAXOF", "MINOF", or a rectangle as GPEnvelope writes it followed, when the rectangle
 // has a coordinate system, by a blank and the text of a GPSpatialReference value holding it. Reading tries in turn:
