@@ -67,6 +67,18 @@ expect_status 0 "a plain file" "$tavigp" describe "$data/notes.txt"
 expect_file "$work/out" "$(printf 'kind: DEFile\nname: notes.txt\ncatalog path: %s/notes.txt' "$data")" \
   "a file has only its kind, name and path"
 
+# --- values of data --------------------------------------------------------------------------------------------------
+# The extent of a dataset, with its coordinate system, and the same extent projected into another one.
+expect_status 0 "the extent of a dataset" "$tavigp" value GPExtent "$data/wells.geojson"
+expect_in "$work/out" "10 50 12.5 53 GEOGCS[\"WGS 84\"" "its rectangle, then its coordinate system"
+expect_status 0 "the extent in another coordinate system (a quoted path with a blank)" "$tavigp" value GPExtent "\"$data/wells.geojson\" EPSG:3857"
+expect_in "$work/out" "1113194.9079327" "projected into web mercator"
+expect_in "$work/out" "Pseudo-Mercator" "with the target coordinate system"
+expect_status 0 "the envelope of a dataset" "$tavigp" value GPEnvelope "$data/wells.geojson"
+expect_file "$work/out" "10 50 12.5 53" "the rectangle alone"
+expect_status 1 "the extent of missing data" "$tavigp" value GPExtent "$data/missing.shp"
+expect_in "$work/err" "error " "an error message"
+
 # --- failures ------------------------------------------------------------------------------------------------------
 expect_status 1 "a missing path" "$tavigp" describe "$data/nothing.shp"
 expect_in "$work/err" "tavigp describe: $data/nothing.shp: no data at this path" "the path and the reason"
