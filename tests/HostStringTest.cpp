@@ -33,6 +33,11 @@ TEST_F(HostStringTest, ComparesWithoutRegardToCase) {
         {u"ab", u"abc", -1},
         {u"", u"", 0},
         {u"\U0001D400", u"\U0001D400", 0}, // supplementary characters
+        // An equal ASCII start, then characters that need the full folding.
+        {u"Stra\u00DFe", u"STRASSE", 0},
+        {u"k", u"\u212A", 0}, // the Kelvin sign folds to k
+        {u"abc\u00E4", u"ABD\u00C4", -1},
+        {u"ab", u"ab\u00E4", -1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(ToUtf8(c.a));

@@ -196,47 +196,17 @@ Probe MakeProbe(IGPValue* value) {
     return probe;
 }
 
-// The table of functions behind an interface pointer: the first word of the object part the pointer addresses.
-const void* FunctionTableOf(const IGPValue* value) {
-    const void* table = nullptr;
-    std::memcpy(&table, static_cast<const void*>(value), sizeof table);
-    return table;
-}
-
-// The library's own plain string value behind `value`, or null. It is recognised by the function table of its
-// IGPValue part, which no other class shares; unlike a run-time type query this asks nothing of a value made by
-// another library, which may carry no type information at all.
-const GPString* OwnPlainString(IGPValue* value) {
-    static const void* const stringTable = [] {
-        auto sample = MakeObject<GPString>();
-        return FunctionTableOf(static_cast<IGPValue*>(sample.Get()));
-    }();
-    if (!value || FunctionTableOf(value) != stringTable)
-        return nullptr;
-    return static_cast<const GPString*>(value);
-}
-
-// EqualsNoCase, walking the common ASCII start directly. Case folding maps each character on its own, and an ASCII
-// character folds to one ASCII character (A-Z lowered), so two differing ASCII characters after an equal ASCII
-// start decide "not equal", a text that ends there while the other goes on is not equal either (no character folds
-// to nothing), and only a rest that holds other characters needs the full folding.
-bool SameTextNoCase(std::u16string_view a, std::u16string_view b) {
-    size_t i = 0;
-    for (; i < a.size() && i < b.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= 0x80 || y >= 0x80)
-            return EqualsNoCase(a.substr(i), b.substr(i));
-        if (codedvalue::LowerForNames(x) != codedvalue::LowerForNames(y))
-            return false;
-    }
-    return a.size() == b.size();
+// The value's stored text when it is the library's own plain string value, else null.
+const IStoredText* OwnPlainString(IGPValue* value) {
+    auto text = QueryAs<IStoredText>(value);
+    return text.Get(); // the caller holds the value, and with it the object
 }
 
 // The string value's own equality test (text without regard to case, then the same emptiness) on what the probe
 // gathered: a string value is empty exactly when its text is.
-bool PlainStringEquals(const GPString& code, const Probe& probe) {
-    return probe.hasText && probe.emptyKnown && SameTextNoCase(code.Text(), probe.text) &&
-           code.Text().empty() == probe.empty;
+bool PlainStringEquals(const IStoredText& code, const Probe& probe) {
+    return probe.hasText && probe.emptyKnown && EqualsNoCase(code.StoredText(), probe.text) &&
+           code.StoredText().empty() == probe.empty;
 }
 
 } // namespace
@@ -302,7 +272,7 @@ int32_t GPCodedValueDomain::FindIndex(IGPValue* value) const {
 }
 
 String GPCodedValueDomain::ValueText(const Entry& entry) {
-    return entry.plainString ? entry.plainString->Text() : TextOf(entry.value.Get());
+    return entry.plainString ? entry.plainString->StoredText() : TextOf(entry.value.Get());
 }
 
 bool GPCodedValueDomain::FallbackMember(IGPValue* given) const {

@@ -14,7 +14,7 @@
 
 namespace tavi {
 
-class GPString;
+struct IStoredText;
 
 namespace codedvalue {
 
@@ -119,9 +119,10 @@ private:
     struct Entry {
         String name;
         ComPtr<IGPValue> value;
-        // The value as one of the library's own plain string values, or null: such codes are compared by their text
-        // directly, which spares the search an allocation per code.
-        const GPString* plainString = nullptr;
+        // The value's stored text when it is the library's own plain string value, else null: such codes are
+        // compared by their text directly, which spares the search an allocation per code. The entry's reference
+        // to the value keeps it valid.
+        const IStoredText* plainString = nullptr;
     };
     // The key is a view of the entry's own name; the entry lives on the heap, so the view stays valid while the
     // entry is in the list.

@@ -43,8 +43,19 @@ int CompareNoCase(std::u16string_view a, std::u16string_view b) {
     return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
+// The common ASCII start is compared directly: case folding maps every ASCII character to one ASCII character
+// (A-Z lowered) and no character to nothing, so two ASCII characters that differ once lowered decide "not equal", a
+// text that ends there while the other goes on is not equal either, and only a rest holding other characters needs
+// the full folding.
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    return CompareNoCase(a, b) == 0;
+    auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] >= 0x80 || b[i] >= 0x80)
+            return CompareNoCase(a.substr(i), b.substr(i)) == 0;
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return a.size() == b.size();
 }
 
 String FoldCase(std::u16string_view text) {

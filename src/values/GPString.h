@@ -8,6 +8,15 @@
 
 namespace tavi {
 
+// The stored text of the library's own plain string value, without a copy: for code that compares one text with
+// many string values (a coded value domain's membership walk). The identifier is the library's own and never
+// published, so only GPString answers it and any other object refuses it.
+struct IStoredText : IUnknown {
+    static constexpr IID iid{0x2697E517, 0x8E31, 0x5074, {0xB7, 0x98, 0x5C, 0x36, 0x3B, 0x55, 0x80, 0x48}};
+    // Valid while the object lives and its text is not changed.
+    virtual const String& StoredText() const = 0;
+};
+
 namespace stringvalue {
 // The escaped form of a hidden text: unchanged without a line feed; otherwise CR LF, a lone LF and a CR that is not
 // last each become "\n", and a CR that is last is dropped.
@@ -97,7 +106,7 @@ private:
     }
 };
 
-class GPString final : public StringValue<GPString, IGPString, IGPVariant, ValueInterfaces> {
+class GPString final : public StringValue<GPString, IGPString, IGPVariant, IStoredText, ValueInterfaces> {
 public:
     static constexpr CLSID kClassId = CLSID_GPString;
     static constexpr const char16_t* kClassName = u"GPString";
@@ -116,6 +125,9 @@ public:
     // IClone: texts compare without regard to case.
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
+
+    // IStoredText
+    const String& StoredText() const override { return value_; }
 };
 
 class GPStringHidden final : public StringValue<GPStringHidden, IGPStringHidden, IGPString, IGPVariant, ValueInterfaces,
