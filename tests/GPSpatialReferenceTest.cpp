@@ -404,9 +404,9 @@ TEST_F(GPSpatialReferenceTest, XmlFormReadsBack) {
     BStr xml;
     ASSERT_EQ(TaviXmlSerialize(value.Get(), nullptr, xml.Out()), S_OK);
     String text = xml.str();
-    size_t start = text.find(u"GEOGCRS");
+    size_t start = text.find(u"GEOGCS");
     ASSERT_NE(start, String::npos) << ToUtf8(text);
-    text.replace(start, 7, u"NOTACRS");
+    text.replace(start, 6, u"NOTACS");
     auto read = Create<IGPValue>(CLSID_GPCoordinateSystem);
     EXPECT_EQ(TaviXmlDeserialize(text.c_str(), read.Get()), E_FAIL);
 }

@@ -251,12 +251,8 @@ HRESULT Envelope::Serialize(IXMLSerializeData* data) {
                 if (HRESULT hr = data->AddDouble(kXmlCoordinates[i], coordinates[i]); FAILED(hr))
                     return hr;
         }
-        if (!spatialReference_)
-            return S_OK;
-        BStr wkt;
-        if (HRESULT hr = spatialReference_->ExportToWKT(wkt.Out()); FAILED(hr))
-            return hr;
-        return data->AddString(kXmlSpatialReference, wkt.Get());
+        // The spatial reference object's own XML form keeps its domains, tolerances and precision too.
+        return spatialReference_ ? data->AddObject(kXmlSpatialReference, spatialReference_.Get()) : S_OK;
     });
 }
 
@@ -279,9 +275,11 @@ HRESULT Envelope::Deserialize(IXMLSerializeData* data) {
         int32_t srIndex = -1;
         data->Find(kXmlSpatialReference, &srIndex);
         if (srIndex >= 0) {
-            BStr wkt;
-            if (FAILED(data->GetString(srIndex, wkt.Out())) ||
-                FAILED(CreateSpatialReferenceFromText(wkt.view(), spatialReference.Out())))
+            ComPtr<IUnknown> object;
+            if (FAILED(data->GetObject(srIndex, nullptr, nullptr, object.Out())))
+                return E_FAIL;
+            spatialReference = QueryAs<ISpatialReference>(object.Get());
+            if (object && !spatialReference)
                 return E_FAIL;
         }
         if (found == 4 && (coordinates[0] > coordinates[2] || coordinates[1] > coordinates[3]))

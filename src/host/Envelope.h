@@ -49,9 +49,9 @@ public:
     HRESULT Save(IStream* stream, int32_t clearDirty) override;
     HRESULT GetSizeMax(uint64_t* size) override;
     // IXMLSerialize, type "Envelope": doubles XMin, YMin, XMax, YMax (none for an empty envelope) and, when there is
-    // one, the string "SpatialReference" holding the coordinate system's well-known text (its domains are derived
-    // again on reading, as for data on disk). Reading replaces the whole envelope: missing coordinates leave it
-    // empty; a coordinate that is no number or a text that names no coordinate system is E_FAIL and changes nothing.
+    // one, the spatial reference object "SpatialReference" in its own XML form (domains, tolerances and precision
+    // included). Reading replaces the whole envelope: missing coordinates leave it empty; a coordinate that is no
+    // number or a "SpatialReference" that is no spatial reference is E_FAIL and changes nothing.
     HRESULT Serialize(IXMLSerializeData* data) override;
     HRESULT Deserialize(IXMLSerializeData* data) override;
 

@@ -38,6 +38,13 @@ std::string Export(const OGRSpatialReference& srs, const char* format) {
     return text;
 }
 
+// WKT1 where the coordinate system fits it (what projection files hold), else WKT2.
+std::string ReadableWkt(const OGRSpatialReference& srs) {
+    gdal::ErrorScope quiet;
+    std::string text = Export(srs, "FORMAT=WKT1");
+    return text.empty() ? Export(srs, "FORMAT=WKT2_2018") : text;
+}
+
 HRESULT HandOut(std::u16string_view text, BSTR* out) {
     if (!out)
         return E_POINTER;
@@ -131,11 +138,7 @@ HRESULT SpatialReference::ExportToWKT(BSTR* wkt) {
         return E_POINTER;
     *wkt = nullptr;
     return guard([&]() -> HRESULT {
-        gdal::ErrorScope quiet;
-        // WKT1 where the coordinate system fits it (what projection files hold), else WKT2.
-        std::string text = Export(srs_, "FORMAT=WKT1");
-        if (text.empty())
-            text = Export(srs_, "FORMAT=WKT2_2018");
+        std::string text = ReadableWkt(srs_);
         if (text.empty())
             return E_FAIL;
         *wkt = BStr(FromUtf8(text)).Detach();
@@ -494,7 +497,9 @@ HRESULT SpatialReference::Serialize(IXMLSerializeData* data) {
     return guard([&]() -> HRESULT {
         data->put_TypeName(kClassName);
         data->put_TypeNamespaceURI(c_xml_ns_tavi);
-        String wkt = FromUtf8(Export(srs_, "FORMAT=WKT2_2018"));
+        // The text a projection file would hold, so that the coordinate system's text reads back as it was
+        // (WKT2 keeps identifiers on the root only, and the datum's and spheroid's would be lost).
+        String wkt = FromUtf8(ReadableWkt(srs_));
         if (HRESULT hr = data->AddString(u"WKT", wkt.c_str()); FAILED(hr))
             return hr;
         HRESULT results[] = {
