@@ -95,8 +95,9 @@ TEST_F(DataAccess, EachKindOpensByCatalogPath) {
         ComPtr<IDataElement> element;
         ASSERT_EQ(OpenDataElement(P(c.relative), element.Out()), S_OK);
         EXPECT_EQ(Text(element.Get(), &IDataElement::get_Type), c.type);
-        if (c.name)
+        if (c.name) {
             EXPECT_EQ(Text(element.Get(), &IDataElement::get_Name), c.name);
+        }
     }
 }
 

@@ -57,8 +57,9 @@ inline ComPtr<IGPDomain> NewRange(double min, double max) {
 inline ComPtr<IGPValue> NewValue(REFCLSID clsid, const char16_t* text) {
     auto value = Create<IGPValue>(clsid);
     ComPtr<IGPMessage> message;
-    if (value)
+    if (value) {
         EXPECT_TRUE(SUCCEEDED(value->SetAsText(text, message.Out()))) << ToUtf8(text);
+    }
     EXPECT_FALSE(MessageIsError(message.Get())) << ToUtf8(text);
     return value;
 }

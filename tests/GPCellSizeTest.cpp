@@ -305,8 +305,9 @@ TEST_F(GPCellSizeTest, StreamVersionsAndDamage) {
         bytes[0] = static_cast<uint8_t>(c.version);
         auto value = Made(u"1 2");
         EXPECT_EQ(QueryAs<IPersistStream>(value.Get())->Load(NewStream(bytes).Get()), c.hr);
-        if (c.hr == S_OK)
+        if (c.hr == S_OK) {
             EXPECT_EQ(AsText(value.Get()), u"4 6");
+        }
     }
 }
 

@@ -89,8 +89,9 @@ TEST_F(GPCompositeDomainTest, FirstAcceptingEntryDecides) {
         ASSERT_TRUE(message);
         EXPECT_EQ(MessageType(message.Get()), c.type);
         EXPECT_EQ(bool(QueryAs<IGPMessages>(message.Get())), c.composed);
-        if (c.composed)
+        if (c.composed) {
             EXPECT_EQ(MemberCodes(message.Get()), c.codes);
+        }
     }
 
     // Two coded value domains: a code of the second is answered by the second; a value among neither gets both

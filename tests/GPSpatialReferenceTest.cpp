@@ -349,8 +349,9 @@ TEST_F(GPSpatialReferenceTest, StreamFormReadsBack) {
             ASSERT_EQ(QueryAs<IPersistStream>(read.Get())->Load(stream.Get()), S_OK);
             EXPECT_EQ(IsEmpty(read.Get()), empty);
             EXPECT_TRUE(Equal(read.Get(), value.Get()));
-            if (!empty)
+            if (!empty) {
                 EXPECT_TRUE(SameSpatialReference(Held(read.Get()).Get(), Held(value.Get()).Get(), true));
+            }
         }
     }
 }
@@ -395,8 +396,9 @@ TEST_F(GPSpatialReferenceTest, XmlFormReadsBack) {
             auto read = Holding(Reference(u"4326").Get(), clsid);
             ASSERT_EQ(TaviXmlDeserialize(xml.c_str(), read.Get()), S_OK) << ToUtf8(xml.view());
             EXPECT_EQ(IsEmpty(read.Get()), empty);
-            if (!empty)
+            if (!empty) {
                 EXPECT_TRUE(SameSpatialReference(Held(read.Get()).Get(), Held(value.Get()).Get(), true));
+            }
         }
     }
     // A spatial reference element whose text names nothing cannot be read.

@@ -282,9 +282,10 @@ TEST_F(GPUtilitiesTest, DisplayModeQueriesFollowTheSettingAndTheScriptingEnviron
     };
     for (const Case& c : cases) {
         RegDeleteTreeW(HKEY_CURRENT_USER, kSettings);
-        if (c.showKeys)
+        if (c.showKeys) {
             ASSERT_EQ(RegistryWriteDword(HKEY_CURRENT_USER, kSettings, u"ShowCodedValueKeys", *c.showKeys),
                       ERROR_SUCCESS);
+        }
         if (c.scripting)
             setenv("TAVI_SCRIPTING", c.scripting, 1);
         else
