@@ -21,23 +21,6 @@ bool opensGroup(char16_t c) {
     return c == kApostrophe || c == kDoubleQuote || c == TextTokenizer::kOpenGroup;
 }
 
-// IsWhiteSpace with the ASCII answer inline: readers ask it of nearly every character they skip.
-bool isBlank(char16_t c) {
-    if (c < 0x80)
-        return c == kBlank || (c >= u'\t' && c <= u'\r');
-    return IsWhiteSpace(c);
-}
-
-std::u16string_view trimmed(std::u16string_view text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isBlank(text[first]))
-        ++first;
-    while (last > first && isBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 QuoteAnswer stepInApostrophes(char16_t c, QuoteState& state) {
     if (c == kApostrophe) {
         if (state.last != kApostrophe) {
@@ -86,6 +69,16 @@ TextTokenizer::TextTokenizer() {
     Init(u"", u" ");
 }
 
+std::u16string_view TextTokenizer::Trimmed(std::u16string_view text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
 TextTokenizer::TextTokenizer(std::u16string_view text, std::u16string_view separator) {
     Init(text, separator);
 }
@@ -95,7 +88,7 @@ void TextTokenizer::Init(std::u16string_view text, std::u16string_view separator
     closeGroup_ = kCloseGroup;
     // An empty separator text behaves like a blank: every reader needs a stop character.
     separator_ = separator.empty() ? kBlank : separator.front();
-    text_.assign(trimmed(text));
+    text_.assign(TextTokenizer::Trimmed(text));
     length_ = static_cast<int32_t>(std::min<size_t>(text_.size(), INT32_MAX));
     position_ = 0;
     inGroup_ = started_ = quoted_ = skipClose_ = false;
@@ -110,7 +103,7 @@ void TextTokenizer::skipSeparators() {
 }
 
 int32_t TextTokenizer::nextNonBlank(int32_t from) const {
-    while (from < length_ && (at(from) == separator_ || isBlank(at(from))))
+    while (from < length_ && (at(from) == separator_ || TextTokenizer::IsBlank(at(from))))
         ++from;
     return from;
 }
@@ -124,7 +117,7 @@ std::u16string_view TextTokenizer::NextPlainToken() {
     int32_t first = position_;
     while (position_ < length_ && at(position_) != separator_)
         ++position_;
-    return trimmed(slice(first, position_));
+    return TextTokenizer::Trimmed(slice(first, position_));
 }
 
 std::u16string_view TextTokenizer::NextToken() {
@@ -170,7 +163,7 @@ bool TextTokenizer::readGrouped(std::u16string_view& token, int32_t& start, int3
         position_ = opening;
         return false;
     }
-    token = trimmed(scratch_);
+    token = TextTokenizer::Trimmed(scratch_);
     return true;
 }
 
@@ -212,7 +205,7 @@ std::u16string_view TextTokenizer::NextDoubleQuotedToken() {
     std::u16string_view token = at(position_) == kDoubleQuote ? readDoubleQuotedRuns() : readDoubleQuotedRaw();
     if (token == u" ")
         return token;
-    return trimmed(token);
+    return TextTokenizer::Trimmed(token);
 }
 
 std::u16string_view TextTokenizer::readDoubleQuotedRuns() {

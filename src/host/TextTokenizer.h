@@ -107,6 +107,15 @@ public:
     // A double as text through the variant conversion in the user's locale.
     static HRESULT FormatDouble(double value, String& text);
 
+    // The tokenizer's white space (IsWhiteSpace, with the ASCII answer inline: readers ask it of nearly every
+    // character they skip), and `text` without it at either end.
+    static bool IsBlank(char16_t c) {
+        if (c < 0x80)
+            return c == u' ' || (c >= u'\t' && c <= u'\r');
+        return IsWhiteSpace(c);
+    }
+    static std::u16string_view Trimmed(std::u16string_view text);
+
     char16_t Separator() const { return separator_; }
     const String& Text() const { return text_; }
     int32_t Length() const { return length_; }

@@ -175,6 +175,18 @@ std::u16string_view NotANumberText() {
     return locale::Data(locale::Resolve(TAVILocale::GetLocale())).notANumber;
 }
 
+bool ReadNotFinite(std::u16string_view token, double& number) {
+    if (token == NotANumberText()) {
+        number = std::numeric_limits<double>::quiet_NaN();
+        return true;
+    }
+    bool negative = !token.empty() && token.front() == u'-';
+    if (token.substr(negative ? 1 : 0) != u"Infinity")
+        return false;
+    number = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    return true;
+}
+
 bool Read(std::u16string_view text, double& value) {
     char16_t decimal = locale::DecimalSeparator(LOCALE_USER_DEFAULT);
     char16_t other = decimal == u'.' ? u',' : u'.';

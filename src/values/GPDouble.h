@@ -30,6 +30,11 @@ bool Read(std::u16string_view text, double& value);
 // The user default locale's not-a-number text, looked up once per locale and kept for the process.
 std::u16string_view NotANumberText();
 
+// The texts Format writes for numbers that are not finite ("Infinity", "-Infinity" and the locale's not-a-number
+// text), for readers whose number reading does not take them (the tokenizer's), so that every text a value writes
+// reads back. False for any other token.
+bool ReadNotFinite(std::u16string_view token, double& number);
+
 } // namespace doubletext
 
 // Text that does not read gives an error message with kMessageCode and S_OK, and leaves the value as it was. Values

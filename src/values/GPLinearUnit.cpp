@@ -15,7 +15,6 @@
 #include <array>
 #include <cmath>
 #include <iterator>
-#include <limits>
 
 namespace tavi {
 
@@ -223,21 +222,6 @@ template <class Derived, class Enum> const KeywordIndex<Enum>& IndexOf() {
     return index;
 }
 
-// The texts GetAsText writes for numbers that are not finite (GPDouble's: "Infinity", "-Infinity" and the locale's
-// not-a-number text), which the tokenizer's number reading does not take; so every text a unit value writes reads
-// back.
-bool ReadNotFinite(std::u16string_view token, double& number) {
-    if (token == doubletext::NotANumberText()) {
-        number = std::numeric_limits<double>::quiet_NaN();
-        return true;
-    }
-    bool negative = !token.empty() && token.front() == u'-';
-    if (token.substr(negative ? 1 : 0) != u"Infinity")
-        return false;
-    number = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-    return true;
-}
-
 } // namespace
 
 template <class Derived, class Enum>
@@ -357,7 +341,7 @@ HRESULT UnitValue<Derived, Enum, Unit, Rows...>::ReadText(std::u16string_view te
             return S_FALSE;
         }
         double number = 0;
-        if (FAILED(TextTokenizer::ParseDouble(first, number)) && !ReadNotFinite(first, number))
+        if (FAILED(TextTokenizer::ParseDouble(first, number)) && !doubletext::ReadNotFinite(first, number))
             return SUCCEEDED(this->MakeTextError(message, Derived::kBadTextCode)) ? S_FALSE : E_FAIL;
         put_Value(number);
     }

@@ -10,44 +10,12 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
-#include <limits>
 
 namespace tavi {
 
 namespace {
 
 constexpr char16_t kBlank = u' ';
-
-// The tokenizer's white space: ASCII answered inline, since nearly every character of a coordinate text is asked.
-bool isBlank(char16_t c) {
-    if (c < 0x80)
-        return c == kBlank || (c >= u'\t' && c <= u'\r');
-    return IsWhiteSpace(c);
-}
-
-std::u16string_view trimmed(std::u16string_view text) {
-    size_t first = 0;
-    size_t last = text.size();
-    while (first < last && isBlank(text[first]))
-        ++first;
-    while (last > first && isBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
-// The texts GPDouble writes for numbers that are not finite ("Infinity", "-Infinity" and the locale's
-// not-a-number text), which the locale's number reading does not take; so every text a point writes reads back.
-bool readNotFinite(std::u16string_view token, double& number) {
-    if (token == doubletext::NotANumberText()) {
-        number = std::numeric_limits<double>::quiet_NaN();
-        return true;
-    }
-    bool negative = token.front() == u'-';
-    if (token.substr(negative ? 1 : 0) != u"Infinity")
-        return false;
-    number = negative ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
-    return true;
-}
 
 } // namespace
 
@@ -65,7 +33,7 @@ CoordinateReader::CoordinateReader() : decimal_(locale::DecimalSeparator(TAVILoc
 }
 
 bool CoordinateReader::ReadXY(std::u16string_view text, double& x, double& y) {
-    text = trimmed(text);
+    text = TextTokenizer::Trimmed(text);
     size_t at = 0;
     Token first;
     Token second;
@@ -77,7 +45,7 @@ bool CoordinateReader::ReadXY(std::u16string_view text, double& x, double& y) {
 }
 
 bool CoordinateReader::NextUngroupedToken(std::u16string_view text, size_t& at, Token& token) const {
-    while (at < text.size() && isBlank(text[at]))
+    while (at < text.size() && TextTokenizer::IsBlank(text[at]))
         ++at;
     const size_t first = at;
     uint8_t seen = kOrdinary;
@@ -100,7 +68,7 @@ std::u16string_view CoordinateReader::NextPlainPart(std::u16string_view text, si
     size_t first = at;
     while (at < text.size() && text[at] != separator)
         ++at;
-    return trimmed(text.substr(first, at - first));
+    return TextTokenizer::Trimmed(text.substr(first, at - first));
 }
 
 bool CoordinateReader::ReadNumber(Token token, double& value) const {
@@ -120,7 +88,7 @@ bool CoordinateReader::ReadNumber(Token token, double& value) const {
         number = std::u16string_view(replaced, text.size());
     }
     double read = 0.0;
-    if (FAILED(numtext::ParseDouble(number, LOCALE_USER_DEFAULT, read)) && !readNotFinite(text, read))
+    if (FAILED(numtext::ParseDouble(number, LOCALE_USER_DEFAULT, read)) && !doubletext::ReadNotFinite(text, read))
         return false;
     value = read;
     return true;
