@@ -2,7 +2,7 @@
 // prefix rule of comparison, and the stream and XML forms.
 #include "DomainTestSupport.h"
 
-#include "domains/DomainNesting.h"
+#include "domains/InnerDomains.h"
 #include "host/StreamIO.h"
 #include "tavi/Xml.h"
 

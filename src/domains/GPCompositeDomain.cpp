@@ -2,7 +2,7 @@
 // the stream and XML forms.
 #include "domains/GPCompositeDomain.h"
 
-#include "domains/DomainNesting.h"
+#include "domains/InnerDomains.h"
 #include "host/CreateInstance.h"
 #include "host/Message.h"
 #include "host/ObjectArray.h"
@@ -17,9 +17,6 @@ namespace {
 
 // The filter an entry without filters of its own stands for: any data of the entry's data type.
 constexpr const char16_t* kDataTypeFilter = u"filter_datatype";
-constexpr const char16_t* kDomainArrayElement = u"GPDomainArray";
-constexpr const char16_t* kDomainElementType = u"GPDomain";
-constexpr const char16_t* kDomainArrayType = u"ArrayOfGPDomain";
 
 bool IsGoodMessage(IGPMessage* message) {
     VARIANT_BOOL good = VARIANT_FALSE;
@@ -205,18 +202,6 @@ HRESULT GPCompositeDomain::Assign(IClone* source) {
     });
 }
 
-bool GPCompositeDomain::EntriesEqual(IGPDomain* mine, IGPDomain* theirs) {
-    if (!mine || !theirs)
-        return !mine && !theirs;
-    auto clonable = QueryAs<IClone>(mine);
-    auto other = QueryAs<IClone>(theirs);
-    if (!clonable || !other)
-        return SameObject(mine, theirs);
-    // A domain that cannot compare itself with the other kind (E_NOINTERFACE and the like) is not equal to it.
-    VARIANT_BOOL same = VARIANT_FALSE;
-    return SUCCEEDED(clonable->IsEqual(other.Get(), &same)) && same != VARIANT_FALSE;
-}
-
 HRESULT GPCompositeDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     if (!other || !equal)
         return E_POINTER;
@@ -237,7 +222,7 @@ HRESULT GPCompositeDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
             if (HRESULT hr = composite->get_Domain(i, theirs.Out()); FAILED(hr))
                 return hr;
             IGPDomain* mine = static_cast<size_t>(i) < entries.size() ? entries[i].Get() : nullptr;
-            if (!EntriesEqual(mine, theirs.Get()))
+            if (!InnerDomainsEqual(mine, theirs.Get()))
                 return S_OK;
         }
         *equal = VARIANT_TRUE;

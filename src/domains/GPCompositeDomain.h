@@ -64,7 +64,6 @@ private:
     // The entry's answer for `value`: its own MemberOf, or an empty message for an empty entry.
     static HRESULT EntryAnswer(IGPDomain* entry, IGPValue* value, ComPtr<IGPMessage>* answer);
     static HRESULT AppendFilters(IGPDomain* entry, IArray* collected);
-    static bool EntriesEqual(IGPDomain* mine, IGPDomain* theirs);
 
     DomainList domains_;
 };

@@ -2,7 +2,7 @@
 // XML forms.
 #include "domains/GPUnitDomain.h"
 
-#include "domains/DomainNesting.h"
+#include "domains/InnerDomains.h"
 #include "host/CreateInstance.h"
 #include "host/Message.h"
 #include "host/ObjectArray.h"
@@ -21,9 +21,6 @@ namespace tavi {
 
 namespace {
 
-constexpr const char16_t* kDomainArrayElement = u"GPDomainArray";
-constexpr const char16_t* kDomainElementType = u"GPDomain";
-constexpr const char16_t* kDomainArrayType = u"ArrayOfGPDomain";
 constexpr const char16_t* kUnitsElement = u"Units";
 constexpr const char16_t* kUnknownKeyword = u"Unknown";
 
@@ -256,19 +253,7 @@ HRESULT GPUnitDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
         ComPtr<IGPDomain> myValue = valueDomain_, myUnits = unitsDomain_;
         for (auto [mine, theirs] :
              {std::pair{myValue.Get(), theirValue.Get()}, std::pair{myUnits.Get(), theirUnits.Get()}}) {
-            if (!mine || !theirs) {
-                if (mine || theirs)
-                    return S_OK;
-                continue;
-            }
-            auto clonable = QueryAs<IClone>(theirs);
-            auto probe = QueryAs<IClone>(mine);
-            VARIANT_BOOL same = VARIANT_FALSE;
-            if (!clonable || !probe)
-                same = SameObject(mine, theirs) ? VARIANT_TRUE : VARIANT_FALSE;
-            else if (FAILED(clonable->IsEqual(probe.Get(), &same)))
-                same = VARIANT_FALSE; // a domain that cannot compare itself with the other kind differs from it
-            if (same == VARIANT_FALSE)
+            if (!InnerDomainsEqual(theirs, mine)) // the other's domain is asked
                 return S_OK;
         }
         taviUnits linear{};
