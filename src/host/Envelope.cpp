@@ -272,16 +272,8 @@ HRESULT Envelope::Deserialize(IXMLSerializeData* data) {
             ++found;
         }
         ComPtr<ISpatialReference> spatialReference;
-        int32_t srIndex = -1;
-        data->Find(kXmlSpatialReference, &srIndex);
-        if (srIndex >= 0) {
-            ComPtr<IUnknown> object;
-            if (FAILED(data->GetObject(srIndex, nullptr, nullptr, object.Out())))
-                return E_FAIL;
-            spatialReference = QueryAs<ISpatialReference>(object.Get());
-            if (object && !spatialReference)
-                return E_FAIL;
-        }
+        if (FAILED(ReadSpatialReferenceElement(data, kXmlSpatialReference, &spatialReference)))
+            return E_FAIL;
         if (found == 4 && (coordinates[0] > coordinates[2] || coordinates[1] > coordinates[3]))
             return E_FAIL;
         SetEmpty();

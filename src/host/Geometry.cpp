@@ -3,6 +3,7 @@
 
 #include "host/Envelope.h"
 #include "host/GdalSupport.h"
+#include "host/SpatialReference.h"
 #include "host/StreamIO.h"
 #include "host/XmlNamespace.h"
 #include "platform/BStr.h"
@@ -591,16 +592,8 @@ HRESULT Point::Deserialize(IXMLSerializeData* data) {
             !ReadCoordinate(data, u"M", m) || x.has_value() != y.has_value() || ((z || m) && !x))
             return E_FAIL;
         ComPtr<ISpatialReference> spatialReference;
-        int32_t index = -1;
-        data->Find(kXmlSpatialReference, &index);
-        if (index >= 0) {
-            ComPtr<IUnknown> object;
-            if (FAILED(data->GetObject(index, nullptr, nullptr, object.Out())))
-                return E_FAIL;
-            spatialReference = QueryAs<ISpatialReference>(object.Get());
-            if (object && !spatialReference)
-                return E_FAIL;
-        }
+        if (FAILED(ReadSpatialReferenceElement(data, kXmlSpatialReference, &spatialReference)))
+            return E_FAIL;
         auto point = std::make_unique<OGRPoint>();
         if (x) {
             point->setX(*x);

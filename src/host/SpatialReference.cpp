@@ -633,4 +633,18 @@ HRESULT CreateSpatialReferenceFromPrjFile(std::u16string_view path, ISpatialRefe
     });
 }
 
+HRESULT ReadSpatialReferenceElement(IXMLSerializeData* data, const char16_t* name,
+                                    ComPtr<ISpatialReference>* spatialReference) {
+    *spatialReference = nullptr;
+    int32_t index = -1;
+    data->Find(name, &index);
+    if (index < 0)
+        return S_OK;
+    ComPtr<IUnknown> object;
+    if (FAILED(data->GetObject(index, nullptr, nullptr, object.Out())))
+        return E_FAIL;
+    *spatialReference = QueryAs<ISpatialReference>(object.Get());
+    return object && !*spatialReference ? E_FAIL : S_OK;
+}
+
 } // namespace tavi

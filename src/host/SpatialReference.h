@@ -119,4 +119,9 @@ HRESULT CreateSpatialReferenceFromPrjFile(std::u16string_view path, ISpatialRefe
 HRESULT MakeSpatialReference(const OGRSpatialReference* srs, bool hasZ, bool hasM,
                              ISpatialReference** spatialReference);
 
+// The spatial reference object in the XML element `name` of the geometry objects' XML forms: S_OK and none when the
+// element is absent, E_FAIL when it cannot be read or holds an object of another kind.
+HRESULT ReadSpatialReferenceElement(IXMLSerializeData* data, const char16_t* name,
+                                    ComPtr<ISpatialReference>* spatialReference);
+
 } // namespace tavi
