@@ -175,6 +175,17 @@ std::u16string_view NotANumberText() {
     return locale::Data(locale::Resolve(TAVILocale::GetLocale())).notANumber;
 }
 
+void AppendNumbers(String& text, std::span<const double> values) {
+    char16_t buffer[kMaxText];
+    bool first = true;
+    for (double value : values) {
+        if (!first)
+            text.push_back(u' ');
+        first = false;
+        text.append(buffer, Format(value, buffer));
+    }
+}
+
 bool ReadNotFinite(std::u16string_view token, double& number) {
     if (token == NotANumberText()) {
         number = std::numeric_limits<double>::quiet_NaN();

@@ -5,6 +5,8 @@
 #include "tavi/GPScalar.h"
 
 #include <cstddef>
+#include <initializer_list>
+#include <span>
 #include <string_view>
 
 namespace tavi {
@@ -19,6 +21,13 @@ constexpr size_t kMaxText = 128;
 // shortest "%g" text that does (always with "."); "Infinity" / "-Infinity" for the infinities and the locale's
 // not-a-number text for NaN.
 size_t Format(double value, char16_t (&buffer)[kMaxText]);
+
+// `values` appended to `text` as Format writes them, separated by single blanks: the text of the values that carry
+// several numbers (rectangles, points, ranges, spatial reference fields), which read back exactly.
+void AppendNumbers(String& text, std::span<const double> values);
+inline void AppendNumbers(String& text, std::initializer_list<double> values) {
+    AppendNumbers(text, std::span<const double>(values.begin(), values.size()));
+}
 
 // Reads a number as SetAsText does, in the user default locale with decimal separator D: the first occurrence of
 // the other separator ("," where D is ".", else ".") stands for D; a text without it that is the locale's

@@ -50,13 +50,7 @@ HRESULT RectangleText(IEnvelope* envelope, String& text) {
         return hr;
     // Each number as GPDouble writes it: the locale's own 15-digit text where that reads back exactly, else the
     // shortest text that does, so that a rectangle taken from data survives its text form unchanged.
-    char16_t number[doubletext::kMaxText];
-    for (size_t i = 0; i < c.size(); ++i) {
-        size_t length = doubletext::Format(c[i], number);
-        if (i > 0)
-            text.push_back(u' ');
-        text.append(number, length);
-    }
+    doubletext::AppendNumbers(text, {c[0], c[1], c[2], c[3]});
     return S_OK;
 }
 

@@ -140,18 +140,10 @@ HRESULT GPPoint::GetAsText(BSTR* text) {
     if (HRESULT hr = ClearOut(text); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
-        char16_t buffer[2 * doubletext::kMaxText + 1];
-        size_t length = 0;
-        if (!IsEmptyFlag()) {
-            char16_t number[doubletext::kMaxText];
-            length = doubletext::Format(x_, number);
-            std::copy_n(number, length, buffer);
-            buffer[length++] = kBlank;
-            size_t yLength = doubletext::Format(y_, number);
-            std::copy_n(number, yLength, buffer + length);
-            length += yLength;
-        }
-        *text = SysAllocStringLen(buffer, static_cast<uint32_t>(length));
+        String written;
+        if (!IsEmptyFlag())
+            doubletext::AppendNumbers(written, {x_, y_});
+        *text = MakeBSTR(written);
         return *text ? S_OK : E_OUTOFMEMORY;
     });
 }

@@ -72,12 +72,8 @@ template <class Derived, size_t N, class... R> HRESULT BoundsValue<Derived, N, R
         return hr;
     return guard([&]() -> HRESULT {
         String written;
-        for (size_t i = 0; !this->IsEmptyFlag() && i < N; ++i) {
-            char16_t buffer[doubletext::kMaxText];
-            if (i)
-                written.push_back(u' ');
-            written.append(buffer, doubletext::Format(bounds_[i], buffer));
-        }
+        if (!this->IsEmptyFlag())
+            doubletext::AppendNumbers(written, bounds_);
         *text = MakeBSTR(written);
         return *text ? S_OK : E_OUTOFMEMORY;
     });

@@ -115,21 +115,6 @@ bool ApplyField(ISpatialReference* sr, size_t index, std::u16string_view field) 
     }
 }
 
-void AppendNumber(String& text, double value) {
-    char16_t buffer[doubletext::kMaxText];
-    text.append(buffer, doubletext::Format(value, buffer));
-}
-
-void AppendNumbers(String& text, std::initializer_list<double> values) {
-    bool first = true;
-    for (double value : values) {
-        if (!first)
-            text.push_back(u' ');
-        first = false;
-        AppendNumber(text, value);
-    }
-}
-
 bool Has(HRESULT (ISpatialReference::*query)(VARIANT_BOOL*), ISpatialReference* sr) {
     VARIANT_BOOL has = VARIANT_FALSE;
     return SUCCEEDED((sr->*query)(&has)) && has != VARIANT_FALSE;
@@ -148,17 +133,17 @@ HRESULT SpatialReferenceText(ISpatialReference* sr, String& text) {
     std::array<String, kFieldCount - 1> fields; // fields 2..8, "#" unless set
     fields.fill(String(kMissingField));
     if (hasXY && SUCCEEDED(sr->GetFalseOriginAndUnits(&a, &b, &c)))
-        fields[0].clear(), AppendNumbers(fields[0], {a, b, c});
+        fields[0].clear(), doubletext::AppendNumbers(fields[0], {a, b, c});
     if (hasZ && SUCCEEDED(sr->GetZFalseOriginAndUnits(&a, &b)))
-        fields[1].clear(), AppendNumbers(fields[1], {a, b});
+        fields[1].clear(), doubletext::AppendNumbers(fields[1], {a, b});
     if (hasM && SUCCEEDED(sr->GetMFalseOriginAndUnits(&a, &b)))
-        fields[2].clear(), AppendNumbers(fields[2], {a, b});
+        fields[2].clear(), doubletext::AppendNumbers(fields[2], {a, b});
     if (hasXY && SUCCEEDED(sr->get_XYTolerance(&a)))
-        fields[3].clear(), AppendNumber(fields[3], a);
+        fields[3].clear(), doubletext::AppendNumbers(fields[3], {a});
     if (hasZ && SUCCEEDED(sr->get_ZTolerance(&a)))
-        fields[4].clear(), AppendNumber(fields[4], a);
+        fields[4].clear(), doubletext::AppendNumbers(fields[4], {a});
     if (hasM && SUCCEEDED(sr->get_MTolerance(&a)))
-        fields[5].clear(), AppendNumber(fields[5], a);
+        fields[5].clear(), doubletext::AppendNumbers(fields[5], {a});
     VARIANT_BOOL high = VARIANT_FALSE;
     bool precisionKnown = SUCCEEDED(sr->get_IsHighPrecision(&high));
     if (precisionKnown)
