@@ -89,6 +89,10 @@ TEST_F(ObjectTest, AggregatedObjectReportsTheOuterIdentity) {
     // Asked for IUnknown through one of its interfaces, the aggregated object answers the outer object.
     EXPECT_EQ(innerFirst.As<IUnknown>().Get(), outer.Get());
     EXPECT_NE(inner.Get(), outer.Get());
+    // So does its IClassID tear-off: the identity is the outer object's however the object is reached.
+    ComPtr<IClassID> tearOff;
+    ASSERT_EQ(inner->QueryInterface(IClassID::iid, tearOff.OutVoid()), S_OK);
+    EXPECT_EQ(tearOff.As<IUnknown>().Get(), outer.Get());
 }
 
 } // namespace

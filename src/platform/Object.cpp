@@ -11,11 +11,15 @@ namespace {
 std::atomic<int32_t> moduleLockCount{0};
 
 // A tear-off made on every query for IClassID. It holds a reference on its owner and counts its own references.
+// Its queries go to the owner's controlling unknown, so that an aggregated object's tear-off answers IUnknown (and
+// every other interface) as the outer object does: one identity however it is reached.
 class ClassIDImpl final : public IClassID {
 public:
     explicit ClassIDImpl(Unknown* owner) : owner_(owner) { owner_->ControllingUnknown()->AddRef(); }
 
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return owner_->InternalQueryInterface(riid, ppv); }
+    HRESULT QueryInterface(REFIID riid, void** ppv) override {
+        return owner_->ControllingUnknown()->QueryInterface(riid, ppv);
+    }
     ULONG AddRef() override { return ++refs_; }
     ULONG Release() override {
         ULONG left = --refs_;
