@@ -4,7 +4,7 @@
 // name, type, length and nullability, and once reading the fields of data already open.
 #include "../tests/support/TestData.h"
 
-#include "host/DataElement.h"
+#include "data/DataElement.h"
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Utf.h"

@@ -1,7 +1,7 @@
 // Catalog path standardization: equal paths give equal text, distinct paths stay distinct.
 #include "TestSupport.h"
 
-#include "host/CatalogPath.h"
+#include "host/CatalogPathText.h"
 
 #include <unistd.h>
 

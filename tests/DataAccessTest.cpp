@@ -3,9 +3,9 @@
 #include "TestData.h"
 #include "TestSupport.h"
 
-#include "host/DataElement.h"
+#include "data/DataElement.h"
+#include "data/Field.h"
 #include "host/Envelope.h"
-#include "host/Field.h"
 #include "host/GPCatalogPath.h"
 #include "host/SpatialReference.h"
 #include "tavi/DataAccess.h"

@@ -4,7 +4,7 @@
 #include "TestData.h"
 #include "TestSupport.h"
 
-#include "host/DataElement.h"
+#include "data/DataElement.h"
 #include "host/DocumentVersion.h"
 #include "host/Geometry.h"
 #include "host/SpatialReference.h"

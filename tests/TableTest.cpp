@@ -3,7 +3,7 @@
 #include "TestData.h"
 #include "TestSupport.h"
 
-#include "host/DataElement.h"
+#include "data/DataElement.h"
 #include "tavi/DataAccess.h"
 
 namespace tavi::test {

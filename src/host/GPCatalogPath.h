@@ -1,5 +1,6 @@
 // Catalog path splitting: a catalog path is an ordinary path (roads.shp, city.gpkg/roads, data.gdb/parcels, a
-// folder, in_memory/points). GPCatalogPath normalises it and gives its parts.
+// folder, in_memory/points). GPCatalogPath normalises it and gives its parts; the standard text by which paths are
+// compared is StandardizeCatalogPath's (CatalogPathText.h).
 #pragma once
 
 #include "host/String.h"

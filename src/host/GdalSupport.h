@@ -1,12 +1,12 @@
-// The shared GDAL plumbing of the host's data access: one-time driver registration with the network switched off,
-// GDAL errors captured into result codes instead of printed, UTF-8 paths, and the shared dataset handle.
+// The GDAL plumbing shared by geometry, spatial references and the data access above the host: one-time driver
+// registration with the network switched off, GDAL errors captured into result codes instead of printed, and the
+// paths GDAL takes.
 #pragma once
 
 #include "tavi/Platform.h"
 
 #include <gdal_priv.h>
 
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,12 +16,6 @@ namespace tavi::gdal {
 // (HTTP, cloud file systems, PROJ's grid download), UTF-8 file names. Safe to call from any thread, any number of
 // times.
 void EnsureInitialized();
-
-// A dataset shared by every object that reads from it; the dataset closes when the last holder lets go.
-using DatasetPtr = std::shared_ptr<GDALDataset>;
-
-// Wraps an open dataset (null stays null).
-DatasetPtr Share(GDALDataset* dataset);
 
 // While alive, GDAL errors raised on this thread are recorded here instead of printed.
 class ErrorScope {
@@ -43,10 +37,6 @@ private:
 // The result code for a GDAL error number: file and open failures are TAVI_E_DATA_*, memory E_OUTOFMEMORY, an
 // illegal argument E_INVALIDARG, anything else E_FAIL.
 HRESULT ResultFromError(CPLErrorNum number);
-
-// The driver that writes vector files with this extension ("shp", "gpkg"), found by what the drivers declare rather
-// than by their names; null when none does.
-GDALDriver* VectorDriverForExtension(std::string_view extension);
 
 // The UTF-8 path GDAL takes for a catalog path.
 std::string ToGdalPath(std::u16string_view path);

@@ -1,7 +1,7 @@
 // The data element utilities.
 #include "services/DEUtilities.h"
 
-#include "host/CatalogPath.h"
+#include "host/CatalogPathText.h"
 
 namespace tavi {
 

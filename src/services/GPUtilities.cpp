@@ -2,7 +2,7 @@
 // the thread capsules.
 #include "services/GPUtilities.h"
 
-#include "host/CatalogPath.h"
+#include "host/CatalogPathText.h"
 #include "host/CreateInstance.h"
 #include "host/HostApplication.h"
 #include "host/RepositorySync.h"

@@ -3,9 +3,9 @@
 // reference; extensions, the default workspace and the memory workspaces.
 #include "services/GPUtilities.h"
 
+#include "data/DataElement.h"
+#include "data/Field.h"
 #include "host/CreateInstance.h"
-#include "host/DataElement.h"
-#include "host/Field.h"
 #include "host/GPCatalogPath.h"
 #include "host/ValueResolver.h"
 #include "platform/BStr.h"

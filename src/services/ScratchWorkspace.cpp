@@ -1,8 +1,8 @@
 // The scratch folder and the default workspace: folder and GeoPackage made on first need.
 #include "services/ScratchWorkspace.h"
 
-#include "host/DataElement.h"
-#include "host/GeoPackageFile.h"
+#include "data/DataElement.h"
+#include "data/GeoPackageFile.h"
 #include "platform/Object.h"
 #include "platform/Utf.h"
 

@@ -3,7 +3,7 @@
 // is removed when the maker goes away. Nothing is downloaded.
 #pragma once
 
-#include "host/GdalSupport.h"
+#include "data/GdalDataset.h"
 
 #include <gdal_priv.h>
 #include <ogr_spatialref.h>

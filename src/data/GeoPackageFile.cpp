@@ -1,7 +1,7 @@
 // Making an empty GeoPackage file through GDAL's GeoPackage driver.
-#include "host/GeoPackageFile.h"
+#include "data/GeoPackageFile.h"
 
-#include "host/GdalSupport.h"
+#include "data/GdalDataset.h"
 
 namespace tavi {
 

@@ -1,5 +1,5 @@
 // Catalog path standardization: one text for every spelling of one catalog path, so that paths can be compared and
-// kept in sets as text.
+// kept in sets as text. Splitting a path into its parts without resolving "." and ".." is GPCatalogPath's.
 #pragma once
 
 #include "host/String.h"

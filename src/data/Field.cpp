@@ -1,5 +1,5 @@
 // Fields: see Field.h.
-#include "host/Field.h"
+#include "data/Field.h"
 
 #include "platform/BStr.h"
 #include "platform/Utf.h"

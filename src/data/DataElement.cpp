@@ -1,10 +1,10 @@
 // Opening data elements by catalog path: see DataElement.h.
-#include "host/DataElement.h"
+#include "data/DataElement.h"
 
-#include "host/GdalSupport.h"
-#include "host/RasterDataset.h"
-#include "host/Table.h"
-#include "host/Workspace.h"
+#include "data/GdalDataset.h"
+#include "data/RasterDataset.h"
+#include "data/Table.h"
+#include "data/Workspace.h"
 #include "platform/Utf.h"
 
 #include <cpl_vsi.h>

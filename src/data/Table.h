@@ -2,9 +2,9 @@
 // and its rows.
 #pragma once
 
-#include "host/DataElement.h"
-#include "host/Field.h"
-#include "host/GdalSupport.h"
+#include "data/DataElement.h"
+#include "data/Field.h"
+#include "data/GdalDataset.h"
 
 #include <memory>
 

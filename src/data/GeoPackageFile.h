@@ -1,4 +1,4 @@
-// Making an empty GeoPackage file, so that callers above the host can get a fresh database workspace without
+// Making an empty GeoPackage file, so that callers above the data access can get a fresh database workspace without
 // touching GDAL themselves.
 #pragma once
 

@@ -3,8 +3,8 @@
 // as long as the process.
 #pragma once
 
-#include "host/DataElement.h"
-#include "host/GdalSupport.h"
+#include "data/DataElement.h"
+#include "data/GdalDataset.h"
 
 namespace tavi {
 

@@ -2,8 +2,8 @@
 // reference.
 #pragma once
 
-#include "host/DataElement.h"
-#include "host/GdalSupport.h"
+#include "data/DataElement.h"
+#include "data/GdalDataset.h"
 
 namespace tavi {
 

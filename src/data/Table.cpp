@@ -1,5 +1,5 @@
 // Tables and feature classes: see Table.h.
-#include "host/Table.h"
+#include "data/Table.h"
 
 #include "host/Envelope.h"
 #include "host/Geometry.h"

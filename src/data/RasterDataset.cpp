@@ -1,5 +1,5 @@
 // Rasters: see RasterDataset.h.
-#include "host/RasterDataset.h"
+#include "data/RasterDataset.h"
 
 #include "host/Envelope.h"
 #include "host/SpatialReference.h"

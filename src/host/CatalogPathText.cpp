@@ -1,6 +1,6 @@
 // Catalog path standardization: the root is split off first, then the parts after it are cleaned lexically (the
 // file system is not asked, so a path to data that does not exist standardizes too).
-#include "host/CatalogPath.h"
+#include "host/CatalogPathText.h"
 
 #include "platform/Utf.h"
 

@@ -1,9 +1,9 @@
 // Workspaces: see Workspace.h.
-#include "host/Workspace.h"
+#include "data/Workspace.h"
 
-#include "host/Field.h"
-#include "host/RasterDataset.h"
-#include "host/Table.h"
+#include "data/Field.h"
+#include "data/RasterDataset.h"
+#include "data/Table.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
 
