@@ -130,6 +130,7 @@ class GPSampleDomain final : public GPDomain<GPSampleDomain, DomainInterfaces, I
 public:
     static constexpr CLSID kClassId = CLSID_GPSampleDomain;
     static constexpr const char16_t* kClassName = u"GPSampleDomain";
+    static constexpr uint16_t kStreamVersion = 1;
     GPSampleDomain() : GPDomain(kClassId) {}
 
     HRESULT put_Maximum(int32_t maximum) override {
@@ -171,32 +172,16 @@ public:
         return S_OK;
     }
 
-    HRESULT Save(IStream* stream, int32_t clearDirty) override {
-        if (FAILED(AfStreamWrite(stream, uint16_t{1})) || FAILED(AfStreamWrite(stream, maximum_)))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    }
-    HRESULT Load(IStream* stream) override {
-        uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > 1 || FAILED(AfStreamRead(stream, &maximum_)))
-            return E_FAIL;
-        ClearDirty();
-        return S_OK;
-    }
-    HRESULT Serialize(IXMLSerializeData* data) override {
-        data->put_TypeName(kClassName);
-        data->put_TypeNamespaceURI(ValueNamespace());
-        return data->AddInteger(u"Maximum", maximum_);
-    }
-    HRESULT Deserialize(IXMLSerializeData* data) override {
+private:
+    HRESULT SaveContent(IStream* stream, uint16_t) override { return AfStreamWrite(stream, maximum_); }
+    HRESULT LoadContent(IStream* stream, uint16_t) override { return AfStreamRead(stream, &maximum_); }
+    HRESULT SerializeContent(IXMLSerializeData* data) override { return data->AddInteger(u"Maximum", maximum_); }
+    HRESULT DeserializeContent(IXMLSerializeData* data) override {
         int32_t index = -1;
         data->Find(u"Maximum", &index);
         return index < 0 ? E_FAIL : data->GetInteger(index, &maximum_);
     }
 
-private:
     int32_t maximum_ = 100;
 };
 

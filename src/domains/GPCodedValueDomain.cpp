@@ -449,10 +449,10 @@ HRESULT GPCodedValueDomain::Empty() {
 }
 
 HRESULT GPCodedValueDomain::SetCodes(BSTR values, BSTR names, IGPDataType* type) {
-    BStr comma(u",");
-    if (comma.IsNull())
-        return E_OUTOFMEMORY;
-    return SetCodesWithSeparator(values, names, comma.Get(), type);
+    return guard([&] {
+        BStr comma(u",");
+        return SetCodesWithSeparator(values, names, comma.Get(), type);
+    });
 }
 
 HRESULT GPCodedValueDomain::FindName(IGPValue* value, BSTR* name) {
@@ -609,38 +609,30 @@ HRESULT GPCodedValueDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
 
 // ---- IPersistStream ----
 
-HRESULT GPCodedValueDomain::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int16_t version =
-            AfStreamGetOrinSaveVersion(AfStreamGetDocumentVersion(stream), std::size(kNewerSaveVersions),
-                                       kNewerSaveVersions, std::size(kOlderSaveVersions), kOlderSaveVersions);
-        if (version == -1)
-            return S_OK;
-        const auto count = static_cast<int32_t>(codes_.size());
-        if (FAILED(AfStreamWrite(stream, version)) || FAILED(AfStreamWrite(stream, count)))
-            return E_FAIL;
-        for (const auto& entry : codes_)
-            if (FAILED(WriteString(stream, entry->name)))
-                return E_FAIL;
-        if (FAILED(AfStreamWrite(stream, count)))
-            return E_FAIL;
-        for (const auto& entry : codes_)
-            if (FAILED(SaveObject(entry->value.Get(), stream, clearDirty != 0)))
-                return E_FAIL;
-        if (version >= 2 && FAILED(AfStreamWrite(stream, static_cast<int16_t>(skipMemberOfTest_))))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    });
+int32_t GPCodedValueDomain::SaveVersionFor(IStream* stream) {
+    return AfStreamGetOrinSaveVersion(AfStreamGetDocumentVersion(stream), std::size(kNewerSaveVersions),
+                                      kNewerSaveVersions, std::size(kOlderSaveVersions), kOlderSaveVersions);
 }
 
-HRESULT GPCodedValueDomain::LoadCodes(IStream* stream) {
-    int16_t version = 0;
-    if (FAILED(AfStreamRead(stream, &version)) || version < 1 || version > kStreamVersion)
+HRESULT GPCodedValueDomain::SaveContent(IStream* stream, uint16_t version) {
+    const auto count = static_cast<int32_t>(codes_.size());
+    if (FAILED(AfStreamWrite(stream, count)))
         return E_FAIL;
+    for (const auto& entry : codes_)
+        if (FAILED(WriteString(stream, entry->name)))
+            return E_FAIL;
+    if (FAILED(AfStreamWrite(stream, count)))
+        return E_FAIL;
+    for (const auto& entry : codes_)
+        if (FAILED(SaveObject(entry->value.Get(), stream, SaveClearsDirty())))
+            return E_FAIL;
+    if (version >= 2 && FAILED(AfStreamWrite(stream, static_cast<int16_t>(skipMemberOfTest_))))
+        return E_FAIL;
+    return S_OK;
+}
+
+HRESULT GPCodedValueDomain::LoadContent(IStream* stream, uint16_t version) {
+    Clear();
     int32_t nameCount = 0;
     if (FAILED(AfStreamRead(stream, &nameCount)) || nameCount < 0)
         return E_FAIL;
@@ -673,91 +665,64 @@ HRESULT GPCodedValueDomain::LoadCodes(IStream* stream) {
     return S_OK;
 }
 
-HRESULT GPCodedValueDomain::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        Clear();
-        if (FAILED(LoadCodes(stream))) {
-            Clear();
-            skipMemberOfTest_ = VARIANT_FALSE;
-            SetDirty();
-            return E_FAIL;
-        }
-        ClearDirty();
-        return S_OK;
-    });
-}
-
 // ---- IXMLSerialize ----
 
-HRESULT GPCodedValueDomain::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        HRESULT hr = data->put_TypeName(kClassName);
-        if (SUCCEEDED(hr))
-            hr = data->put_TypeNamespaceURI(c_xml_ns_tavi);
-        if (FAILED(hr) || codes_.empty())
+HRESULT GPCodedValueDomain::SerializeContent(IXMLSerializeData* data) {
+    if (codes_.empty())
+        return S_OK;
+    ComPtr<IArray> properties;
+    HRESULT hr = CreateObjectArray(IArray::iid, properties.OutVoid());
+    if (FAILED(hr))
+        return hr;
+    for (const auto& entry : codes_) {
+        auto property = MakeObject<GPCodedValueDomainProperty>();
+        property->put_Name(entry->name.c_str());
+        property->putref_Value(entry->value.Get());
+        if (FAILED(hr = properties->Add(static_cast<IGPCodedValueDomainProperty*>(property.Get()))))
             return hr;
-        ComPtr<IArray> properties;
-        if (FAILED(hr = CreateObjectArray(IArray::iid, properties.OutVoid())))
-            return hr;
-        for (const auto& entry : codes_) {
-            auto property = MakeObject<GPCodedValueDomainProperty>();
-            property->put_Name(entry->name.c_str());
-            property->putref_Value(entry->value.Get());
-            if (FAILED(hr = properties->Add(static_cast<IGPCodedValueDomainProperty*>(property.Get()))))
-                return hr;
-        }
-        hr = data->AddObjectArray(kPropertyArrayName, properties.Get(), kPropertyTypeName, c_xml_ns_tavi);
-        if (FAILED(hr))
-            return hr;
-        return data->AddBoolean(kSkipElementName, skipMemberOfTest_);
-    });
+    }
+    hr = data->AddObjectArray(kPropertyArrayName, properties.Get(), kPropertyTypeName, c_xml_ns_tavi);
+    if (FAILED(hr))
+        return hr;
+    return data->AddBoolean(kSkipElementName, skipMemberOfTest_);
 }
 
-HRESULT GPCodedValueDomain::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        Empty();
-        int32_t arrayIndex = FindElement(data, kPropertyArrayName);
-        if (arrayIndex < 0)
-            return S_OK; // a domain written without codes says nothing of its skip flag either
-        ComPtr<IArray> properties;
-        HRESULT hr = CreateObjectArray(IArray::iid, properties.OutVoid());
-        if (SUCCEEDED(hr))
-            hr =
-                data->GetObjectArray(arrayIndex, c_xml_ns_tavi, u"ArrayOfGPCodedValueDomainProperty", properties.Get());
-        if (FAILED(hr))
+HRESULT GPCodedValueDomain::DeserializeContent(IXMLSerializeData* data) {
+    Empty();
+    int32_t arrayIndex = FindElement(data, kPropertyArrayName);
+    if (arrayIndex < 0)
+        return S_OK; // a domain written without codes says nothing of its skip flag either
+    ComPtr<IArray> properties;
+    HRESULT hr = CreateObjectArray(IArray::iid, properties.OutVoid());
+    if (SUCCEEDED(hr))
+        hr = data->GetObjectArray(arrayIndex, c_xml_ns_tavi, u"ArrayOfGPCodedValueDomainProperty", properties.Get());
+    if (FAILED(hr))
+        return hr;
+    int32_t count = 0;
+    if (FAILED(hr = properties->get_Count(&count)))
+        return hr;
+    for (int32_t i = 0; i < count; ++i) {
+        ComPtr<IUnknown> element;
+        if (FAILED(hr = properties->get_Element(i, element.Out())))
             return hr;
-        int32_t count = 0;
-        if (FAILED(hr = properties->get_Count(&count)))
+        auto property = QueryAs<IGPCodedValueDomainProperty>(element.Get());
+        if (!property)
+            continue; // not a code
+        BStr name;
+        ComPtr<IGPValue> value;
+        if (FAILED(hr = property->get_Name(name.Out())) || FAILED(hr = property->get_Value(value.Out())))
             return hr;
-        for (int32_t i = 0; i < count; ++i) {
-            ComPtr<IUnknown> element;
-            if (FAILED(hr = properties->get_Element(i, element.Out())))
-                return hr;
-            auto property = QueryAs<IGPCodedValueDomainProperty>(element.Get());
-            if (!property)
-                continue; // not a code
-            BStr name;
-            ComPtr<IGPValue> value;
-            if (FAILED(hr = property->get_Name(name.Out())) || FAILED(hr = property->get_Value(value.Out())))
-                return hr;
-            if (!value)
-                continue; // an element without a value is no code
-            if (FAILED(hr = AddCode(value.Get(), name.c_str())))
-                return hr;
-        }
-        VARIANT_BOOL skip = VARIANT_FALSE;
-        int32_t skipIndex = FindElement(data, kSkipElementName);
-        if (skipIndex < 0 || FAILED(data->GetBoolean(skipIndex, &skip)))
-            skip = VARIANT_FALSE;
-        skipMemberOfTest_ = skip;
-        return S_OK;
-    });
+        if (!value)
+            continue; // an element without a value is no code
+        if (FAILED(hr = AddCode(value.Get(), name.c_str())))
+            return hr;
+    }
+    VARIANT_BOOL skip = VARIANT_FALSE;
+    int32_t skipIndex = FindElement(data, kSkipElementName);
+    if (skipIndex < 0 || FAILED(data->GetBoolean(skipIndex, &skip)))
+        skip = VARIANT_FALSE;
+    skipMemberOfTest_ = skip;
+    return S_OK;
 }
 
 // ---- GPCodedValueDomainProperty ----

@@ -53,7 +53,7 @@ public:
     static constexpr CLSID kClassId = CLSID_GPCodedValueDomain;
     static constexpr const char16_t* kClassName = u"GPCodedValueDomain";
     // The newest stream version Load reads: version 2 adds the skip flag after the values.
-    static constexpr int16_t kStreamVersion = 2;
+    static constexpr uint16_t kStreamVersion = 2;
     // The message code of a value that is not one of the codes.
     static constexpr int32_t kNotAMemberCode = 800;
 
@@ -103,19 +103,20 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream. The form: int16 version, int32 count, the names, int32 count, the values (class identifier
-    // and stream form each), then from version 2 the int16 skip flag. The version comes from the document version's
-    // entry in the class's version tables; older documents and the newer line write version 1 and so no flag.
-    // Load refuses unknown versions and any corrupt or short form with E_FAIL and leaves the domain empty.
-    HRESULT Load(IStream* stream) override;
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-
-    // IXMLSerialize: type "GPCodedValueDomain"; with codes, the array "GPDomainPropertiesArray" of
-    // GPCodedValueDomainProperty objects and the boolean "SkipMemberOfTest".
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
 private:
+    // Stream form: 16-bit version, int32 count, the names, int32 count, the values (class identifier and stream
+    // form each), then from version 2 the int16 skip flag. The version comes from the document version's entry in
+    // the class's version tables; older documents and the newer line write version 1 and so no flag. Load refuses
+    // unknown versions and any corrupt or short form with E_FAIL and keeps the domain as it was.
+    int32_t SaveVersionFor(IStream* stream) override;
+    uint16_t OldestStreamVersion() const override { return 1; }
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // XML form: type "GPCodedValueDomain"; with codes, the array "GPDomainPropertiesArray" of
+    // GPCodedValueDomainProperty objects and the boolean "SkipMemberOfTest".
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     struct Entry {
         String name;
         ComPtr<IGPValue> value;
@@ -141,7 +142,6 @@ private:
     static String ValueText(const Entry& entry);
     // The allowed entries of the non-member message.
     String AllowedList() const;
-    HRESULT LoadCodes(IStream* stream);
 
     std::vector<std::unique_ptr<Entry>> codes_;
     NameIndex index_;

@@ -232,99 +232,75 @@ HRESULT GPCompositeDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
 
 // --- IPersistStream ---
 
-HRESULT GPCompositeDomain::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        DomainNesting nesting;
-        if (nesting.TooDeep())
+HRESULT GPCompositeDomain::SaveContent(IStream* stream, uint16_t) {
+    DomainNesting nesting;
+    if (nesting.TooDeep())
+        return E_FAIL;
+    const DomainList entries = domains_;
+    if (FAILED(AfStreamWrite(stream, static_cast<int32_t>(entries.size()))))
+        return E_FAIL;
+    for (const auto& entry : entries)
+        if (FAILED(SaveObject(entry.Get(), stream, SaveClearsDirty())))
             return E_FAIL;
-        const DomainList entries = domains_;
-        if (FAILED(AfStreamWrite(stream, kStreamVersion)) ||
-            FAILED(AfStreamWrite(stream, static_cast<int32_t>(entries.size()))))
-            return E_FAIL;
-        for (const auto& entry : entries)
-            if (FAILED(SaveObject(entry.Get(), stream, clearDirty != 0)))
-                return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    });
+    return S_OK;
 }
 
-HRESULT GPCompositeDomain::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        uint16_t version = 0;
-        int32_t count = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion ||
-            FAILED(AfStreamRead(stream, &count)) || count < 0)
+HRESULT GPCompositeDomain::LoadContent(IStream* stream, uint16_t) {
+    int32_t count = 0;
+    if (FAILED(AfStreamRead(stream, &count)) || count < 0)
+        return E_FAIL;
+    // Each entry needs at least its class identifier, so a damaged count ends at the first failed read instead of
+    // reserving memory for it.
+    DomainList loaded;
+    for (int32_t i = 0; i < count; ++i) {
+        ComPtr<IGPDomain> entry;
+        if (FAILED(LoadObject(stream, IGPDomain::iid, entry.OutVoid())))
             return E_FAIL;
-        // Entries are read before the list changes, and each needs at least its class identifier, so a damaged
-        // count ends at the first failed read instead of reserving memory for it.
-        DomainList loaded;
-        for (int32_t i = 0; i < count; ++i) {
-            ComPtr<IGPDomain> entry;
-            if (FAILED(LoadObject(stream, IGPDomain::iid, entry.OutVoid())))
-                return E_FAIL;
-            loaded.push_back(std::move(entry));
-        }
-        SetList(std::move(loaded));
-        ClearDirty();
-        return S_OK;
-    });
+        loaded.push_back(std::move(entry));
+    }
+    SetList(std::move(loaded));
+    return S_OK;
 }
 
 // --- IXMLSerialize ---
 
-HRESULT GPCompositeDomain::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        DomainNesting nesting;
-        if (nesting.TooDeep())
-            return E_FAIL;
-        data->put_TypeName(kClassName);
-        data->put_TypeNamespaceURI(c_xml_ns_tavi);
-        if (domains_.empty())
-            return S_OK;
-        auto array = NewArray();
-        for (const auto& entry : domains_)
-            if (HRESULT hr = array->Add(entry.Get()); FAILED(hr))
-                return hr;
-        return data->AddObjectArray(kDomainArrayElement, array.Get(), kDomainElementType, c_xml_ns_tavi);
-    });
+HRESULT GPCompositeDomain::SerializeContent(IXMLSerializeData* data) {
+    DomainNesting nesting;
+    if (nesting.TooDeep())
+        return E_FAIL;
+    if (domains_.empty())
+        return S_OK;
+    auto array = NewArray();
+    for (const auto& entry : domains_)
+        if (HRESULT hr = array->Add(entry.Get()); FAILED(hr))
+            return hr;
+    return data->AddObjectArray(kDomainArrayElement, array.Get(), kDomainElementType, c_xml_ns_tavi);
 }
 
-HRESULT GPCompositeDomain::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        DomainList read;
-        int32_t index = -1;
-        data->Find(kDomainArrayElement, &index);
-        if (index >= 0) {
-            auto array = NewArray();
-            if (FAILED(data->GetObjectArray(index, c_xml_ns_tavi, kDomainArrayType, array.Get())))
-                return E_FAIL;
-            int32_t count = 0;
-            if (HRESULT hr = array->get_Count(&count); FAILED(hr))
+HRESULT GPCompositeDomain::DeserializeContent(IXMLSerializeData* data) {
+    DomainList read;
+    int32_t index = -1;
+    data->Find(kDomainArrayElement, &index);
+    if (index >= 0) {
+        auto array = NewArray();
+        if (FAILED(data->GetObjectArray(index, c_xml_ns_tavi, kDomainArrayType, array.Get())))
+            return E_FAIL;
+        int32_t count = 0;
+        if (HRESULT hr = array->get_Count(&count); FAILED(hr))
+            return hr;
+        for (int32_t i = 0; i < count; ++i) {
+            ComPtr<IUnknown> element;
+            if (HRESULT hr = array->get_Element(i, element.Out()); FAILED(hr))
                 return hr;
-            for (int32_t i = 0; i < count; ++i) {
-                ComPtr<IUnknown> element;
-                if (HRESULT hr = array->get_Element(i, element.Out()); FAILED(hr))
-                    return hr;
-                // A nil element is an empty entry, which accepts everything: dropping it would narrow the domain.
-                if (!element)
-                    read.emplace_back();
-                else if (auto domain = QueryAs<IGPDomain>(element.Get()))
-                    read.push_back(std::move(domain));
-            }
+            // A nil element is an empty entry, which accepts everything: dropping it would narrow the domain.
+            if (!element)
+                read.emplace_back();
+            else if (auto domain = QueryAs<IGPDomain>(element.Get()))
+                read.push_back(std::move(domain));
         }
-        SetList(std::move(read));
-        return S_OK;
-    });
+    }
+    SetList(std::move(read));
+    return S_OK;
 }
 
 } // namespace tavi

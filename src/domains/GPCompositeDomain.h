@@ -43,18 +43,16 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream: int16 version 1, int32 count, then each entry as a nested object (an empty entry as no
-    // object). A failed Load leaves the list as it was.
-    HRESULT Load(IStream* stream) override;
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-
-    // IXMLSerialize: type "GPCompositeDomain"; with entries, the object array "GPDomainArray" of "GPDomain"
-    // elements (an empty entry as a nil element, read back as an empty entry). Elements that are not domains are
-    // skipped when read.
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
 private:
+    // Stream form: 16-bit version 1, int32 count, then each entry as a nested object (an empty entry as no object).
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // XML form: type "GPCompositeDomain"; with entries, the object array "GPDomainArray" of "GPDomain" elements (an
+    // empty entry as a nil element, read back as an empty entry). Elements that are not domains are skipped when
+    // read.
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     using DomainList = std::vector<ComPtr<IGPDomain>>;
 
     bool IsIndex(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < domains_.size(); }

@@ -191,72 +191,43 @@ HRESULT GPNumericDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     });
 }
 
-HRESULT GPNumericDomain::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        if (FAILED(AfStreamWrite(stream, static_cast<int16_t>(kStreamVersion))) ||
-            FAILED(AfStreamWrite(stream, limits_.allowEmpty)) || FAILED(AfStreamWrite(stream, limits_.lowLimit)) ||
-            FAILED(AfStreamWrite(stream, limits_.inclusive)) || FAILED(AfStreamWrite(stream, limits_.allowHighLimit)) ||
-            FAILED(AfStreamWrite(stream, limits_.highLimit)))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    });
+HRESULT GPNumericDomain::SaveContent(IStream* stream, uint16_t) {
+    if (FAILED(AfStreamWrite(stream, limits_.allowEmpty)) || FAILED(AfStreamWrite(stream, limits_.lowLimit)) ||
+        FAILED(AfStreamWrite(stream, limits_.inclusive)) || FAILED(AfStreamWrite(stream, limits_.allowHighLimit)) ||
+        FAILED(AfStreamWrite(stream, limits_.highLimit)))
+        return E_FAIL;
+    return S_OK;
 }
 
-HRESULT GPNumericDomain::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int16_t version = 0;
-        Limits read;
-        if (FAILED(AfStreamRead(stream, &version)) || version < 0 || version > kStreamVersion ||
-            FAILED(AfStreamRead(stream, &read.allowEmpty)) || FAILED(AfStreamRead(stream, &read.lowLimit)) ||
-            FAILED(AfStreamRead(stream, &read.inclusive)) || FAILED(AfStreamRead(stream, &read.allowHighLimit)) ||
-            FAILED(AfStreamRead(stream, &read.highLimit)))
-            return E_FAIL;
-        limits_ = read;
-        ClearDirty();
-        return S_OK;
-    });
+HRESULT GPNumericDomain::LoadContent(IStream* stream, uint16_t) {
+    if (FAILED(AfStreamRead(stream, &limits_.allowEmpty)) || FAILED(AfStreamRead(stream, &limits_.lowLimit)) ||
+        FAILED(AfStreamRead(stream, &limits_.inclusive)) || FAILED(AfStreamRead(stream, &limits_.allowHighLimit)) ||
+        FAILED(AfStreamRead(stream, &limits_.highLimit)))
+        return E_FAIL;
+    return S_OK;
 }
 
-HRESULT GPNumericDomain::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        data->put_TypeName(kClassName);
-        data->put_TypeNamespaceURI(c_xml_ns_tavi);
-        HRESULT hr = data->AddBoolean(kAllowEmpty, limits_.allowEmpty);
-        if (SUCCEEDED(hr))
-            hr = data->AddDouble(kLowLimit, limits_.lowLimit);
-        if (SUCCEEDED(hr))
-            hr = data->AddBoolean(kInclusive, limits_.inclusive);
-        if (SUCCEEDED(hr))
-            hr = data->AddBoolean(kAllowHighLimit, limits_.inclusive);
-        if (SUCCEEDED(hr))
-            hr = data->AddDouble(kHighLimit, limits_.highLimit);
-        return hr;
-    });
+HRESULT GPNumericDomain::SerializeContent(IXMLSerializeData* data) {
+    HRESULT hr = data->AddBoolean(kAllowEmpty, limits_.allowEmpty);
+    if (SUCCEEDED(hr))
+        hr = data->AddDouble(kLowLimit, limits_.lowLimit);
+    if (SUCCEEDED(hr))
+        hr = data->AddBoolean(kInclusive, limits_.inclusive);
+    if (SUCCEEDED(hr))
+        hr = data->AddBoolean(kAllowHighLimit, limits_.inclusive);
+    if (SUCCEEDED(hr))
+        hr = data->AddDouble(kHighLimit, limits_.highLimit);
+    return hr;
 }
 
-HRESULT GPNumericDomain::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        Limits read = limits_;
-        if (FAILED(ReadBoolean(data, kAllowEmpty, &read.allowEmpty)) ||
-            FAILED(ReadDouble(data, kLowLimit, &read.lowLimit)) ||
-            FAILED(ReadBoolean(data, kInclusive, &read.inclusive)) ||
-            FAILED(ReadBoolean(data, kAllowHighLimit, &read.inclusive)) ||
-            FAILED(ReadDouble(data, kHighLimit, &read.highLimit)))
-            return E_FAIL;
-        limits_ = read;
-        SetDirty();
-        return S_OK;
-    });
+HRESULT GPNumericDomain::DeserializeContent(IXMLSerializeData* data) {
+    if (FAILED(ReadBoolean(data, kAllowEmpty, &limits_.allowEmpty)) ||
+        FAILED(ReadDouble(data, kLowLimit, &limits_.lowLimit)) ||
+        FAILED(ReadBoolean(data, kInclusive, &limits_.inclusive)) ||
+        FAILED(ReadBoolean(data, kAllowHighLimit, &limits_.inclusive)) ||
+        FAILED(ReadDouble(data, kHighLimit, &limits_.highLimit)))
+        return E_FAIL;
+    return S_OK;
 }
 
 } // namespace tavi

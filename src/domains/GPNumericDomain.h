@@ -49,20 +49,19 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream: int16 version 1, int16 allowEmpty, double lowLimit, int16 inclusive, int16 allowHighLimit,
+private:
+    // Stream form: 16-bit version 1, int16 allowEmpty, double lowLimit, int16 inclusive, int16 allowHighLimit,
     // double highLimit. Load refuses newer versions and short forms with E_FAIL and then keeps the domain as it was.
-    HRESULT Load(IStream* stream) override;
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-
-    // IXMLSerialize: type "GPNumericDomain" with "AllowEmpty", "LowLimit", "Inclusive", "AllowHighLimit" and
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // XML form: type "GPNumericDomain" with "AllowEmpty", "LowLimit", "Inclusive", "AllowHighLimit" and
     // "HighLimit". Documents have always carried the lower bound's inclusive flag under both "Inclusive" and
     // "AllowHighLimit", so both are written from it and read into it ("AllowHighLimit" last); allowHighLimit itself
     // is not part of the XML form and keeps its value on reading. Reading needs every element: E_FAIL, domain
     // unchanged, when one is missing or unreadable.
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
 
-private:
     struct Limits {
         VARIANT_BOOL allowEmpty = VARIANT_TRUE;
         double lowLimit = 0.0;

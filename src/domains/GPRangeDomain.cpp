@@ -193,65 +193,40 @@ HRESULT GPRangeDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     });
 }
 
-HRESULT GPRangeDomain::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int32_t fieldType = taviFieldTypeDouble;
-        domain_->get_FieldType(&fieldType);
-        if (FAILED(AfStreamWrite(stream, static_cast<int16_t>(kStreamVersion))) ||
-            FAILED(AfStreamWrite(stream, fieldType)) || FAILED(WriteVariant(stream, Min())) ||
-            FAILED(WriteVariant(stream, Max())))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    });
+HRESULT GPRangeDomain::SaveContent(IStream* stream, uint16_t) {
+    int32_t fieldType = taviFieldTypeDouble;
+    domain_->get_FieldType(&fieldType);
+    if (FAILED(AfStreamWrite(stream, fieldType)) || FAILED(WriteVariant(stream, Min())) ||
+        FAILED(WriteVariant(stream, Max())))
+        return E_FAIL;
+    return S_OK;
 }
 
-HRESULT GPRangeDomain::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int16_t version = 0;
-        int32_t fieldType = 0;
-        Variant min, max;
-        if (FAILED(AfStreamRead(stream, &version)) || version < 0 || version > kStreamVersion ||
-            FAILED(AfStreamRead(stream, &fieldType)) || FAILED(ReadVariant(stream, min.Out())) ||
-            FAILED(ReadVariant(stream, max.Out())) || FAILED(SetInner(&fieldType, min, max)))
-            return E_FAIL;
-        ClearDirty();
-        return S_OK;
-    });
+HRESULT GPRangeDomain::LoadContent(IStream* stream, uint16_t) {
+    int32_t fieldType = 0;
+    Variant min, max;
+    if (FAILED(AfStreamRead(stream, &fieldType)) || FAILED(ReadVariant(stream, min.Out())) ||
+        FAILED(ReadVariant(stream, max.Out())) || FAILED(SetInner(&fieldType, min, max)))
+        return E_FAIL;
+    return S_OK;
 }
 
-HRESULT GPRangeDomain::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        data->put_TypeName(kClassName);
-        data->put_TypeNamespaceURI(c_xml_ns_tavi);
-        Variant min = Min(), max = Max();
-        if (HRESULT hr = data->AddVariant(u"Min", &min); FAILED(hr))
-            return hr;
-        return data->AddVariant(u"Max", &max);
-    });
+HRESULT GPRangeDomain::SerializeContent(IXMLSerializeData* data) {
+    Variant min = Min(), max = Max();
+    if (HRESULT hr = data->AddVariant(u"Min", &min); FAILED(hr))
+        return hr;
+    return data->AddVariant(u"Max", &max);
 }
 
-HRESULT GPRangeDomain::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int32_t minIndex = -1, maxIndex = -1;
-        data->Find(u"Min", &minIndex);
-        data->Find(u"Max", &maxIndex);
-        Variant min, max;
-        if (minIndex < 0 || maxIndex < 0 || FAILED(data->GetVariant(minIndex, &min)) ||
-            FAILED(data->GetVariant(maxIndex, &max)) || FAILED(SetInner(nullptr, min, max)))
-            return E_FAIL;
-        SetDirty();
-        return S_OK;
-    });
+HRESULT GPRangeDomain::DeserializeContent(IXMLSerializeData* data) {
+    int32_t minIndex = -1, maxIndex = -1;
+    data->Find(u"Min", &minIndex);
+    data->Find(u"Max", &maxIndex);
+    Variant min, max;
+    if (minIndex < 0 || maxIndex < 0 || FAILED(data->GetVariant(minIndex, &min)) ||
+        FAILED(data->GetVariant(maxIndex, &max)) || FAILED(SetInner(nullptr, min, max)))
+        return E_FAIL;
+    return S_OK;
 }
 
 } // namespace tavi

@@ -38,17 +38,16 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream: int16 version 1, int32 field type, the minimum and the maximum as variants. Load refuses
-    // newer versions and every malformed form with E_FAIL and then keeps the domain as it was.
-    HRESULT Load(IStream* stream) override;
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-
-    // IXMLSerialize: type "GPRangeDomain", the variants "Min" and "Max" (the field type is not part of it). Reading
-    // needs both (E_FAIL, domain unchanged, otherwise) and marks the domain dirty.
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
 private:
+    // Stream form: 16-bit version 1, int32 field type, the minimum and the maximum as variants. Load refuses newer
+    // versions and every malformed form with E_FAIL and then keeps the domain as it was.
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // XML form: type "GPRangeDomain", the variants "Min" and "Max" (the field type is not part of it). Reading needs
+    // both (E_FAIL, domain unchanged, otherwise) and marks the domain dirty.
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     // Sets field type (when given) and both bounds on the inner object; restores the earlier state when one fails.
     HRESULT SetInner(const int32_t* fieldType, const VARIANT& min, const VARIANT& max);
     Variant Min() const;

@@ -277,48 +277,30 @@ HRESULT GPUnitDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
 
 // --- IPersistStream ---
 
-HRESULT GPUnitDomain::Save(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        DomainNesting nesting;
-        if (nesting.TooDeep())
-            return E_FAIL;
-        ComPtr<IGPDomain> valueDomain = valueDomain_, unitsDomain = unitsDomain_;
-        if (FAILED(AfStreamWrite(stream, kStreamVersion)) ||
-            FAILED(SaveObject(valueDomain.Get(), stream, clearDirty != 0)) ||
-            FAILED(SaveObject(unitsDomain.Get(), stream, clearDirty != 0)) ||
-            FAILED(AfStreamWrite(stream, static_cast<int32_t>(linearUnits_))) ||
-            FAILED(AfStreamWrite(stream, static_cast<int32_t>(arealUnits_))) ||
-            FAILED(AfStreamWrite(stream, static_cast<int32_t>(timeUnits_))))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    });
+HRESULT GPUnitDomain::SaveContent(IStream* stream, uint16_t) {
+    DomainNesting nesting;
+    if (nesting.TooDeep())
+        return E_FAIL;
+    ComPtr<IGPDomain> valueDomain = valueDomain_, unitsDomain = unitsDomain_;
+    if (FAILED(SaveObject(valueDomain.Get(), stream, SaveClearsDirty())) ||
+        FAILED(SaveObject(unitsDomain.Get(), stream, SaveClearsDirty())) ||
+        FAILED(AfStreamWrite(stream, static_cast<int32_t>(linearUnits_))) ||
+        FAILED(AfStreamWrite(stream, static_cast<int32_t>(arealUnits_))) ||
+        FAILED(AfStreamWrite(stream, static_cast<int32_t>(timeUnits_))))
+        return E_FAIL;
+    return S_OK;
 }
 
-HRESULT GPUnitDomain::Load(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        uint16_t version = 0;
-        ComPtr<IGPDomain> valueDomain, unitsDomain;
-        int32_t linear = 0, areal = 0, time = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion ||
-            FAILED(LoadObject(stream, IGPDomain::iid, valueDomain.OutVoid())) ||
-            FAILED(LoadObject(stream, IGPDomain::iid, unitsDomain.OutVoid())) ||
-            FAILED(AfStreamRead(stream, &linear)) || FAILED(AfStreamRead(stream, &areal)) ||
-            FAILED(AfStreamRead(stream, &time)))
-            return E_FAIL;
-        valueDomain_.Swap(valueDomain);
-        unitsDomain_.Swap(unitsDomain);
-        linearUnits_ = static_cast<taviUnits>(linear);
-        arealUnits_ = static_cast<taviAreaUnits>(areal);
-        timeUnits_ = static_cast<taviTimeUnits>(time);
-        ClearDirty();
-        return S_OK;
-    });
+HRESULT GPUnitDomain::LoadContent(IStream* stream, uint16_t) {
+    int32_t linear = 0, areal = 0, time = 0;
+    if (FAILED(LoadObject(stream, IGPDomain::iid, valueDomain_.OutVoid())) ||
+        FAILED(LoadObject(stream, IGPDomain::iid, unitsDomain_.OutVoid())) || FAILED(AfStreamRead(stream, &linear)) ||
+        FAILED(AfStreamRead(stream, &areal)) || FAILED(AfStreamRead(stream, &time)))
+        return E_FAIL;
+    linearUnits_ = static_cast<taviUnits>(linear);
+    arealUnits_ = static_cast<taviAreaUnits>(areal);
+    timeUnits_ = static_cast<taviTimeUnits>(time);
+    return S_OK;
 }
 
 // --- IXMLSerialize ---
@@ -351,60 +333,46 @@ HRESULT GPUnitDomain::TimeUnitsOfKeyword(std::u16string_view keyword, taviTimeUn
     return unit->get_Units(units);
 }
 
-HRESULT GPUnitDomain::Serialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        DomainNesting nesting;
-        if (nesting.TooDeep())
-            return E_FAIL;
-        String timeKeyword;
-        if (HRESULT hr = TimeKeyword(timeUnits_, &timeKeyword); FAILED(hr))
+HRESULT GPUnitDomain::SerializeContent(IXMLSerializeData* data) {
+    DomainNesting nesting;
+    if (nesting.TooDeep())
+        return E_FAIL;
+    String timeKeyword;
+    if (HRESULT hr = TimeKeyword(timeUnits_, &timeKeyword); FAILED(hr))
+        return hr;
+    ComPtr<IArray> array;
+    HRESULT hr = CreateObjectArray(IArray::iid, array.OutVoid());
+    if (FAILED(hr) || FAILED(hr = array->Add(valueDomain_.Get())) || FAILED(hr = array->Add(unitsDomain_.Get())) ||
+        FAILED(hr = data->AddObjectArray(kDomainArrayElement, array.Get(), kDomainElementType, c_xml_ns_tavi)))
+        return hr;
+    const std::array<String, 3> units{String(GeoprocessingUtil::ConvertUnitsToXMLString(linearUnits_)),
+                                      String(GeoprocessingUtil::ConvertAreaUnitsToXMLString(arealUnits_)), timeKeyword};
+    for (const auto& text : units)
+        if (FAILED(hr = data->AddString(kUnitsElement, text.c_str())))
             return hr;
-        data->put_TypeName(kClassName);
-        data->put_TypeNamespaceURI(c_xml_ns_tavi);
-        ComPtr<IArray> array;
-        HRESULT hr = CreateObjectArray(IArray::iid, array.OutVoid());
-        if (FAILED(hr) || FAILED(hr = array->Add(valueDomain_.Get())) || FAILED(hr = array->Add(unitsDomain_.Get())) ||
-            FAILED(hr = data->AddObjectArray(kDomainArrayElement, array.Get(), kDomainElementType, c_xml_ns_tavi)))
-            return hr;
-        const std::array<String, 3> units{String(GeoprocessingUtil::ConvertUnitsToXMLString(linearUnits_)),
-                                          String(GeoprocessingUtil::ConvertAreaUnitsToXMLString(arealUnits_)),
-                                          timeKeyword};
-        for (const auto& text : units)
-            if (FAILED(hr = data->AddString(kUnitsElement, text.c_str())))
-                return hr;
-        return S_OK;
-    });
+    return S_OK;
 }
 
-HRESULT GPUnitDomain::Deserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int32_t index = -1;
-        data->Find(kDomainArrayElement, &index);
-        if (index < 0)
-            return S_OK;
-        ComPtr<IArray> array;
-        if (FAILED(CreateObjectArray(IArray::iid, array.OutVoid())) ||
-            FAILED(data->GetObjectArray(index, c_xml_ns_tavi, kDomainArrayType, array.Get())))
-            return E_FAIL;
-        std::vector<String> texts = UnitsTexts(data);
-        taviUnits linear = texts.size() > 0 ? GeoprocessingUtil::ConvertXMLStringToUnits(texts[0]) : linearUnits_;
-        taviAreaUnits areal = texts.size() > 1 ? GeoprocessingUtil::ConvertXMLStringToAreaUnits(texts[1]) : arealUnits_;
-        taviTimeUnits time = timeUnits_;
-        if (texts.size() > 2)
-            if (HRESULT hr = TimeUnitsOfKeyword(texts[2], &time); FAILED(hr))
-                return hr;
-        valueDomain_ = DomainAt(array.Get(), 0);
-        unitsDomain_ = DomainAt(array.Get(), 1);
-        linearUnits_ = linear;
-        arealUnits_ = areal;
-        timeUnits_ = time;
-        SetDirty();
+HRESULT GPUnitDomain::DeserializeContent(IXMLSerializeData* data) {
+    int32_t index = -1;
+    data->Find(kDomainArrayElement, &index);
+    if (index < 0)
         return S_OK;
-    });
+    ComPtr<IArray> array;
+    if (FAILED(CreateObjectArray(IArray::iid, array.OutVoid())) ||
+        FAILED(data->GetObjectArray(index, c_xml_ns_tavi, kDomainArrayType, array.Get())))
+        return E_FAIL;
+    std::vector<String> texts = UnitsTexts(data);
+    if (texts.size() > 0)
+        linearUnits_ = GeoprocessingUtil::ConvertXMLStringToUnits(texts[0]);
+    if (texts.size() > 1)
+        arealUnits_ = GeoprocessingUtil::ConvertXMLStringToAreaUnits(texts[1]);
+    if (texts.size() > 2)
+        if (HRESULT hr = TimeUnitsOfKeyword(texts[2], &timeUnits_); FAILED(hr))
+            return hr;
+    valueDomain_ = DomainAt(array.Get(), 0);
+    unitsDomain_ = DomainAt(array.Get(), 1);
+    return S_OK;
 }
 
 } // namespace tavi

@@ -43,18 +43,17 @@ public:
     HRESULT Assign(IClone* source) override;
     HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
 
-    // IPersistStream: int16 version 1; the value domain and the units domain as nested objects; int32 linear,
-    // areal and time units. A failed Load changes nothing.
-    HRESULT Load(IStream* stream) override;
-    HRESULT Save(IStream* stream, int32_t clearDirty) override;
-
-    // IXMLSerialize: type "GPUnitDomain"; the object array "GPDomainArray" (value domain, units domain, nil for
-    // an unset one), then three "Units" strings: linear, areal and time units. Without "GPDomainArray" reading
-    // changes nothing.
-    HRESULT Serialize(IXMLSerializeData* data) override;
-    HRESULT Deserialize(IXMLSerializeData* data) override;
-
 private:
+    // Stream form: 16-bit version 1; the value domain and the units domain as nested objects; int32 linear, areal
+    // and time units.
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    // XML form: type "GPUnitDomain"; the object array "GPDomainArray" (value domain, units domain, nil for an unset
+    // one), then three "Units" strings: linear, areal and time units. Without "GPDomainArray" reading changes
+    // nothing.
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
     bool IsSelf(IGPDomain* domain);
     // What an inner domain is asked about `value`: the value itself, or for a unit value a clone whose number is
     // converted into this domain's units (`converted`) or 0 with the value's own units.

@@ -130,7 +130,7 @@ HRESULT ConvertVariant(const VARIANT& in, VARTYPE kind, Variant& out) {
 
 HRESULT GPValueCore::BaseEmpty() {
     empty_ = VARIANT_TRUE;
-    dirty_ = true;
+    SetDirty();
     return S_OK;
 }
 
@@ -139,7 +139,7 @@ HRESULT GPValueCore::BaseAssign(IClone* source) {
     VARIANT_BOOL sourceEmpty = VARIANT_FALSE;
     if (value && SUCCEEDED(value->IsEmpty(&sourceEmpty)))
         empty_ = sourceEmpty ? VARIANT_TRUE : VARIANT_FALSE;
-    dirty_ = true;
+    SetDirty();
     return S_OK;
 }
 
@@ -160,15 +160,11 @@ HRESULT GPValueCore::BaseIsEqual(IClone* other, VARIANT_BOOL* equal) {
     return S_OK;
 }
 
-HRESULT GPValueCore::BaseSave(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
+HRESULT GPValueCore::SaveBase(IStream* stream) {
     return FAILED(AfStreamWrite(stream, static_cast<int16_t>(empty_))) ? E_FAIL : S_OK;
 }
 
-HRESULT GPValueCore::BaseLoad(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
+HRESULT GPValueCore::LoadBase(IStream* stream) {
     int16_t empty = 0;
     if (FAILED(AfStreamRead(stream, &empty)))
         return E_FAIL;
@@ -176,15 +172,13 @@ HRESULT GPValueCore::BaseLoad(IStream* stream) {
     return S_OK;
 }
 
-HRESULT GPValueCore::BaseSerialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
+HRESULT GPValueCore::SerializeBase(IXMLSerializeData* data, bool* contentFollows) {
+    *contentFollows = !IsEmptyFlag();
     return data->AddBoolean(u"IsEmpty", empty_);
 }
 
-HRESULT GPValueCore::BaseDeserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
+HRESULT GPValueCore::DeserializeBase(IXMLSerializeData* data, bool* contentFollows) {
+    *contentFollows = false;
     int32_t index = -1;
     HRESULT hr = data->Find(u"IsEmpty", &index);
     if (FAILED(hr))
@@ -197,7 +191,7 @@ HRESULT GPValueCore::BaseDeserialize(IXMLSerializeData* data) {
     if (empty)
         return SelfValue()->Empty();
     empty_ = VARIANT_FALSE;
-    dirty_ = true;
+    *contentFollows = true;
     return S_OK;
 }
 
@@ -213,67 +207,6 @@ HRESULT GPValueCore::MakeTextError(IGPMessage* message, int32_t code) {
     if (!error || FAILED(error->MakeError(taviGPMessageTypeError, code)))
         return E_FAIL;
     return S_OK;
-}
-
-// --- the frame of the stream and XML forms ---
-
-int32_t GPValueCore::SaveVersionFor(IStream*) {
-    return NewestStreamVersion();
-}
-
-HRESULT GPValueCore::CoreSave(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        int32_t version = SaveVersionFor(stream);
-        if (version == -1)
-            return S_OK; // the stream's document has no form of this value
-        if (version < 1 || version > NewestStreamVersion())
-            return E_FAIL;
-        auto written = static_cast<uint16_t>(version);
-        if (FAILED(AfStreamWrite(stream, written)) || FAILED(BaseSave(stream)) || FAILED(SaveContent(stream, written)))
-            return E_FAIL;
-        if (clearDirty)
-            ClearDirty();
-        return S_OK;
-    });
-}
-
-HRESULT GPValueCore::CoreLoad(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > NewestStreamVersion() || FAILED(BaseLoad(stream)) ||
-            FAILED(LoadContent(stream, version)))
-            return E_FAIL;
-        ClearDirty();
-        return S_OK;
-    });
-}
-
-HRESULT GPValueCore::CoreSerialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        data->put_TypeName(XmlTypeName());
-        data->put_TypeNamespaceURI(XmlTypeNamespace().c_str());
-        HRESULT hr = BaseSerialize(data);
-        if (FAILED(hr) || IsEmptyFlag())
-            return hr;
-        return SerializeContent(data);
-    });
-}
-
-HRESULT GPValueCore::CoreDeserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        HRESULT hr = BaseDeserialize(data);
-        if (FAILED(hr) || IsEmptyFlag())
-            return hr;
-        return DeserializeContent(data);
-    });
 }
 
 // --- interface operations ---

@@ -1,5 +1,6 @@
-// The value base: what every value class shares (identities, the empty and dirty flags, data type creation,
-// cloning, description, the JSON form, and the frame of the stream and XML forms).
+// The value base: what every value class shares (identities, the empty flag, data type creation, cloning,
+// description, the JSON form), on the persistence frame of values and domains (host/PersistFrame.h: the version, the
+// dirty flag, transactional reads).
 //
 // A value class lists its own interfaces, then ValueInterfaces, and writes only what is its own: its fields' stream
 // and XML forms, its text grammar, and Assign/IsEqual of its fields. GPLong, in short:
@@ -17,21 +18,16 @@
 //       HRESULT DeserializeContent(IXMLSerializeData* data) override;
 //   };
 //
-// The template implements the rest around those hooks:
-//   Save:        SaveVersionFor (the newest by default; -1 writes nothing and succeeds; any other version outside
-//                1..kStreamVersion fails, nothing written), the 16-bit version, the base part, SaveContent, then
-//                ClearDirty() when asked;
-//   Load:        the version (E_FAIL above kStreamVersion), the base part, LoadContent, ClearDirty();
-//   Serialize:   XmlTypeName (the class name) and XmlTypeNamespace (ValueNamespace()), the base part, stop when
-//                IsEmptyFlag(), else SerializeContent;
-//   Deserialize: the base part, stop (S_OK) when IsEmptyFlag(), else DeserializeContent;
-//   IsEmpty:     the empty flag (a class whose emptiness is its content overrides it).
-// Every failure of the stream form is E_FAIL. A class whose form needs another order may still override the
-// interface operation, and says why. The class itself keeps: Assign (own fields from the source, then BaseAssign),
-// IsEqual (own fields, then BaseIsEqual), Empty (own fields, then BaseEmpty); every change of content ends with
-// SetModified(). Helpers for the rest: SetAsTextWith gives SetAsText its usual shape (the class supplies only the
-// reading of a non-empty text), ConvertVariant is IGPVariant::put_Value's conversion, and SupportedFromVersion and
-// PlainStringReplacement answer IDocumentVersionSupport for a value that older documents do not know.
+// The frame runs Save, Load, Serialize and Deserialize around those hooks (see PersistFrame.h); the value's base
+// parts sit between the version and the content, the XML type name is the class name, and the XML content is
+// written and read only when the value is not empty. Load and Deserialize stage on another object of the class and
+// commit through the class's Assign, so a read that fails part-way changes nothing; the hooks need no care for it.
+// A class whose form needs another order may still override the interface operation, and says why. The class itself
+// keeps: Assign (own fields from the source, then BaseAssign), IsEqual (own fields, then BaseIsEqual), Empty (own
+// fields, then BaseEmpty); every change of content ends with SetModified(). Helpers for the rest: SetAsTextWith
+// gives SetAsText its usual shape (the class supplies only the reading of a non-empty text), ConvertVariant is
+// IGPVariant::put_Value's conversion, and SupportedFromVersion and PlainStringReplacement answer
+// IDocumentVersionSupport for a value that older documents do not know.
 //
 // Base parts:
 //   stream  the empty flag, 16-bit (VARIANT_TRUE or VARIANT_FALSE);
@@ -45,6 +41,7 @@
 //           compared without regard to case; other names give S_FALSE and an empty variant.
 #pragma once
 
+#include "host/PersistFrame.h"
 #include "host/String.h"
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
@@ -53,6 +50,7 @@
 #include "tavi/Stream.h"
 
 #include <initializer_list>
+#include <type_traits>
 
 namespace tavi {
 
@@ -86,26 +84,42 @@ HRESULT PlainStringReplacement(std::u16string_view text, IUnknown** replacement)
 // any conversion that fails or gives another kind.
 HRESULT ConvertVariant(const VARIANT& in, VARTYPE kind, Variant& out);
 
+// Reads one field of `source` through its interface I with the operation `get`: false when `source` does not
+// answer I or the read fails. A BSTR field arrives as a String.
+template <class I, class T, class Field> bool ReadThrough(IUnknown* source, HRESULT (I::*get)(T*), Field& field) {
+    auto other = QueryAs<I>(source);
+    if (!other)
+        return false;
+    if constexpr (std::is_same_v<T, BSTR>) {
+        BStr text;
+        if (FAILED((other.Get()->*get)(text.Out())))
+            return false;
+        field = text.str();
+    } else {
+        T value{};
+        if (FAILED((other.Get()->*get)(&value)))
+            return false;
+        field = value;
+    }
+    return true;
+}
+
 // The non-template part of every value.
-class GPValueCore {
+class GPValueCore : public PersistFrame {
 public:
     // Marks the content changed: sets the dirty flag and clears the empty flag.
     void SetModified() {
-        dirty_ = true;
+        SetDirty();
         empty_ = VARIANT_FALSE;
     }
     bool IsEmptyFlag() const { return empty_ != VARIANT_FALSE; }
     void SetEmptyFlag(bool empty) { empty_ = empty ? VARIANT_TRUE : VARIANT_FALSE; }
-    bool IsDirtyFlag() const { return dirty_; }
-    void SetDirty() { dirty_ = true; }
-    void ClearDirty() { dirty_ = false; }
     const CLSID& ValueClassId() const { return valueClassId_; }
     const CLSID& DataTypeClassId() const { return dataTypeClassId_; }
 
 protected:
     GPValueCore(const CLSID& valueClassId, const CLSID& dataTypeClassId)
         : valueClassId_(valueClassId), dataTypeClassId_(dataTypeClassId) {}
-    virtual ~GPValueCore() = default;
 
     // Base parts the value class chains to.
     HRESULT BaseEmpty();                                     // sets the empty and dirty flags
@@ -140,22 +154,54 @@ protected:
         });
     }
 
-    // The hooks of the stream and XML forms (see the head of this file).
-    // The newest stream version the class writes and reads: its kStreamVersion, supplied by the template.
-    virtual uint16_t NewestStreamVersion() const = 0;
-    // The version Save writes to `stream`: the newest by default. -1 writes nothing and succeeds; any other version
-    // outside 1..NewestStreamVersion() fails with nothing written (a value the stream's form cannot hold).
-    virtual int32_t SaveVersionFor(IStream* stream);
-    // The own fields in the stream form of `version`, after the version and the base part.
-    virtual HRESULT SaveContent(IStream* stream, uint16_t version) = 0;
-    // Reads the own fields of the stream form of `version` (at most NewestStreamVersion()).
-    virtual HRESULT LoadContent(IStream* stream, uint16_t version) = 0;
-    // The XML type name and namespace.
-    virtual const OLECHAR* XmlTypeName() const { return SelfClassName(); }
-    virtual String XmlTypeNamespace() const { return ValueNamespace(); }
-    // The own XML elements, written or read only when the value is not empty.
-    virtual HRESULT SerializeContent(IXMLSerializeData* data) = 0;
-    virtual HRESULT DeserializeContent(IXMLSerializeData* data) = 0;
+    // The usual shapes of a value whose content is read through its own interface, so that a value class writes
+    // only what is its own:
+    //   Assign:    the source's field through `get` (E_INVALIDARG when the source does not answer it), handed to
+    //              `store`, then the base part;
+    //   IsEqual:   false (S_OK) unless the other answers `get` and `same(field)` holds, then the base part;
+    //   IGPVariant::put_Value: the variant converted to `kind` in the user's locale (E_FAIL for VT_NULL and a failed
+    //              conversion), handed to `put`.
+    template <class I, class T, class Store>
+    HRESULT AssignThrough(IClone* source, HRESULT (I::*get)(T*), Store&& store) {
+        return guard([&]() -> HRESULT {
+            FieldOf<T> field{};
+            if (!ReadThrough(source, get, field))
+                return E_INVALIDARG;
+            if constexpr (std::is_void_v<std::invoke_result_t<Store, FieldOf<T>&&>>)
+                store(std::move(field));
+            else if (HRESULT hr = store(std::move(field)); FAILED(hr))
+                return hr;
+            return BaseAssign(source);
+        });
+    }
+    template <class I, class T, class Same>
+    HRESULT IsEqualThrough(IClone* other, VARIANT_BOOL* equal, HRESULT (I::*get)(T*), Same&& same) {
+        if (!other || !equal)
+            return E_POINTER;
+        *equal = VARIANT_FALSE;
+        return guard([&]() -> HRESULT {
+            FieldOf<T> field{};
+            if (!ReadThrough(other, get, field) || !same(field))
+                return S_OK;
+            return BaseIsEqual(other, equal);
+        });
+    }
+    template <class Put> static HRESULT PutVariantAs(const VARIANT& value, VARTYPE kind, Put&& put) {
+        return guard([&]() -> HRESULT {
+            Variant converted;
+            if (FAILED(ConvertVariant(value, kind, converted)))
+                return E_FAIL;
+            return put(converted);
+        });
+    }
+
+    // The frame's hooks that every value answers alike: the XML type name is the class name, the base parts are the
+    // empty flag.
+    const OLECHAR* XmlTypeName() const override { return SelfClassName(); }
+    HRESULT SaveBase(IStream* stream) override;
+    HRESULT LoadBase(IStream* stream) override;
+    HRESULT SerializeBase(IXMLSerializeData* data, bool* contentFollows) override;
+    HRESULT DeserializeBase(IXMLSerializeData* data, bool* contentFollows) override;
 
     // What the template's interface operations do.
     HRESULT CoreGetDataType(IGPDataType** dataType);
@@ -166,10 +212,6 @@ protected:
     HRESULT CoreSerializeJSON(BSTR* json);
     HRESULT CoreDeserializeJSON(const OLECHAR* json);
     HRESULT CoreIsEmpty(VARIANT_BOOL* empty);
-    HRESULT CoreSave(IStream* stream, int32_t clearDirty);
-    HRESULT CoreLoad(IStream* stream);
-    HRESULT CoreSerialize(IXMLSerializeData* data);
-    HRESULT CoreDeserialize(IXMLSerializeData* data);
 
     // The object's own interfaces, supplied by the template.
     virtual IGPValue* SelfValue() = 0;
@@ -178,16 +220,12 @@ protected:
     virtual const char16_t* SelfClassName() const = 0;
 
 private:
-    // The base parts of the stream and XML forms, which the frame writes and reads around the class's own.
-    HRESULT BaseSave(IStream* stream);
-    HRESULT BaseLoad(IStream* stream);
-    HRESULT BaseSerialize(IXMLSerializeData* data);
-    HRESULT BaseDeserialize(IXMLSerializeData* data);
+    // The type a field read through an interface is kept in: a String for a BSTR, else the type itself.
+    template <class T> using FieldOf = std::conditional_t<std::is_same_v<T, BSTR>, String, T>;
 
     CLSID valueClassId_;
     CLSID dataTypeClassId_;
     VARIANT_BOOL empty_ = VARIANT_TRUE;
-    bool dirty_ = false;
 };
 
 template <class Derived, class... R> class GPValue : public Object<Derived, R...>, public GPValueCore {
@@ -214,12 +252,12 @@ public:
     }
     HRESULT IsDirty() override { return IsDirtyFlag() ? S_OK : S_FALSE; }
     HRESULT GetSizeMax(uint64_t* size) override { return CoreGetSizeMax(size); }
-    HRESULT Save(IStream* stream, int32_t clearDirty) override { return CoreSave(stream, clearDirty); }
-    HRESULT Load(IStream* stream) override { return CoreLoad(stream); }
+    HRESULT Save(IStream* stream, int32_t clearDirty) override { return FrameSave(stream, clearDirty); }
+    HRESULT Load(IStream* stream) override { return FrameLoad(stream); }
 
     // IXMLSerialize
-    HRESULT Serialize(IXMLSerializeData* data) override { return CoreSerialize(data); }
-    HRESULT Deserialize(IXMLSerializeData* data) override { return CoreDeserialize(data); }
+    HRESULT Serialize(IXMLSerializeData* data) override { return FrameSerialize(data); }
+    HRESULT Deserialize(IXMLSerializeData* data) override { return FrameDeserialize(data); }
 
 protected:
     GPValue(const CLSID& valueClassId, const CLSID& dataTypeClassId) : GPValueCore(valueClassId, dataTypeClassId) {}
@@ -231,6 +269,9 @@ private:
     IPersistStream* SelfPersist() override { return static_cast<IPersistStream*>(Self()); }
     const char16_t* SelfClassName() const override { return this->GetClassName(); }
     uint16_t NewestStreamVersion() const override { return Derived::kStreamVersion; }
+    HRESULT RunStaged(bool fromCurrent, const StagedRead& read) override {
+        return StageRead(Self(), fromCurrent, read);
+    }
 };
 
 } // namespace tavi

@@ -193,7 +193,7 @@ HRESULT GPVariableCore::CoreGetName(BSTR* name) {
 HRESULT GPVariableCore::CorePutName(const OLECHAR* name) {
     return guard([&] {
         name_ = name ? name : u"";
-        dirty_ = true;
+        SetDirty();
     });
 }
 
@@ -210,7 +210,7 @@ HRESULT GPVariableCore::CorePutValue(IGPValue* value) {
         if (LeadsTo(value, SelfPersist()))
             return E_INVALIDARG;
         value_ = ComPtr<IGPValue>(value);
-        dirty_ = true;
+        SetDirty();
         return S_OK;
     });
 }
@@ -228,7 +228,7 @@ HRESULT GPVariableCore::CoreGetDataType(IGPDataType** dataType) {
 
 HRESULT GPVariableCore::CorePutDataType(IGPDataType* dataType) {
     dataType_ = ComPtr<IGPDataType>(dataType);
-    dirty_ = true;
+    SetDirty();
     return S_OK;
 }
 
@@ -241,61 +241,14 @@ HRESULT GPVariableCore::CoreGetDerived(VARIANT_BOOL* derived) {
 
 HRESULT GPVariableCore::CorePutDerived(VARIANT_BOOL derived) {
     derived_ = derived != VARIANT_FALSE;
-    dirty_ = true;
+    SetDirty();
     return S_OK;
 }
 
 // ---- IPersistStream ----
 
-HRESULT GPVariableCore::CoreSave(IStream* stream, int32_t clearDirty) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        if (FAILED(AfStreamWrite(stream, kStreamVersion)) || FAILED(FieldsSave(stream)))
-            return E_FAIL;
-        if (clearDirty)
-            dirty_ = false;
-        return S_OK;
-    });
-}
-
-HRESULT GPVariableCore::CoreLoad(IStream* stream) {
-    if (!stream)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        uint16_t version = 0;
-        if (FAILED(AfStreamRead(stream, &version)) || version > kStreamVersion || FAILED(FieldsLoad(stream)))
-            return E_FAIL;
-        dirty_ = false;
-        return S_OK;
-    });
-}
-
 HRESULT GPVariableCore::CoreGetSizeMax(uint64_t* size) {
     return SaveFormSize(SelfPersist(), size);
-}
-
-// ---- IXMLSerialize ----
-
-HRESULT GPVariableCore::CoreSerialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        data->put_TypeName(SelfClassName());
-        data->put_TypeNamespaceURI(ValueNamespace());
-        return FieldsSerialize(data);
-    });
-}
-
-HRESULT GPVariableCore::CoreDeserialize(IXMLSerializeData* data) {
-    if (!data)
-        return E_POINTER;
-    return guard([&]() -> HRESULT {
-        HRESULT hr = FieldsDeserialize(data);
-        if (SUCCEEDED(hr))
-            dirty_ = true;
-        return hr;
-    });
 }
 
 // ---- IGPValue ----
@@ -332,7 +285,7 @@ HRESULT GPVariableCore::CoreSetAsText(const OLECHAR* text, IGPMessage** message)
                 return E_FAIL;
             value_ = std::move(made);
         }
-        dirty_ = true;
+        SetDirty();
         return value_->SetAsText(text, message);
     });
 }
@@ -346,7 +299,7 @@ HRESULT GPVariableCore::CoreSerializeJSON(BSTR* json) {
 HRESULT GPVariableCore::CoreDeserializeJSON(const OLECHAR* json) {
     if (!value_)
         return E_FAIL;
-    dirty_ = true;
+    SetDirty();
     return value_->DeserializeJSONObject(json);
 }
 

@@ -18,6 +18,7 @@
 // A failed Load or Deserialize leaves the variable as it was.
 #pragma once
 
+#include "host/PersistFrame.h"
 #include "host/String.h"
 #include "platform/Object.h"
 #include "tavi/Geoprocessing.h"
@@ -40,8 +41,8 @@ HRESULT GetDataTypeElement(IXMLSerializeData* data, int32_t index, IGPDataType**
 // The rows every variable class answers, in lookup order.
 using VariableInterfaces = Rows<IGPVariable, IXMLSerialize, IPersistStream, Alias<IPersist, IPersistStream>, IGPValue>;
 
-// The non-template part of every variable.
-class GPVariableCore {
+// The non-template part of every variable. Its reads commit only at their end, so the frame runs them in place.
+class GPVariableCore : public PersistFrame {
 public:
     static constexpr uint16_t kStreamVersion = 1;
 
@@ -49,7 +50,6 @@ public:
     IGPValue* Value() const { return value_.Get(); }
     IGPDataType* DataType() const { return dataType_.Get(); }
     bool IsDerived() const { return derived_; }
-    bool IsDirtyFlag() const { return dirty_; }
 
 protected:
     GPVariableCore() = default;
@@ -70,10 +70,6 @@ protected:
     HRESULT CorePutDataType(IGPDataType* dataType);
     HRESULT CoreGetDerived(VARIANT_BOOL* derived);
     HRESULT CorePutDerived(VARIANT_BOOL derived);
-    HRESULT CoreSave(IStream* stream, int32_t clearDirty);
-    HRESULT CoreLoad(IStream* stream);
-    HRESULT CoreSerialize(IXMLSerializeData* data);
-    HRESULT CoreDeserialize(IXMLSerializeData* data);
     HRESULT CoreGetSizeMax(uint64_t* size);
     HRESULT CoreIsEmpty(VARIANT_BOOL* empty);
     HRESULT CoreEmpty();
@@ -89,7 +85,15 @@ protected:
     ComPtr<IGPValue> value_;
     ComPtr<IGPDataType> dataType_;
     bool derived_ = false;
-    bool dirty_ = false;
+
+private:
+    // The frame's hooks: the fields are the whole content.
+    uint16_t NewestStreamVersion() const override { return kStreamVersion; }
+    const OLECHAR* XmlTypeName() const override { return SelfClassName(); }
+    HRESULT SaveContent(IStream* stream, uint16_t) override { return FieldsSave(stream); }
+    HRESULT LoadContent(IStream* stream, uint16_t) override { return FieldsLoad(stream); }
+    HRESULT SerializeContent(IXMLSerializeData* data) override { return FieldsSerialize(data); }
+    HRESULT DeserializeContent(IXMLSerializeData* data) override { return FieldsDeserialize(data); }
 };
 
 template <class Derived, class... R> class GPVariableBase : public Object<Derived, R...>, public GPVariableCore {
@@ -117,14 +121,14 @@ public:
     HRESULT DeserializeJSONObject(const OLECHAR* json) override { return CoreDeserializeJSON(json); }
 
     // IPersistStream
-    HRESULT IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
-    HRESULT Save(IStream* stream, int32_t clearDirty) override { return CoreSave(stream, clearDirty); }
-    HRESULT Load(IStream* stream) override { return CoreLoad(stream); }
+    HRESULT IsDirty() override { return IsDirtyFlag() ? S_OK : S_FALSE; }
+    HRESULT Save(IStream* stream, int32_t clearDirty) override { return FrameSave(stream, clearDirty); }
+    HRESULT Load(IStream* stream) override { return FrameLoad(stream); }
     HRESULT GetSizeMax(uint64_t* size) override { return CoreGetSizeMax(size); }
 
     // IXMLSerialize
-    HRESULT Serialize(IXMLSerializeData* data) override { return CoreSerialize(data); }
-    HRESULT Deserialize(IXMLSerializeData* data) override { return CoreDeserialize(data); }
+    HRESULT Serialize(IXMLSerializeData* data) override { return FrameSerialize(data); }
+    HRESULT Deserialize(IXMLSerializeData* data) override { return FrameDeserialize(data); }
 
 protected:
     GPVariableBase() = default;
