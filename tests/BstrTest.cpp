@@ -2,6 +2,8 @@
 // itself.
 #include "TestSupport.h"
 
+#include "platform/HandOut.h"
+
 #include <cstring>
 
 namespace tavi::test {
@@ -95,6 +97,23 @@ TEST_F(BstrTest, LengthsPastThePrefixFail) {
     EXPECT_EQ(SysReAllocStringLen(&text, nullptr, 0x80000000u), 0);
     EXPECT_EQ(std::u16string_view(text, SysStringLen(text)), u"kept"); // unchanged on failure
     SysFreeString(text);
+}
+
+// A text too long for a BSTR cannot be copied: the owner throws rather than hold null, the guard of an interface
+// operation answers E_OUTOFMEMORY, and HandOut says so instead of handing out null with S_OK.
+TEST_F(BstrTest, FailedCopiesAreOutOfMemoryNeverNull) {
+    const char16_t one = u'x';
+    const std::u16string_view tooLong(&one, 0x80000000u); // never read: the length alone is refused
+    EXPECT_THROW(BStr{tooLong}, std::bad_alloc);
+    EXPECT_THROW(Variant::Text(tooLong), std::bad_alloc);
+    BSTR out = reinterpret_cast<BSTR>(1);
+    EXPECT_EQ(guard([&] { out = BStr(tooLong).Detach(); }), E_OUTOFMEMORY);
+    EXPECT_EQ(HandOut(tooLong, &out), E_OUTOFMEMORY);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(HandOut(u"fits", nullptr), E_POINTER);
+    ASSERT_EQ(HandOut(u"fits", &out), S_OK);
+    EXPECT_EQ(BStr::Adopt(out).view(), u"fits");
+    EXPECT_TRUE(BStr(static_cast<const OLECHAR*>(nullptr)).IsNull()) << "only a null text makes a null owner";
 }
 
 TEST_F(BstrTest, TaskMemoryRoundTrip) {

@@ -14,6 +14,7 @@
 #include "host/String.h"
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
+#include "platform/HandOut.h"
 #include "platform/Object.h"
 #include "tavi/DataAccess.h"
 
@@ -69,13 +70,6 @@ protected:
 
     virtual bool IsContainer() const { return false; }
     virtual HRESULT ListChildren(std::vector<ComPtr<IDataElement>>& children) { return S_OK; }
-
-    static HRESULT HandOut(const String& text, BSTR* out) {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        return guard([&] { *out = BStr(text).Detach(); });
-    }
 
 private:
     String typeName_;

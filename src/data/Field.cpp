@@ -2,25 +2,12 @@
 #include "data/Field.h"
 
 #include "platform/BStr.h"
+#include "platform/HandOut.h"
 #include "platform/Utf.h"
 
 namespace tavi {
 
 namespace {
-
-HRESULT HandOutText(const String& text, BSTR* out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    return guard([&] { *out = BStr(text).Detach(); });
-}
-
-template <class T> HRESULT HandOutValue(T value, T* out) {
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
-}
 
 VARIANT_BOOL ToBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
@@ -29,10 +16,10 @@ VARIANT_BOOL ToBool(bool value) {
 } // namespace
 
 HRESULT Field::get_Name(BSTR* name) {
-    return HandOutText(p_.name, name);
+    return HandOut(p_.name, name);
 }
 HRESULT Field::get_AliasName(BSTR* alias) {
-    return HandOutText(p_.alias.empty() ? p_.name : p_.alias, alias);
+    return HandOut(p_.alias.empty() ? p_.name : p_.alias, alias);
 }
 HRESULT Field::get_Type(int32_t* type) {
     return HandOutValue(p_.type, type);

@@ -3,22 +3,14 @@
 
 #include "host/Envelope.h"
 #include "host/SpatialReference.h"
+#include "platform/HandOut.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace tavi {
 
-namespace {
-
-template <class T> HRESULT HandOutValue(T value, T* out) {
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
-}
-
-} // namespace
+namespace {} // namespace
 
 RasterElement::RasterElement(gdal::DatasetPtr dataset, String catalogPath, String name)
     : DataElementObject(u"DERasterDataset", std::move(catalogPath), std::move(name)), dataset_(std::move(dataset)) {

@@ -5,6 +5,7 @@
 #include "host/Geometry.h"
 #include "host/SpatialReference.h"
 #include "platform/DateText.h"
+#include "platform/HandOut.h"
 #include "platform/Utf.h"
 
 #include <cmath>
@@ -15,13 +16,6 @@ namespace {
 
 VARIANT_BOOL ToBool(bool value) {
     return value ? VARIANT_TRUE : VARIANT_FALSE;
-}
-
-template <class T> HRESULT HandOutValue(T value, T* out) {
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
 }
 
 // The VARIANT of an OGR date and time field.

@@ -5,6 +5,7 @@
 #include "data/RasterDataset.h"
 #include "data/Table.h"
 #include "platform/BStr.h"
+#include "platform/HandOut.h"
 #include "platform/Utf.h"
 
 #include <cpl_vsi.h>
@@ -17,13 +18,6 @@
 namespace tavi {
 
 namespace {
-
-template <class T> HRESULT HandOutValue(T value, T* out) {
-    if (!out)
-        return E_POINTER;
-    *out = value;
-    return S_OK;
-}
 
 String JoinPath(const String& folder, std::u16string_view name) {
     if (folder.empty())

@@ -1,18 +1,14 @@
 // String lists handed out across interfaces.
 #include "frame/EnumBSTR.h"
 
+#include "platform/HandOut.h"
+
 namespace tavi {
 
 namespace {
 
 std::u16string_view ViewOf(BSTR text) {
     return text ? std::u16string_view(text, SysStringLen(text)) : u"";
-}
-
-// A new BSTR copy of `text` in *out; E_OUTOFMEMORY when it cannot be made.
-HRESULT CopyOut(const std::u16string& text, BSTR* out) {
-    *out = SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 } // namespace
@@ -23,7 +19,7 @@ HRESULT EnumBSTR::Next(BSTR* text) {
             return hr;
         if (cursor_ >= items_.size())
             return S_FALSE;
-        if (HRESULT hr = CopyOut(items_[cursor_], text); FAILED(hr))
+        if (HRESULT hr = HandOut(items_[cursor_], text); FAILED(hr))
             return hr;
         ++cursor_;
         return S_OK;
@@ -48,7 +44,7 @@ HRESULT ComEnumBSTR::get_Element(int32_t index, BSTR* text) {
             return hr;
         if (!IsIndex(index))
             return E_FAIL;
-        return CopyOut(items_[index], text);
+        return HandOut(items_[index], text);
     });
 }
 

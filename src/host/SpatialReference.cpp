@@ -6,6 +6,7 @@
 #include "host/String.h"
 #include "host/XmlNamespace.h"
 #include "platform/BStr.h"
+#include "platform/HandOut.h"
 #include "platform/Utf.h"
 
 #include <cpl_vsi.h>
@@ -43,13 +44,6 @@ std::string ReadableWkt(const OGRSpatialReference& srs) {
     gdal::ErrorScope quiet;
     std::string text = Export(srs, "FORMAT=WKT1");
     return text.empty() ? Export(srs, "FORMAT=WKT2_2018") : text;
-}
-
-HRESULT HandOut(std::u16string_view text, BSTR* out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    return guard([&] { *out = BStr(text).Detach(); });
 }
 
 } // namespace

@@ -1,20 +1,25 @@
 // Owners for the platform's text and variant: BStr frees its BSTR, Variant clears itself. Both are header-only so
-// that hosts of the library can use them too.
+// that hosts of the library can use them too. A failed allocation throws std::bad_alloc.
 #pragma once
 
 #include "tavi/Platform.h"
 
+#include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
 
 namespace tavi {
 
+// An owned BSTR. Making a copy of a text throws std::bad_alloc when the allocation fails (an interface operation's
+// guard turns that into E_OUTOFMEMORY), so a BStr made from a text never silently holds null; only BStr() and
+// BStr(nullptr) do.
 class BStr {
 public:
     BStr() = default;
-    explicit BStr(std::u16string_view text) : s_(SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()))) {}
-    explicit BStr(const OLECHAR* text) : s_(SysAllocString(text)) {}
+    explicit BStr(std::u16string_view text) : s_(Checked(SysAllocStringLen(text.data(), Length(text)))) {}
+    explicit BStr(const OLECHAR* text) : s_(text ? Checked(SysAllocString(text)) : nullptr) {}
     BStr(const BStr&) = delete;
     BStr& operator=(const BStr&) = delete;
     BStr(BStr&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
@@ -48,6 +53,17 @@ public:
     bool IsNull() const { return s_ == nullptr; }
 
 private:
+    static uint32_t Length(std::u16string_view text) {
+        if (text.size() > UINT32_MAX / sizeof(OLECHAR))
+            throw std::bad_alloc();
+        return static_cast<uint32_t>(text.size());
+    }
+    static BSTR Checked(BSTR made) {
+        if (!made)
+            throw std::bad_alloc();
+        return made;
+    }
+
     BSTR s_ = nullptr;
 };
 
@@ -96,10 +112,11 @@ public:
         v.date = value;
         return v;
     }
+    // Throws std::bad_alloc when the text cannot be copied.
     static Variant Text(std::u16string_view text) {
         Variant v;
+        v.bstrVal = BStr(text).Detach();
         v.vt = VT_BSTR;
-        v.bstrVal = SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
         return v;
     }
     void Clear() { VariantClear(this); }

@@ -1,6 +1,7 @@
 // Error information: the object that CreateErrorInfo makes (filled through ICreateErrorInfo, read through
 // IErrorInfo) and the per-thread slot of SetErrorInfo/GetErrorInfo.
 #include "platform/BStr.h"
+#include "platform/HandOut.h"
 #include "platform/Object.h"
 
 #include <string>
@@ -44,18 +45,6 @@ public:
     }
 
 private:
-    static HRESULT HandOut(const std::u16string& text, BSTR* out) {
-        if (!out)
-            return E_POINTER;
-        *out = nullptr;
-        return guard([&]() -> HRESULT {
-            BStr copy(text);
-            if (copy.IsNull())
-                return E_OUTOFMEMORY;
-            *out = copy.Detach();
-            return S_OK;
-        });
-    }
     static HRESULT Store(const OLECHAR* text, std::u16string* field) {
         return guard([&] { *field = text ? std::u16string(text) : std::u16string(); });
     }
