@@ -4,6 +4,7 @@
 #include "host/CreateInstance.h"
 #include "host/XmlNamespace.h"
 #include "platform/Guid.h"
+#include "platform/HandOut.h"
 #include "platform/Object.h"
 #include "platform/Utf.h"
 #include "tavi/Collections.h"
@@ -198,6 +199,81 @@ std::optional<int64_t> ParseCurrency(std::string_view text) {
     return negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
 }
 
+// The variant kinds whose XML form is one schema type and a text, in one table that the writer and the reader
+// share: the schema type written for a kind is the one read back as that kind. VT_INT and VT_UINT are written as
+// their 32-bit kinds. Each row writes the variant's field as text, and reads a text into the field at its own width
+// (out of range is a failure).
+struct ScalarKind {
+    VARTYPE vt;
+    const char* schemaType; // without the "xs:" prefix
+    std::string (*write)(const VARIANT& value);
+    bool (*read)(std::string_view text, VARIANT* value);
+};
+
+template <class T, T VARIANT::*field> std::string WriteInteger(const VARIANT& value) {
+    return std::to_string(value.*field);
+}
+template <class T, T VARIANT::*field> bool ReadInteger(std::string_view text, VARIANT* value) {
+    auto parsed = ParseInteger<T>(text);
+    if (parsed)
+        value->*field = *parsed;
+    return parsed.has_value();
+}
+
+constexpr ScalarKind kScalarKinds[] = {
+    {VT_I1, "byte", &WriteInteger<int8_t, &VARIANT::cVal>, &ReadInteger<int8_t, &VARIANT::cVal>},
+    {VT_UI1, "unsignedByte", &WriteInteger<uint8_t, &VARIANT::bVal>, &ReadInteger<uint8_t, &VARIANT::bVal>},
+    {VT_I2, "short", &WriteInteger<int16_t, &VARIANT::iVal>, &ReadInteger<int16_t, &VARIANT::iVal>},
+    {VT_UI2, "unsignedShort", &WriteInteger<uint16_t, &VARIANT::uiVal>, &ReadInteger<uint16_t, &VARIANT::uiVal>},
+    {VT_I4, "int", &WriteInteger<int32_t, &VARIANT::lVal>, &ReadInteger<int32_t, &VARIANT::lVal>},
+    {VT_UI4, "unsignedInt", &WriteInteger<uint32_t, &VARIANT::ulVal>, &ReadInteger<uint32_t, &VARIANT::ulVal>},
+    {VT_I8, "long", &WriteInteger<int64_t, &VARIANT::llVal>, &ReadInteger<int64_t, &VARIANT::llVal>},
+    {VT_UI8, "unsignedLong", &WriteInteger<uint64_t, &VARIANT::ullVal>, &ReadInteger<uint64_t, &VARIANT::ullVal>},
+    {VT_R4, "float", [](const VARIANT& v) { return DoubleText(v.fltVal); },
+     [](std::string_view text, VARIANT* v) {
+         auto parsed = ParseDouble(text);
+         if (parsed)
+             v->fltVal = static_cast<float>(*parsed);
+         return parsed.has_value();
+     }},
+    {VT_R8, "double", [](const VARIANT& v) { return DoubleText(v.dblVal); },
+     [](std::string_view text, VARIANT* v) {
+         auto parsed = ParseDouble(text);
+         if (parsed)
+             v->dblVal = *parsed;
+         return parsed.has_value();
+     }},
+    {VT_CY, "decimal", [](const VARIANT& v) { return CurrencyText(v.cyVal.int64); },
+     [](std::string_view text, VARIANT* v) {
+         auto parsed = ParseCurrency(text);
+         if (parsed)
+             v->cyVal.int64 = *parsed;
+         return parsed.has_value();
+     }},
+    {VT_BOOL, "boolean", [](const VARIANT& v) { return std::string(v.boolVal ? "true" : "false"); },
+     [](std::string_view text, VARIANT* v) {
+         auto parsed = ParseBoolean(text);
+         if (parsed)
+             v->boolVal = *parsed ? VARIANT_TRUE : VARIANT_FALSE;
+         return parsed.has_value();
+     }},
+};
+
+const ScalarKind* ScalarKindOf(VARTYPE vt) {
+    vt = vt == VT_INT ? VT_I4 : vt == VT_UINT ? VT_UI4 : vt;
+    for (const ScalarKind& kind : kScalarKinds)
+        if (kind.vt == vt)
+            return &kind;
+    return nullptr;
+}
+
+const ScalarKind* ScalarKindOf(std::string_view schemaType) {
+    for (const ScalarKind& kind : kScalarKinds)
+        if (schemaType == kind.schemaType)
+            return &kind;
+    return nullptr;
+}
+
 // Element names: a letter or '_' first, then letters, digits, '_', '-', '.'; characters beyond ASCII count as
 // letters.
 bool IsElementName(std::u16string_view name) {
@@ -357,11 +433,11 @@ public:
         return typeNamespace_.empty() ? String(XmlNamespaceUtil::GetDocumentNamespace()) : typeNamespace_;
     }
 
-    HRESULT get_TypeName(BSTR* name) override { return Text(typeName_, name); }
+    HRESULT get_TypeName(BSTR* name) override { return HandOut(typeName_, name); }
     HRESULT put_TypeName(const OLECHAR* name) override {
         return guard([&] { typeName_ = name ? name : u""; });
     }
-    HRESULT get_TypeNamespaceURI(BSTR* uri) override { return Text(EffectiveNamespace(), uri); }
+    HRESULT get_TypeNamespaceURI(BSTR* uri) override { return HandOut(EffectiveNamespace(), uri); }
     HRESULT put_TypeNamespaceURI(const OLECHAR* uri) override {
         return guard([&] { typeNamespace_ = uri ? uri : u""; });
     }
@@ -412,13 +488,6 @@ public:
     HRESULT WriteObject(Tree& element, IUnknown* object, const String& inherited);
 
 private:
-    static HRESULT Text(std::u16string_view text, BSTR* out) {
-        if (!out)
-            return E_POINTER;
-        *out = MakeBSTR(text);
-        return *out ? S_OK : E_OUTOFMEMORY;
-    }
-
     // The typens in scope for this object's children: this object's namespace.
     String inheritedFor() const { return EffectiveNamespace(); }
 
@@ -432,7 +501,7 @@ private:
         return S_OK;
     }
 
-    HRESULT AddScalar(const OLECHAR* name, const char* type, const std::string& text) {
+    HRESULT AddScalar(const OLECHAR* name, const std::string& type, const std::string& text) {
         return guard([&] {
             Tree* element = nullptr;
             HRESULT hr = NewElement(name, &element);
@@ -494,6 +563,8 @@ HRESULT XmlWriter::AddVariant(const OLECHAR* name, const VARIANT* value) {
     if (!value)
         return E_POINTER;
     return guard([&]() -> HRESULT {
+        if (const ScalarKind* kind = ScalarKindOf(value->vt))
+            return AddScalar(name, std::string("xs:") + kind->schemaType, kind->write(*value));
         switch (value->vt) {
         case VT_EMPTY:
             return AddScalar(name, "xs:anyType", "");
@@ -504,32 +575,6 @@ HRESULT XmlWriter::AddVariant(const OLECHAR* name, const VARIANT* value) {
                 element->put_child(kAttr, Tree()).put("xsi:nil", "true");
             return hr;
         }
-        case VT_I1:
-            return AddScalar(name, "xs:byte", std::to_string(value->cVal));
-        case VT_UI1:
-            return AddScalar(name, "xs:unsignedByte", std::to_string(value->bVal));
-        case VT_I2:
-            return AddScalar(name, "xs:short", std::to_string(value->iVal));
-        case VT_UI2:
-            return AddScalar(name, "xs:unsignedShort", std::to_string(value->uiVal));
-        case VT_I4:
-        case VT_INT:
-            return AddScalar(name, "xs:int", std::to_string(value->lVal));
-        case VT_UI4:
-        case VT_UINT:
-            return AddScalar(name, "xs:unsignedInt", std::to_string(value->ulVal));
-        case VT_I8:
-            return AddScalar(name, "xs:long", std::to_string(value->llVal));
-        case VT_UI8:
-            return AddScalar(name, "xs:unsignedLong", std::to_string(value->ullVal));
-        case VT_R4:
-            return AddScalar(name, "xs:float", DoubleText(value->fltVal));
-        case VT_R8:
-            return AddScalar(name, "xs:double", DoubleText(value->dblVal));
-        case VT_CY:
-            return AddScalar(name, "xs:decimal", CurrencyText(value->cyVal.int64));
-        case VT_BOOL:
-            return AddBoolean(name, value->boolVal);
         case VT_DATE:
             return AddDate(name, value->date);
         case VT_BSTR:
@@ -592,9 +637,9 @@ public:
         ReadType(*chain_.back(), &typeName_, &typeNamespace_);
     }
 
-    HRESULT get_TypeName(BSTR* name) override { return Text(typeName_, name); }
+    HRESULT get_TypeName(BSTR* name) override { return HandOut(typeName_, name); }
     HRESULT put_TypeName(const OLECHAR*) override { return S_OK; } // a reader reports what the document says
-    HRESULT get_TypeNamespaceURI(BSTR* uri) override { return Text(typeNamespace_, uri); }
+    HRESULT get_TypeNamespaceURI(BSTR* uri) override { return HandOut(typeNamespace_, uri); }
     HRESULT put_TypeNamespaceURI(const OLECHAR*) override { return S_OK; }
 
     HRESULT AddString(const OLECHAR*, const OLECHAR*) override { return E_FAIL; }
@@ -617,7 +662,7 @@ public:
             return E_POINTER;
         *name = nullptr;
         const Tree* element = At(index);
-        return element ? Text(FromUtf8(elements_[index].first), name) : E_INVALIDARG;
+        return element ? HandOut(FromUtf8(elements_[index].first), name) : E_INVALIDARG;
     }
     HRESULT Find(const OLECHAR* name, int32_t* index) override {
         if (!name || !index)
@@ -638,7 +683,7 @@ public:
         *value = nullptr;
         return guard([&] {
             const Tree* element = At(index);
-            return element ? Text(FromUtf8(element->data()), value) : E_INVALIDARG;
+            return element ? HandOut(FromUtf8(element->data()), value) : E_INVALIDARG;
         });
     }
     HRESULT GetInteger(int32_t index, int32_t* value) override {
@@ -687,13 +732,6 @@ public:
     HRESULT GetObjectArray(int32_t index, const OLECHAR*, const OLECHAR*, IUnknown* array) override;
 
 private:
-    static HRESULT Text(std::u16string_view text, BSTR* out) {
-        if (!out)
-            return E_POINTER;
-        *out = MakeBSTR(text);
-        return *out ? S_OK : E_OUTOFMEMORY;
-    }
-
     const Tree* At(int32_t index) const {
         return index >= 0 && static_cast<size_t>(index) < elements_.size() ? elements_[index].second : nullptr;
     }
@@ -788,45 +826,14 @@ HRESULT XmlReader::GetVariant(int32_t index, VARIANT* value) {
         }
         auto [prefix, type] = SplitQualified(Attribute(*element, "xsi:type"));
         const std::string& text = element->data();
-        auto store = [&](auto parsed, VARTYPE vt, auto setter) -> HRESULT {
-            if (!parsed)
-                return E_FAIL;
-            value->vt = vt;
-            setter(*parsed);
-            return S_OK;
-        };
-        // An integer is parsed at the width of the field it is stored in: out of range is a failure.
-        auto integer = [&](VARTYPE vt, auto& field) -> HRESULT {
-            using Field = std::remove_reference_t<decltype(field)>;
-            return store(ParseInteger<Field>(text), vt, [&](Field v) { field = v; });
-        };
         if (type == "anyType")
             return S_OK;
-        if (type == "byte")
-            return integer(VT_I1, value->cVal);
-        if (type == "unsignedByte")
-            return integer(VT_UI1, value->bVal);
-        if (type == "short")
-            return integer(VT_I2, value->iVal);
-        if (type == "unsignedShort")
-            return integer(VT_UI2, value->uiVal);
-        if (type == "int")
-            return integer(VT_I4, value->lVal);
-        if (type == "unsignedInt")
-            return integer(VT_UI4, value->ulVal);
-        if (type == "long")
-            return integer(VT_I8, value->llVal);
-        if (type == "unsignedLong")
-            return integer(VT_UI8, value->ullVal);
-        if (type == "float")
-            return store(ParseDouble(text), VT_R4, [&](double v) { value->fltVal = static_cast<float>(v); });
-        if (type == "double")
-            return store(ParseDouble(text), VT_R8, [&](double v) { value->dblVal = v; });
-        if (type == "decimal")
-            return store(ParseCurrency(text), VT_CY, [&](int64_t v) { value->cyVal.int64 = v; });
-        if (type == "boolean")
-            return store(ParseBoolean(text), VT_BOOL,
-                         [&](bool v) { value->boolVal = v ? VARIANT_TRUE : VARIANT_FALSE; });
+        if (const ScalarKind* kind = ScalarKindOf(type)) {
+            if (!kind->read(text, value))
+                return E_FAIL;
+            value->vt = kind->vt;
+            return S_OK;
+        }
         if (type == "dateTime") {
             DATE date = 0;
             HRESULT hr = GetDate(index, &date);
