@@ -61,12 +61,7 @@ HRESULT GPBoolean::get_Value(VARIANT* value) {
 }
 
 HRESULT GPBoolean::put_Value(VARIANT value) {
-    return guard([&]() -> HRESULT {
-        Variant converted;
-        if (FAILED(ConvertVariant(value, VT_BOOL, converted)))
-            return E_FAIL;
-        return put_Value(converted.boolVal);
-    });
+    return PutVariantAs(value, VT_BOOL, [&](const Variant& converted) { return put_Value(converted.boolVal); });
 }
 
 // ---- IGPValue ----
@@ -97,23 +92,11 @@ HRESULT GPBoolean::SetAsText(const OLECHAR* text, IGPMessage** message) {
 // ---- IClone ----
 
 HRESULT GPBoolean::Assign(IClone* source) {
-    auto other = QueryAs<IGPBoolean>(source);
-    VARIANT_BOOL value = VARIANT_FALSE;
-    if (!other || FAILED(other->get_Value(&value)))
-        return E_INVALIDARG;
-    put_Value(value);
-    return BaseAssign(source);
+    return AssignThrough(source, &IGPBoolean::get_Value, [&](VARIANT_BOOL value) { return put_Value(value); });
 }
 
 HRESULT GPBoolean::IsEqual(IClone* other, VARIANT_BOOL* equal) {
-    if (!other || !equal)
-        return E_POINTER;
-    *equal = VARIANT_FALSE;
-    auto flag = QueryAs<IGPBoolean>(other);
-    VARIANT_BOOL value = VARIANT_FALSE;
-    if (!flag || FAILED(flag->get_Value(&value)) || value != value_)
-        return S_OK;
-    return BaseIsEqual(other, equal);
+    return IsEqualThrough(other, equal, &IGPBoolean::get_Value, [&](VARIANT_BOOL value) { return value == value_; });
 }
 
 // ---- stream and XML forms ----

@@ -298,12 +298,7 @@ HRESULT GPDouble::get_Value(VARIANT* value) {
 }
 
 HRESULT GPDouble::put_Value(VARIANT value) {
-    return guard([&]() -> HRESULT {
-        Variant converted;
-        if (FAILED(ConvertVariant(value, VT_R8, converted)))
-            return E_FAIL;
-        return put_Value(converted.dblVal);
-    });
+    return PutVariantAs(value, VT_R8, [&](const Variant& converted) { return put_Value(converted.dblVal); });
 }
 
 // ---- IGPValue ----
@@ -337,24 +332,13 @@ HRESULT GPDouble::SetAsText(const OLECHAR* text, IGPMessage** message) {
 // ---- IClone ----
 
 HRESULT GPDouble::Assign(IClone* source) {
-    auto other = QueryAs<IGPDouble>(source);
-    double value = 0;
-    if (!other || FAILED(other->get_Value(&value)))
-        return E_INVALIDARG;
-    put_Value(value);
-    return BaseAssign(source);
+    return AssignThrough(source, &IGPDouble::get_Value, [&](double value) { return put_Value(value); });
 }
 
 HRESULT GPDouble::IsEqual(IClone* other, VARIANT_BOOL* equal) {
-    if (!other || !equal)
-        return E_POINTER;
-    *equal = VARIANT_FALSE;
-    auto number = QueryAs<IGPDouble>(other);
-    double value = 0;
-    if (!number || FAILED(number->get_Value(&value)))
-        return S_OK;
-    bool same = (std::isnan(value) && std::isnan(value_)) || value == value_;
-    return same ? BaseIsEqual(other, equal) : S_OK;
+    return IsEqualThrough(other, equal, &IGPDouble::get_Value, [&](double value) {
+        return (std::isnan(value) && std::isnan(value_)) || value == value_; // NaN equals itself: a clone equals
+    });
 }
 
 // ---- stream and XML forms ----

@@ -104,10 +104,7 @@ HRESULT GPLong::get_Value(VARIANT* value) {
 }
 
 HRESULT GPLong::put_Value(VARIANT value) {
-    return guard([&]() -> HRESULT {
-        Variant converted;
-        if (FAILED(ConvertVariant(value, VT_I8, converted)))
-            return E_FAIL;
+    return PutVariantAs(value, VT_I8, [&](const Variant& converted) {
         Store(converted.llVal);
         return S_OK;
     });
@@ -155,23 +152,11 @@ HRESULT GPLong::SetAsText(const OLECHAR* text, IGPMessage** message) {
 // ---- IClone ----
 
 HRESULT GPLong::Assign(IClone* source) {
-    auto other = QueryAs<IGPLong>(source);
-    int64_t value = 0;
-    if (!other || FAILED(other->get_Value64(&value)))
-        return E_INVALIDARG;
-    Store(value);
-    return BaseAssign(source);
+    return AssignThrough(source, &IGPLong::get_Value64, [&](int64_t value) { Store(value); });
 }
 
 HRESULT GPLong::IsEqual(IClone* other, VARIANT_BOOL* equal) {
-    if (!other || !equal)
-        return E_POINTER;
-    *equal = VARIANT_FALSE;
-    auto number = QueryAs<IGPLong>(other);
-    int64_t value = 0;
-    if (!number || FAILED(number->get_Value64(&value)) || value != value_)
-        return S_OK;
-    return BaseIsEqual(other, equal);
+    return IsEqualThrough(other, equal, &IGPLong::get_Value64, [&](int64_t value) { return value == value_; });
 }
 
 // ---- stream and XML forms ----

@@ -79,22 +79,6 @@ HRESULT VariantText(const VARIANT& value, String& text) {
 
 } // namespace stringvalue
 
-namespace {
-
-// The text `source` gives through I::get_Value; false when it does not answer I or the read fails.
-template <class I> bool ReadThrough(IUnknown* source, String& text) {
-    auto other = QueryAs<I>(source);
-    if (!other)
-        return false;
-    BStr value;
-    if (FAILED(other->get_Value(value.Out())))
-        return false;
-    text = value.str();
-    return true;
-}
-
-} // namespace
-
 // ---- GPString ----
 
 HRESULT GPString::get_Value(BSTR* value) {
@@ -120,25 +104,12 @@ HRESULT GPString::SetAsText(const OLECHAR* text, IGPMessage** message) {
 }
 
 HRESULT GPString::Assign(IClone* source) {
-    return guard([&]() -> HRESULT {
-        String text;
-        if (!ReadThrough<IGPString>(source, text))
-            return E_INVALIDARG;
-        StoreText(std::move(text));
-        return BaseAssign(source);
-    });
+    return AssignThrough(source, &IGPString::get_Value, [&](String text) { StoreText(std::move(text)); });
 }
 
 HRESULT GPString::IsEqual(IClone* other, VARIANT_BOOL* equal) {
-    if (!other || !equal)
-        return E_POINTER;
-    *equal = VARIANT_FALSE;
-    return guard([&]() -> HRESULT {
-        String text;
-        if (!ReadThrough<IGPString>(other, text) || !EqualsNoCase(text, value_))
-            return S_OK;
-        return BaseIsEqual(other, equal);
-    });
+    return IsEqualThrough(other, equal, &IGPString::get_Value,
+                          [&](const String& text) { return EqualsNoCase(text, value_); });
 }
 
 // ---- GPStringHidden ----
@@ -171,23 +142,13 @@ HRESULT GPStringHidden::SetAsText(const OLECHAR* text, IGPMessage** message) {
 }
 
 HRESULT GPStringHidden::Assign(IClone* source) {
-    String escaped;
-    if (!ReadThrough<IGPStringHidden>(source, escaped))
-        return E_INVALIDARG;
-    HRESULT hr = put_Value(escaped.c_str());
-    return FAILED(hr) ? hr : BaseAssign(source);
+    return AssignThrough(source, &IGPStringHidden::get_Value,
+                         [&](const String& escaped) { return put_Value(escaped.c_str()); });
 }
 
 HRESULT GPStringHidden::IsEqual(IClone* other, VARIANT_BOOL* equal) {
-    if (!other || !equal)
-        return E_POINTER;
-    *equal = VARIANT_FALSE;
-    return guard([&]() -> HRESULT {
-        String escaped;
-        if (!ReadThrough<IGPStringHidden>(other, escaped) || !EqualsNoCase(escaped, stringvalue::Escape(value_)))
-            return S_OK;
-        return BaseIsEqual(other, equal);
-    });
+    return IsEqualThrough(other, equal, &IGPStringHidden::get_Value,
+                          [&](const String& escaped) { return EqualsNoCase(escaped, stringvalue::Escape(value_)); });
 }
 
 HRESULT GPStringHidden::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
