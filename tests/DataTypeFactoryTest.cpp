@@ -18,18 +18,11 @@
 namespace tavi::test {
 namespace {
 
-class DataTypeFactoryTest : public LeakCheckedTest {
+class DataTypeFactoryTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
     void TearDown() override {
         // The thread's factory lives in its singleton factory's map until the unload check lets it go.
-        DllCanUnloadNow();
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
+        ModuleClassesTest::TearDown();
     }
 
     static ComPtr<IGPDataTypeFactory> Factory() {
@@ -39,9 +32,6 @@ protected:
                   S_OK);
         return factory;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 String Text(IGPName* name, HRESULT (IGPName::*get)(BSTR*)) {

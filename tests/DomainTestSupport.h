@@ -19,24 +19,6 @@
 
 namespace tavi::test {
 
-// A fixture whose objects come from the module's class table, as a host's would.
-class ModuleClassesTest : public LeakCheckedTest {
-protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        SetModuleClassSource(saved_);
-        DllCanUnloadNow(); // the thread's singletons, which a check may have brought to life
-        LeakCheckedTest::TearDown();
-    }
-
-private:
-    ClassObjectSource saved_ = nullptr;
-};
-
 template <class I> ComPtr<I> Create(REFCLSID clsid) {
     ComPtr<I> made;
     EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);

@@ -39,23 +39,8 @@ public:
     String asked;
 };
 
-class FunctionNameTest : public LeakCheckedTest {
+class FunctionNameTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
-
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
     // A tool name with every field set.
     static ComPtr<IGPFunctionName> FullName() {
         auto name = Create<IGPFunctionName>(CLSID_GPFunctionName);
@@ -68,9 +53,6 @@ protected:
         name->put_HelpContext(-12);
         return name;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 String Text(IUnknown* name, HRESULT (IGPName::*get)(BSTR*)) {

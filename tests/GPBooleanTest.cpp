@@ -14,20 +14,8 @@
 namespace tavi::test {
 namespace {
 
-class GPBooleanTest : public LeakCheckedTest {
+class GPBooleanTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        savedSource_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-        savedLocale_ = GetUserDefaultLCID();
-    }
-    void TearDown() override {
-        locale::SetUserDefaultLocaleForTesting(savedLocale_);
-        SetModuleClassSource(savedSource_);
-        LeakCheckedTest::TearDown();
-    }
-
     static ComPtr<IGPBoolean> NewBoolean() {
         ComPtr<IGPBoolean> made;
         EXPECT_EQ(AfCreateInstance(CLSID_GPBoolean, nullptr, CLSCTX_INPROC_SERVER, IGPBoolean::iid, made.OutVoid()),
@@ -39,10 +27,6 @@ protected:
         EXPECT_EQ(made->put_Value(value), S_OK);
         return made;
     }
-
-private:
-    ClassObjectSource savedSource_ = nullptr;
-    LCID savedLocale_ = 1033;
 };
 
 VARIANT_BOOL ValueOf(IGPBoolean* value) {

@@ -83,18 +83,8 @@ std::vector<uint8_t> BytesOf(IStream* stream) {
     return bytes;
 }
 
-class GPCellSizeTest : public LeakCheckedTest {
+class GPCellSizeTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        DllCanUnloadNow(); // lets the thread's utility object go
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
     template <class I = IGPValue> static ComPtr<I> Create(REFCLSID clsid = CLSID_GPCellSizeXY) {
         ComPtr<I> made;
         EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
@@ -118,9 +108,6 @@ protected:
     }
 
     TestData data_;
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 // ---- text ----

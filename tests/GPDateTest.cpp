@@ -33,17 +33,11 @@ DATE At(int year, int month, int day, int hour = 0, int minute = 0, int second =
     return date;
 }
 
-class GPDateTest : public LeakCheckedTest {
+class GPDateTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
     void TearDown() override {
         UseLocale(kEnglishUS, kEnglishUS);
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
+        ModuleClassesTest::TearDown();
     }
 
     // The user default locale and the calling thread's locale.
@@ -52,20 +46,12 @@ protected:
         ASSERT_TRUE(SetThreadLocale(thread));
     }
 
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
     static ComPtr<IGPDate> NewDate() { return Create<IGPDate>(CLSID_GPDate); }
     static ComPtr<IGPDate> NewDate(const VARIANT& value) {
         auto date = NewDate();
         EXPECT_EQ(date->put_Value(value), S_OK);
         return date;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 Variant ValueOf(IGPDate* date) {

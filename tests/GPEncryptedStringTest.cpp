@@ -25,12 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // Every test protects under a key file of its own in a temporary folder, never the user's.
-class GPEncryptedStringTest : public LeakCheckedTest {
+class GPEncryptedStringTest : public ModuleClassesTest {
 protected:
     void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
+        ModuleClassesTest::SetUp();
         std::string pattern = (fs::temp_directory_path() / "tavi-encrypted-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         folder_ = pattern;
@@ -46,18 +44,12 @@ protected:
         textprotection::ForgetKeyForTesting();
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
+        ModuleClassesTest::TearDown();
     }
 
     void UseKeyFile(const fs::path& path) {
         ::setenv("TAVI_KEY_FILE", path.c_str(), 1);
         textprotection::ForgetKeyForTesting();
-    }
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
     }
     static ComPtr<IGPEncryptedString> NewValue(const char16_t* plain = nullptr) {
         auto value = Create<IGPEncryptedString>(CLSID_GPEncryptedString);
@@ -70,7 +62,6 @@ protected:
     fs::path folder_;
 
 private:
-    ClassObjectSource saved_ = nullptr;
     std::optional<std::string> oldKeyFile_;
 };
 

@@ -20,31 +20,13 @@
 namespace tavi::test {
 namespace {
 
-class GPEnvelopeTest : public LeakCheckedTest {
+class GPEnvelopeTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        DllCanUnloadNow();
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
     static ComPtr<IGPEnvelope> NewEnvelope(double xmin, double ymin, double xmax, double ymax) {
         auto value = Create<IGPEnvelope>(CLSID_GPEnvelope);
         EXPECT_EQ(value->PutCoords(xmin, ymin, xmax, ymax), S_OK);
         return value;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 String AsText(IUnknown* value) {

@@ -26,7 +26,7 @@
 namespace tavi::test {
 namespace {
 
-class GPExtentTest : public LeakCheckedTest {
+class GPExtentTest : public ModuleClassesTest {
 protected:
     static void SetUpTestSuite() {
         data_ = new TestData();
@@ -43,25 +43,16 @@ protected:
         data_ = nullptr;
     }
     void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
+        ModuleClassesTest::SetUp();
         utilities_ = Create<IGPUtilities>(CLSID_GPUtilities);
     }
     void TearDown() override {
         utilities_->put_DisplayExtent(nullptr);
         utilities_->put_OutputCoordinateSystem(nullptr);
         utilities_ = nullptr;
-        DllCanUnloadNow(); // lets the utility object singleton go
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
+        ModuleClassesTest::TearDown();
     }
 
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
     static std::u16string P(const std::string& relative) { return FromUtf8(data_->Path(relative)); }
     // A new extent that read `text`, with the error code of its message (0 for none).
     static ComPtr<IGPValue> Read(std::u16string_view text, int32_t* code = nullptr) {
@@ -86,9 +77,6 @@ protected:
 
     static TestData* data_;
     ComPtr<IGPUtilities> utilities_;
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 TestData* GPExtentTest::data_ = nullptr;
 

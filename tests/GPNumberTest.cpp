@@ -28,27 +28,8 @@ constexpr LCID kGerman = 1031;
 constexpr LCID kArabicSaudi = 1025;
 constexpr LCID kThai = 1054;
 
-class GPNumberTest : public LeakCheckedTest {
+class GPNumberTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        savedSource_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-        savedLocale_ = GetUserDefaultLCID();
-        savedThreadLocale_ = locale::ThreadLocale();
-    }
-    void TearDown() override {
-        locale::SetUserDefaultLocaleForTesting(savedLocale_);
-        SetThreadLocale(savedThreadLocale_);
-        SetModuleClassSource(savedSource_);
-        LeakCheckedTest::TearDown();
-    }
-
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
     static ComPtr<IGPLong> NewLong(int64_t value) {
         auto made = Create<IGPLong>(CLSID_GPLong);
         EXPECT_EQ(made->put_Value64(value), S_OK);
@@ -59,11 +40,6 @@ protected:
         EXPECT_EQ(made->put_Value(value), S_OK);
         return made;
     }
-
-private:
-    ClassObjectSource savedSource_ = nullptr;
-    LCID savedLocale_ = kEnglishUS;
-    LCID savedThreadLocale_ = kEnglishUS;
 };
 
 String AsText(IUnknown* value) {

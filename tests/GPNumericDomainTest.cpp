@@ -23,21 +23,7 @@ namespace {
 
 constexpr double kMax = std::numeric_limits<double>::max();
 
-class NumericDomainTest : public LeakCheckedTest {
-protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
-
-private:
-    ClassObjectSource saved_ = nullptr;
-};
+class NumericDomainTest : public ModuleClassesTest {};
 
 template <class I> ComPtr<I> Create(REFCLSID clsid) {
     ComPtr<I> made;

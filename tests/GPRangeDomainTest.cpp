@@ -23,21 +23,7 @@
 namespace tavi::test {
 namespace {
 
-class RangeDomainTest : public LeakCheckedTest {
-protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
-
-private:
-    ClassObjectSource saved_ = nullptr;
-};
+class RangeDomainTest : public ModuleClassesTest {};
 
 template <class I> ComPtr<I> Create(REFCLSID clsid) {
     ComPtr<I> made;

@@ -101,18 +101,8 @@ void Patch(std::vector<uint8_t>& bytes, size_t at, const void* data, size_t size
     std::copy_n(static_cast<const uint8_t*>(data), size, bytes.begin() + static_cast<ptrdiff_t>(at));
 }
 
-class GPShapeTest : public LeakCheckedTest {
+class GPShapeTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        DllCanUnloadNow();
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
     template <class I = IGPValue> static ComPtr<I> Create(REFCLSID clsid) {
         ComPtr<I> made;
         EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
@@ -123,9 +113,6 @@ protected:
         EXPECT_EQ(SetText(made.Get(), text).code, 0);
         return made;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 // The two kinds of point list.

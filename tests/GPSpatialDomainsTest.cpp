@@ -13,18 +13,8 @@
 namespace tavi::test {
 namespace {
 
-class GPSpatialDomainsTest : public LeakCheckedTest {
+class GPSpatialDomainsTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
-
     static ComPtr<IGPValue> Create(REFCLSID clsid) {
         ComPtr<IGPValue> made;
         EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IGPValue::iid, made.OutVoid()), S_OK);
@@ -58,9 +48,6 @@ protected:
         EXPECT_EQ(CreateStreamOnMemory(nullptr, 0, docversion::kCurrent, stream.Out()), S_OK);
         return stream;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 struct TextCase {

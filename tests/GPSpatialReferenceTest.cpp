@@ -29,7 +29,7 @@ std::vector<String> Fields(std::u16string_view text) {
     return fields;
 }
 
-class GPSpatialReferenceTest : public LeakCheckedTest {
+class GPSpatialReferenceTest : public ModuleClassesTest {
 protected:
     static void SetUpTestSuite() {
         data_ = new TestData();
@@ -41,24 +41,9 @@ protected:
         delete data_;
         data_ = nullptr;
     }
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        DllCanUnloadNow(); // lets the utility singleton go
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
 
     static String P(const std::string& relative) { return FromUtf8(data_->Path(relative)); }
 
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
     static ComPtr<ISpatialReference> Reference(const char16_t* text) {
         ComPtr<ISpatialReference> made;
         EXPECT_EQ(CreateSpatialReferenceFromText(text, made.Out()), S_OK);
@@ -125,9 +110,6 @@ protected:
     }
 
     static TestData* data_;
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 TestData* GPSpatialReferenceTest::data_ = nullptr;

@@ -15,23 +15,8 @@
 namespace tavi::test {
 namespace {
 
-class GPStringTest : public LeakCheckedTest {
+class GPStringTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
-
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
     static ComPtr<IGPString> NewString(const char16_t* text, REFCLSID clsid = CLSID_GPString) {
         auto value = Create<IGPString>(clsid);
         if (value && text) {
@@ -39,9 +24,6 @@ protected:
         }
         return value;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 String ValueOf(IGPString* value) {

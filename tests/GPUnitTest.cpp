@@ -219,18 +219,8 @@ public:
     }
 };
 
-class GPUnitTest : public LeakCheckedTest {
+class GPUnitTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        DllCanUnloadNow(); // lets the thread's utility object go
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
-    }
     template <class I = IGPValue> static ComPtr<I> Create(REFCLSID clsid) {
         ComPtr<I> made;
         EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
@@ -241,9 +231,6 @@ protected:
         EXPECT_EQ(SetText(made.Get(), text).code, 0) << ToUtf8(text);
         return made;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 // ---- text ----

@@ -20,7 +20,7 @@
 namespace tavi::test {
 namespace {
 
-class GPUtilitiesData : public LeakCheckedTest {
+class GPUtilitiesData : public ModuleClassesTest {
 protected:
     static void SetUpTestSuite() {
         data_ = new TestData();
@@ -39,16 +39,12 @@ protected:
         data_ = nullptr;
     }
     void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
+        ModuleClassesTest::SetUp();
         utilities_ = MakeObject<GPUtilities>();
     }
     void TearDown() override {
         utilities_ = nullptr;
-        DllCanUnloadNow(); // lets the data type factory singleton go
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
+        ModuleClassesTest::TearDown();
     }
 
     static std::u16string P(const std::string& relative) { return FromUtf8(data_->Path(relative)); }
@@ -61,9 +57,6 @@ protected:
 
     static TestData* data_;
     ComPtr<GPUtilities> utilities_;
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 TestData* GPUtilitiesData::data_ = nullptr;
 

@@ -20,19 +20,16 @@ namespace {
 
 constexpr char16_t kSettings[] = u"Software\\TAVI\\Torvik\\Settings";
 
-class GPUtilitiesTest : public LeakCheckedTest {
+class GPUtilitiesTest : public ModuleClassesTest {
 protected:
     void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
+        ModuleClassesTest::SetUp();
         setenv("TAVI_HOST_APP", "desktop", 1);
     }
     void TearDown() override {
         ReleaseSingletons();
         unsetenv("TAVI_HOST_APP");
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
+        ModuleClassesTest::TearDown();
     }
 
     // The singletons live in their factories' maps until an unload check lets them go: the calling thread's, then
@@ -55,9 +52,6 @@ protected:
         EXPECT_EQ(utilities->CheckNonExistDataPathname(path, &found), S_OK);
         return found;
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 TEST_F(GPUtilitiesTest, OneObjectPerThreadWithAnEmptyConnectionPointContainer) {

@@ -17,23 +17,13 @@
 namespace tavi::test {
 namespace {
 
-class GPVariableTest : public LeakCheckedTest {
+class GPVariableTest : public ModuleClassesTest {
 protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        saved_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
     void TearDown() override {
         // Reading a data type back opens its name through the thread's data type factory, a singleton that lives
         // until the unload check lets it go.
-        DllCanUnloadNow();
-        SetModuleClassSource(saved_);
-        LeakCheckedTest::TearDown();
+        ModuleClassesTest::TearDown();
     }
-
-private:
-    ClassObjectSource saved_ = nullptr;
 };
 
 template <class I> ComPtr<I> Create(REFCLSID clsid) {

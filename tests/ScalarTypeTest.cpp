@@ -13,27 +13,7 @@
 namespace tavi::test {
 namespace {
 
-class ScalarTypeTest : public LeakCheckedTest {
-protected:
-    void SetUp() override {
-        LeakCheckedTest::SetUp();
-        savedSource_ = ModuleClassSource();
-        SetModuleClassSource(&DllGetClassObject);
-    }
-    void TearDown() override {
-        SetModuleClassSource(savedSource_);
-        LeakCheckedTest::TearDown();
-    }
-
-    template <class I> static ComPtr<I> Create(REFCLSID clsid) {
-        ComPtr<I> made;
-        EXPECT_EQ(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, I::iid, made.OutVoid()), S_OK);
-        return made;
-    }
-
-private:
-    ClassObjectSource savedSource_ = nullptr;
-};
+class ScalarTypeTest : public ModuleClassesTest {};
 
 struct TypeRow {
     CLSID type;

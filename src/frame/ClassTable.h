@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <span>
 
 namespace tavi {
 
@@ -40,6 +41,8 @@ struct ClassEntry {
     // Null while the class is not yet provided: the library can name it but not create it.
     Constructor construct = nullptr;
     ThreadingModel threadingModel = ThreadingModel::Apartment;
+    // The class's interface rows in lookup order (null while the class is not yet provided).
+    std::span<const InterfaceRow> (*interfaceRows)() = nullptr;
 
     constexpr bool Provided() const { return construct != nullptr; }
     constexpr int CategoryCount() const {
@@ -64,15 +67,21 @@ constexpr std::array<const CATID*, kMaxClassCategories> CategoryArray(std::initi
 // A row for a class known only by identity: listed, never created, skipped by registration.
 constexpr ClassEntry Pending(const char16_t* name, const CLSID& classId, FactoryKind kind = kPlain,
                              std::initializer_list<const CATID*> categories = {}) {
-    return ClassEntry{classId, name, kind, detail::CategoryArray(categories), nullptr, ThreadingModel::Apartment};
+    return ClassEntry{classId, name, kind, detail::CategoryArray(categories), nullptr, ThreadingModel::Apartment,
+                      nullptr};
 }
 
 // A row for a class that exists: identity from the class's kClassId and kClassName. `name` overrides the table name
 // where the row is named differently from the class it creates.
 template <class T>
 constexpr ClassEntry Row(FactoryKind kind = kPlain, std::initializer_list<const CATID*> categories = {}) {
-    return ClassEntry{
-        T::kClassId, T::kClassName, kind, detail::CategoryArray(categories), &Construct<T>, ThreadingModel::Apartment};
+    return ClassEntry{T::kClassId,
+                      T::kClassName,
+                      kind,
+                      detail::CategoryArray(categories),
+                      &Construct<T>,
+                      ThreadingModel::Apartment,
+                      &T::InterfaceRows};
 }
 template <class T>
 constexpr ClassEntry Row(const char16_t* name, FactoryKind kind = kPlain,

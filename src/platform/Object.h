@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <new>
+#include <span>
 #include <type_traits>
 #include <utility>
 
@@ -31,6 +32,13 @@ void ModuleUnlock();
 template <class A, class B> struct Alias {};
 template <class I> struct Hidden {};
 template <class... R> struct Rows {};
+
+// One row of a class's interface list as the lookup sees it: the identifier, and whether a query for it is answered
+// (a Hidden row is implemented but not answered). Tests walk these to check every class's lookup and identity.
+struct InterfaceRow {
+    IID iid;
+    bool answered;
+};
 
 // The non-delegating unknown of an object: its IUnknown when it stands alone, the private inner unknown when an
 // outer object aggregates it.
@@ -126,6 +134,11 @@ template <class I> struct Answer<Hidden<I>> {
     template <class D> static bool Try(D*, REFIID, void**) { return false; }
 };
 
+// The row a lookup entry describes.
+template <class R> struct RowOf { static constexpr InterfaceRow kRow{R::iid, true}; };
+template <class A, class B> struct RowOf<Alias<A, B>> { static constexpr InterfaceRow kRow{A::iid, true}; };
+template <class I> struct RowOf<Hidden<I>> { static constexpr InterfaceRow kRow{I::iid, false}; };
+
 template <class D> constexpr bool kHasClassId = requires {
     D::kClassId;
 };
@@ -157,6 +170,9 @@ public:
         return S_OK;
     }
 
+    // The class's own rows in lookup order (the base's IUnknown and IClassID answers come after them).
+    static std::span<const InterfaceRow> InterfaceRows() { return kInterfaceRows; }
+
 protected:
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override {
         auto* self = static_cast<Derived*>(this);
@@ -166,6 +182,9 @@ protected:
         }
         return E_NOINTERFACE;
     }
+
+private:
+    static constexpr InterfaceRow kInterfaceRows[] = {RowOf<R>::kRow...};
 };
 
 } // namespace detail
