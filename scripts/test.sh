@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Every test on a fresh machine: installs what is missing, checks the formatting of every source, then
+# Every test on a fresh machine: installs what is missing, checks the formatting of every source and that the source
+# folders include one another's headers in one direction only, then
 #   1. builds and runs the whole suite,
 #   2. builds and runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. builds the concurrency tests under ThreadSanitizer and runs them,
@@ -15,6 +16,9 @@ bash scripts/setup.sh
 
 echo "== formatting (.clang-format)"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+
+echo "== layering (scripts/check-layers.sh)"
+bash scripts/check-layers.sh
 
 echo "== tests"
 bash scripts/build.sh release
