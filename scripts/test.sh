@@ -30,10 +30,10 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
 echo "== concurrency tests under ThreadSanitizer"
-TAVI_TARGETS="test_RepositorySyncTest test_GPUtilitiesTest" bash scripts/build.sh thread
+TAVI_TARGETS="test_RepositorySyncTest test_GPUtilitiesTest test_MemoryWorkspaceTest" bash scripts/build.sh thread
 # Only the programs built above: the placeholders of the others would count as failures.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build/thread --output-on-failure -j "$jobs" \
-  -R '^(RepositorySyncTest|GPUtilitiesTest|ThreadCapsuleTest)\.'
+  -R '^(RepositorySyncTest|GPUtilitiesTest|ThreadCapsuleTest|MemoryWorkspace)\.'
 
 echo "== fuzz targets, ${fuzz_seconds}s each"
 bash scripts/build.sh fuzz
