@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Every test on a fresh machine: installs what is missing, checks the formatting of every source, then
+# Every test on a fresh machine: installs what is missing, checks the formatting of every source and that the source
+# folders include one another's headers in one direction only, then
 #   1. builds and runs the whole suite,
 #   2. builds and runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. builds the concurrency tests under ThreadSanitizer and runs them,
@@ -16,6 +17,9 @@ bash scripts/setup.sh
 echo "== formatting (.clang-format)"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
+echo "== layering (scripts/check-layers.sh)"
+bash scripts/check-layers.sh
+
 echo "== tests"
 bash scripts/build.sh release
 ctest --test-dir build/release --output-on-failure -j "$jobs"
@@ -26,10 +30,10 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
   ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
 
 echo "== concurrency tests under ThreadSanitizer"
-TAVI_TARGETS="test_RepositorySyncTest test_GPUtilitiesTest" bash scripts/build.sh thread
+TAVI_TARGETS="test_RepositorySyncTest test_GPUtilitiesTest test_MemoryWorkspaceTest" bash scripts/build.sh thread
 # Only the programs built above: the placeholders of the others would count as failures.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build/thread --output-on-failure -j "$jobs" \
-  -R '^(RepositorySyncTest|GPUtilitiesTest|ThreadCapsuleTest)\.'
+  -R '^(RepositorySyncTest|GPUtilitiesTest|ThreadCapsuleTest|MemoryWorkspace)\.'
 
 echo "== fuzz targets, ${fuzz_seconds}s each"
 bash scripts/build.sh fuzz

@@ -2,16 +2,41 @@
 #include "data/GdalDataset.h"
 
 #include <algorithm>
+#include <map>
 
 namespace tavi::gdal {
 
+struct DatasetPtr::Shared {
+    explicit Shared(GDALDataset* opened) : dataset(opened) {}
+    ~Shared() {
+        ErrorScope quiet;
+        GDALClose(dataset);
+    }
+    Shared(const Shared&) = delete;
+    Shared& operator=(const Shared&) = delete;
+
+    GDALDataset* dataset;
+    std::recursive_mutex lock;
+    std::map<OGRLayer*, uint64_t> readers;
+};
+
+GDALDataset* DatasetPtr::get() const {
+    return shared_ ? shared_->dataset : nullptr;
+}
+
+std::unique_lock<std::recursive_mutex> DatasetPtr::Lock() const {
+    return shared_ ? std::unique_lock(shared_->lock) : std::unique_lock<std::recursive_mutex>();
+}
+
+uint64_t& DatasetPtr::ReaderOf(OGRLayer* layer) const {
+    return shared_->readers[layer];
+}
+
 DatasetPtr Share(GDALDataset* dataset) {
-    return DatasetPtr(dataset, [](GDALDataset* d) {
-        if (d) {
-            ErrorScope quiet;
-            GDALClose(d);
-        }
-    });
+    DatasetPtr shared;
+    if (dataset)
+        shared.shared_ = std::make_shared<DatasetPtr::Shared>(dataset);
+    return shared;
 }
 
 GDALDriver* VectorDriverForExtension(std::string_view extension) {

@@ -14,6 +14,7 @@ namespace {} // namespace
 
 RasterElement::RasterElement(gdal::DatasetPtr dataset, String catalogPath, String name)
     : DataElementObject(u"DERasterDataset", std::move(catalogPath), std::move(name)), dataset_(std::move(dataset)) {
+    auto held = dataset_.Lock();
     gdal::ErrorScope quiet;
     if (dataset_->GetGeoTransform(transform_) != CE_None) {
         // No georeferencing: pixel space, rows running up from 0.
@@ -42,14 +43,17 @@ HRESULT RasterElement::get_CanVersion(VARIANT_BOOL* canVersion) {
 }
 
 HRESULT RasterElement::get_ColumnCount(int32_t* columns) {
+    auto held = dataset_.Lock();
     return HandOutValue<int32_t>(dataset_->GetRasterXSize(), columns);
 }
 
 HRESULT RasterElement::get_RowCount(int32_t* rows) {
+    auto held = dataset_.Lock();
     return HandOutValue<int32_t>(dataset_->GetRasterYSize(), rows);
 }
 
 HRESULT RasterElement::get_BandCount(int32_t* bands) {
+    auto held = dataset_.Lock();
     return HandOutValue<int32_t>(dataset_->GetRasterCount(), bands);
 }
 
@@ -62,6 +66,7 @@ HRESULT RasterElement::get_CellSizeY(double* size) {
 }
 
 HRESULT RasterElement::get_Extent(IEnvelope** extent) {
+    auto held = dataset_.Lock();
     if (HRESULT hr = ClearOut(extent); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
@@ -83,6 +88,7 @@ HRESULT RasterElement::get_Extent(IEnvelope** extent) {
 }
 
 HRESULT RasterElement::get_SpatialReference(ISpatialReference** spatialReference) {
+    auto held = dataset_.Lock();
     if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
         return hr;
     return MakeSpatialReference(dataset_->GetSpatialRef(), false, false, spatialReference);

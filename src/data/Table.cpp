@@ -8,6 +8,7 @@
 #include "platform/HandOut.h"
 #include "platform/Utf.h"
 
+#include <atomic>
 #include <cmath>
 
 namespace tavi {
@@ -157,8 +158,14 @@ public:
 
     Row(std::shared_ptr<LayerHandle> handle, std::unique_ptr<OGRFeature> feature)
         : handle_(std::move(handle)), feature_(std::move(feature)) {}
+    // The feature refers to the layer's definition and spatial reference.
+    ~Row() override {
+        auto held = handle_->Lock();
+        feature_.reset();
+    }
 
     HRESULT get_OID(int64_t* oid) override {
+        auto held = handle_->Lock();
         return HandOutValue<int64_t>(feature_->GetFID() == OGRNullFID ? -1 : feature_->GetFID(), oid);
     }
     HRESULT get_Fields(IFields** fields) override { return handle_->fields.CopyTo(fields); }
@@ -172,6 +179,7 @@ public:
 
 protected:
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override {
+        auto held = handle_->Lock();
         if (riid == IFeature::iid && !HasShape()) {
             *ppv = nullptr;
             return E_NOINTERFACE;
@@ -188,6 +196,7 @@ private:
 };
 
 HRESULT Row::get_Value(int32_t index, VARIANT* value) {
+    auto held = handle_->Lock();
     if (!value)
         return E_POINTER;
     VariantInit(value);
@@ -213,6 +222,7 @@ HRESULT Row::get_Value(int32_t index, VARIANT* value) {
 }
 
 HRESULT Row::put_Value(int32_t index, VARIANT value) {
+    auto held = handle_->Lock();
     if (!IsIndex(index))
         return E_INVALIDARG;
     return guard([&]() -> HRESULT {
@@ -229,6 +239,7 @@ HRESULT Row::put_Value(int32_t index, VARIANT value) {
 }
 
 HRESULT Row::get_Shape(IGeometry** shape) {
+    auto held = handle_->Lock();
     if (HRESULT hr = ClearOut(shape); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
@@ -246,6 +257,7 @@ HRESULT Row::get_Shape(IGeometry** shape) {
 }
 
 HRESULT Row::putref_Shape(IGeometry* shape) {
+    auto held = handle_->Lock();
     return guard([&]() -> HRESULT {
         if (!shape) {
             feature_->SetGeomFieldDirectly(0, nullptr);
@@ -271,6 +283,7 @@ HRESULT Row::putref_Shape(IGeometry* shape) {
 }
 
 HRESULT Row::Store() {
+    auto held = handle_->Lock();
     return guard([&]() -> HRESULT {
         bool isNew = feature_->GetFID() == OGRNullFID;
         // Data opened read-only (a file that may not be written) cannot take rows.
@@ -291,6 +304,7 @@ HRESULT Row::Store() {
 }
 
 HRESULT Row::Delete() {
+    auto held = handle_->Lock();
     return guard([&]() -> HRESULT {
         if (feature_->GetFID() == OGRNullFID)
             return S_FALSE; // never stored
@@ -309,33 +323,67 @@ HRESULT Row::Delete() {
     });
 }
 
+// A cursor over a layer's rows that pass its filter. Its reading is the layer's own, which other cursors on the same
+// layer move too; before it reads it puts its filter and place back when another did.
 class Cursor final : public Object<Cursor, ICursor> {
 public:
     static constexpr const char16_t* kClassName = u"Cursor";
 
-    explicit Cursor(std::shared_ptr<LayerHandle> handle)
-        : handle_(std::move(handle)), generation_(handle_->readGeneration) {}
+    // Made with the lock held, after the layer was set to read `where` from the start.
+    Cursor(std::shared_ptr<LayerHandle> handle, std::string where)
+        : handle_(std::move(handle)), generation_(handle_->readGeneration), where_(std::move(where)) {
+        handle_->dataset.ReaderOf(handle_->layer) = id_;
+    }
 
     HRESULT get_Fields(IFields** fields) override { return handle_->fields.CopyTo(fields); }
 
     HRESULT NextRow(IRow** row) override {
         if (HRESULT hr = ClearOut(row); FAILED(hr))
             return hr;
+        auto held = handle_->Lock();
         if (generation_ != handle_->readGeneration)
-            return E_FAIL; // a newer cursor or a count moved the layer's reading
+            return E_FAIL; // a newer cursor or a count of the same table moved the layer's reading
         return guard([&]() -> HRESULT {
             gdal::ErrorScope errors;
+            if (HRESULT hr = Resume(); hr != S_OK)
+                return hr;
             std::unique_ptr<OGRFeature> feature(handle_->layer->GetNextFeature());
             if (!feature)
                 return errors.HasError() ? gdal::ResultFromError(errors.ErrorNumber()) : S_FALSE;
+            ++read_;
             *row = MakeObject<Row>(handle_, std::move(feature)).Detach();
             return S_OK;
         });
     }
 
 private:
+    // Puts this cursor's filter and place back when another reader moved the layer: S_OK, S_FALSE when the place
+    // is past the last row now, E_FAIL when the filter no longer applies.
+    HRESULT Resume() {
+        uint64_t& reader = handle_->dataset.ReaderOf(handle_->layer);
+        if (reader == id_)
+            return S_OK;
+        reader = 0;
+        OGRLayer* layer = handle_->layer;
+        if (layer->SetAttributeFilter(where_.empty() ? nullptr : where_.c_str()) != OGRERR_NONE)
+            return E_FAIL;
+        layer->ResetReading();
+        if (read_ > 0 && layer->SetNextByIndex(read_) != OGRERR_NONE)
+            return S_FALSE;
+        reader = id_;
+        return S_OK;
+    }
+
+    static uint64_t NewId() {
+        static std::atomic<uint64_t> last{0};
+        return ++last;
+    }
+
     std::shared_ptr<LayerHandle> handle_;
     int64_t generation_;
+    std::string where_;
+    const uint64_t id_ = NewId();
+    int64_t read_ = 0; // rows handed out
 };
 
 } // namespace
@@ -371,6 +419,7 @@ TableElement::TableElement(std::shared_ptr<LayerHandle> handle, String catalogPa
       handle_(std::move(handle)) {}
 
 ComPtr<TableElement> MakeTableElement(gdal::DatasetPtr dataset, OGRLayer* layer, String catalogPath, String name) {
+    auto held = dataset.Lock();
     auto handle = std::make_shared<LayerHandle>();
     handle->dataset = std::move(dataset);
     handle->layer = layer;
@@ -381,6 +430,7 @@ ComPtr<TableElement> MakeTableElement(gdal::DatasetPtr dataset, OGRLayer* layer,
 }
 
 HRESULT TableElement::QueryOwnInterface(REFIID riid, void** ppv) {
+    auto held = handle_->Lock();
     if (riid == IFeatureClass::iid && !IsFeatureClass()) {
         *ppv = nullptr;
         return E_NOINTERFACE;
@@ -398,6 +448,7 @@ OGRwkbGeometryType TableElement::GeometryType() const {
 }
 
 HRESULT TableElement::get_DatasetType(int32_t* type) {
+    auto held = handle_->Lock();
     return HandOutValue<int32_t>(IsFeatureClass() ? taviDatasetTypeFeatureClass : taviDatasetTypeTable, type);
 }
 HRESULT TableElement::get_DSID(int32_t* id) {
@@ -432,9 +483,11 @@ HRESULT TableElement::RowCount(int64_t* count) {
     if (!count)
         return E_POINTER;
     *count = 0;
+    auto held = handle_->Lock();
     return guard([&]() -> HRESULT {
         gdal::ErrorScope errors;
         ++handle_->readGeneration;
+        handle_->dataset.ReaderOf(handle_->layer) = 0;
         handle_->layer->SetAttributeFilter(nullptr);
         GIntBig n = handle_->layer->GetFeatureCount(TRUE);
         if (n < 0)
@@ -447,21 +500,24 @@ HRESULT TableElement::RowCount(int64_t* count) {
 HRESULT TableElement::Search(const OLECHAR* whereClause, ICursor** cursor) {
     if (HRESULT hr = ClearOut(cursor); FAILED(hr))
         return hr;
+    auto held = handle_->Lock();
     return guard([&]() -> HRESULT {
         gdal::ErrorScope errors;
         std::string where = whereClause ? ToUtf8(Trim(whereClause)) : std::string();
         ++handle_->readGeneration;
+        handle_->dataset.ReaderOf(handle_->layer) = 0;
         if (handle_->layer->SetAttributeFilter(where.empty() ? nullptr : where.c_str()) != OGRERR_NONE) {
             handle_->layer->SetAttributeFilter(nullptr);
             return E_INVALIDARG;
         }
         handle_->layer->ResetReading();
-        *cursor = MakeObject<Cursor>(handle_).Detach();
+        *cursor = MakeObject<Cursor>(handle_, std::move(where)).Detach();
         return S_OK;
     });
 }
 
 HRESULT TableElement::GetRow(int64_t oid, IRow** row) {
+    auto held = handle_->Lock();
     if (HRESULT hr = ClearOut(row); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
@@ -475,6 +531,7 @@ HRESULT TableElement::GetRow(int64_t oid, IRow** row) {
 }
 
 HRESULT TableElement::CreateRow(IRow** row) {
+    auto held = handle_->Lock();
     if (HRESULT hr = ClearOut(row); FAILED(hr))
         return hr;
     return guard([&] {
@@ -484,6 +541,7 @@ HRESULT TableElement::CreateRow(IRow** row) {
 }
 
 HRESULT TableElement::get_ShapeType(int32_t* shapeType) {
+    auto held = handle_->Lock();
     return HandOutValue(ShapeTypeOf(GeometryType()), shapeType);
 }
 
@@ -492,24 +550,29 @@ HRESULT TableElement::get_FeatureType(int32_t* featureType) {
 }
 
 HRESULT TableElement::get_ShapeFieldName(BSTR* name) {
+    auto held = handle_->Lock();
     return HandOut(IsFeatureClass() ? handle_->fields->Properties(1).name : String(), name);
 }
 
 HRESULT TableElement::get_HasZ(VARIANT_BOOL* hasZ) {
+    auto held = handle_->Lock();
     return HandOutValue(ToBool(wkbHasZ(GeometryType())), hasZ);
 }
 
 HRESULT TableElement::get_HasM(VARIANT_BOOL* hasM) {
+    auto held = handle_->Lock();
     return HandOutValue(ToBool(wkbHasM(GeometryType())), hasM);
 }
 
 HRESULT TableElement::get_HasSpatialIndex(VARIANT_BOOL* hasIndex) {
+    auto held = handle_->Lock();
     // A layer filters by rectangle quickly exactly when it has a spatial index (a .qix or .sbn beside a shapefile,
     // the R-tree of a GeoPackage table, the index file of a file database table).
     return HandOutValue(ToBool(handle_->layer->TestCapability(OLCFastSpatialFilter)), hasIndex);
 }
 
 HRESULT TableElement::get_Extent(IEnvelope** extent) {
+    auto held = handle_->Lock();
     if (HRESULT hr = ClearOut(extent); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
@@ -529,6 +592,7 @@ HRESULT TableElement::get_Extent(IEnvelope** extent) {
 }
 
 HRESULT TableElement::get_SpatialReference(ISpatialReference** spatialReference) {
+    auto held = handle_->Lock();
     if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
         return hr;
     OGRwkbGeometryType type = GeometryType();

@@ -10,13 +10,18 @@
 
 namespace tavi {
 
-// An open layer shared by a table element, its cursors and its rows: they keep the dataset open. OGR reads a layer
-// sequentially, so only the newest cursor may read; `readGeneration` tells older cursors they were superseded.
+// An open layer shared by a table element, its cursors and its rows: they keep the dataset open, and each of their
+// operations holds the dataset's lock (Lock()) while it uses the layer or a feature. Of one table element's cursors
+// only the newest may read; `readGeneration` tells older cursors they were superseded. Cursors of other table
+// elements on the same layer (a memory workspace's tables, reached from every thread) read on undisturbed: each puts
+// its own filter and place back when another moved the layer's reading.
 struct LayerHandle {
     gdal::DatasetPtr dataset;
     OGRLayer* layer = nullptr;
     ComPtr<Fields> fields;
     int64_t readGeneration = 0;
+
+    std::unique_lock<std::recursive_mutex> Lock() const { return dataset.Lock(); }
 };
 
 // A table ("DETable") or, when the layer has a geometry field, a feature class ("DEFeatureClass"). Only a feature

@@ -278,6 +278,7 @@ HRESULT DatabaseWorkspace::OpenDataElement(const OLECHAR* name, IDataElement** e
         return E_POINTER;
     if (!*name)
         return E_INVALIDARG;
+    auto held = dataset_.Lock();
     return guard([&]() -> HRESULT {
         for (int i = 0; i < dataset_->GetLayerCount(); ++i) {
             OGRLayer* layer = dataset_->GetLayer(i);
@@ -300,6 +301,9 @@ HRESULT DatabaseWorkspace::Create(const OLECHAR* name, IFields* fields, OGRwkbGe
                                   ISpatialReference* spatialReference, REFIID riid, void** out) {
     if (HRESULT hr = CheckName(name); FAILED(hr))
         return hr;
+    // Held from the look for an existing table to the new one's fields: no other thread makes the same name
+    // meanwhile or opens the table half made.
+    auto held = dataset_.Lock();
     return guard([&]() -> HRESULT {
         ComPtr<IDataElement> existing;
         if (OpenDataElement(name, existing.Out()) == S_OK)
@@ -330,6 +334,7 @@ HRESULT DatabaseWorkspace::CreateFeatureClass(const OLECHAR* name, IFields* fiel
 }
 
 HRESULT DatabaseWorkspace::ListChildren(std::vector<ComPtr<IDataElement>>& children) {
+    auto held = dataset_.Lock();
     for (int i = 0; i < dataset_->GetLayerCount(); ++i) {
         OGRLayer* layer = dataset_->GetLayer(i);
         if (!layer)
@@ -346,6 +351,7 @@ HRESULT DatabaseWorkspace::ListChildren(std::vector<ComPtr<IDataElement>>& child
 
 std::vector<String> DatabaseWorkspace::RasterTableNames() const {
     std::vector<String> names;
+    auto held = dataset_.Lock();
     if (!EQUAL(dataset_->GetDriverName(), "GPKG"))
         return names;
     gdal::ErrorScope quiet;

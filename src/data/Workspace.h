@@ -71,7 +71,9 @@ private:
 // True when the first component of a catalog path names a memory workspace ("in_memory" or "memory", any case).
 bool IsMemoryWorkspacePath(std::u16string_view catalogPath);
 
-// The memory workspace a catalog path begins with, created on first use and kept for the life of the process.
+// The memory workspace a catalog path begins with, created on first use and kept for the life of the process. Every
+// thread opens the same dataset, so a table made on one thread is seen by all; the objects opened from it serialise
+// their use of it through its lock.
 HRESULT OpenMemoryWorkspace(std::u16string_view workspaceName, IDataElement** element);
 
 } // namespace tavi
