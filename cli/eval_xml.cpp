@@ -85,8 +85,11 @@ Json JsonForm(Session& session, const Json& request) {
     throw BridgeError("\"json\" is \"write\" or \"read\"");
 }
 
-const RequestRegistration kXml{"xml", &Xml};
-const RequestRegistration kJson{"json", &JsonForm};
-
 } // namespace
+
+void XmlRequestFamily(RequestTable& table) {
+    table.Add("xml", &Xml);
+    table.Add("json", &JsonForm);
+}
+
 } // namespace tavigp
