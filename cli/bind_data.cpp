@@ -73,6 +73,10 @@ void BindDataFamily(BindingTable& t) {
     BIND(t, ISpatialReference, put_MTolerance);
     BIND(t, ISpatialReference, get_IsHighPrecision);
     BIND(t, ISpatialReference, put_IsHighPrecision);
+    BIND(t, ICoordinateSystemUnits, get_MetersPerUnit);
+    BIND(t, ICoordinateSystemUnits, get_RadiansPerUnit);
+    BIND(t, ICoordinateSystemUnits, get_SemiMajorAxis);
+    BIND(t, ICoordinateSystemUnits, get_SemiMinorAxis);
     BIND(t, ISpatialReference, IsSameCoordinateSystem);
     BIND(t, ISpatialReference, Clone);
 

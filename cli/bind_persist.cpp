@@ -56,6 +56,8 @@ void BindPersistFamily(BindingTable& t) {
     BIND(t, IStream, CopyTo);
     BIND(t, IStream, Commit);
     BIND(t, IStream, Revert);
+    BIND(t, IStream, LockRegion);
+    BIND(t, IStream, UnlockRegion);
     BIND(t, IStream, Clone);
 
     BIND(t, IStreamDocumentVersion, get_DocumentVersion);
