@@ -1,15 +1,18 @@
 // The binding table: every interface operation the bridge can call, by "Interface.operation".
 //
-// Binding an operation is one line; its marshalling is derived from the member function's signature (Marshal.h):
+// Binding an operation is one line naming the interface and the member; the name "IGPMessage.get_Type" is spelt
+// from them, so it cannot disagree with the member bound, and the marshalling is derived from the member's signature
+// (Marshal.h):
 //
-//   table.Bind("IGPMessage.get_Type", &IGPMessage::get_Type);
-//   table.Bind<IPersistStream>("IPersistStream.GetClassID", &IPersist::GetClassID); // declared on a base interface
+//   BIND(t, IGPMessage, get_Type);
+//   BIND(t, IPersistStream, GetClassID); // declared on the base IPersist, bound and asked for as IPersistStream
 //
 // An operation whose parameters have no JSON form of their own (arrays with a count, buffers) is bound through an
-// adapter: a lambda taking the interface pointer first and then parameters of the richer adapter types:
+// adapter: a function or lambda taking the interface pointer first and then parameters of the richer adapter types.
+// The adapter stands in for the member it names, which must exist on the interface:
 //
-//   table.Adapt<ICatRegister>("ICatRegister.RegisterClassImplCategories",
-//       [](ICatRegister* r, const GUID& clsid, std::vector<GUID>& ids) { ... });
+//   ADAPT(t, ICatRegister, RegisterClassImplCategories,
+//         [](ICatRegister* r, const GUID& clsid, std::vector<GUID> ids) { ... });
 //
 // Each interface family binds its operations in a bind_<family>.cpp file, listed once in Bindings.cpp.
 #pragma once
@@ -37,17 +40,19 @@ public:
         std::function<HRESULT(CallState& state, void* target)> invoke;
     };
 
-    template <class Target = void, class C, class... A> void Bind(const std::string& name, HRESULT (C::*fn)(A...)) {
-        using I = std::conditional_t<std::is_void_v<Target>, C, Target>;
+    // Use BIND and ADAPT, which spell the name from the interface and the member.
+    template <class I, class C, class... A> void Bind(const char* name, HRESULT (C::*fn)(A...)) {
         static_assert(std::is_base_of_v<C, I>, "the operation must belong to the interface it is bound on");
         Add<A...>(name, I::iid, [fn](void* target, A... args) { return (static_cast<I*>(target)->*fn)(args...); });
     }
-
-    template <class I, class... A> void Adapt(const std::string& name, HRESULT (*adapter)(I*, A...)) {
+    template <class I, class C, class... B, class... A>
+    void Adapt(const char* name, HRESULT (C::*)(B...), HRESULT (*adapter)(I*, A...)) {
+        static_assert(std::is_base_of_v<C, I>, "the adapted operation must belong to the interface it is bound on");
         Add<A...>(name, I::iid,
                   [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
     }
-    template <class I, class F> void Adapt(const std::string& name, F adapter) {
+    template <class I, class C, class... B, class F> void Adapt(const char* name, HRESULT (C::*)(B...), F adapter) {
+        static_assert(std::is_base_of_v<C, I>, "the adapted operation must belong to the interface it is bound on");
         AdaptWith<I>(name, adapter, &F::operator());
     }
 
@@ -59,12 +64,12 @@ public:
 
 private:
     template <class I, class F, class... A>
-    void AdaptWith(const std::string& name, F adapter, HRESULT (F::*)(I*, A...) const) {
+    void AdaptWith(const char* name, F adapter, HRESULT (F::*)(I*, A...) const) {
         Add<A...>(name, I::iid,
                   [adapter](void* target, A... args) { return adapter(static_cast<I*>(target), args...); });
     }
 
-    template <class... A, class Call> void Add(const std::string& name, const IID& iid, Call call) {
+    template <class... A, class Call> void Add(const char* name, const IID& iid, Call call) {
         Binding binding;
         binding.iid = iid;
         binding.ins = (0 + ... + Param<A>::kIns);
@@ -73,8 +78,10 @@ private:
         binding.invoke = [call](CallState& state, void* target) {
             return Invoke<A...>(state, target, call, std::index_sequence_for<A...>());
         };
-        bindings_[name] = std::move(binding);
+        Insert(name, std::move(binding));
     }
+    // Adds the row; std::logic_error when the name is bound already, as the second row would hide the first.
+    void Insert(const char* name, Binding binding);
 
     template <class... A, class Call, size_t... N>
     static HRESULT Invoke(CallState& state, void* target, const Call& call, std::index_sequence<N...>) {
@@ -95,10 +102,19 @@ private:
     std::vector<OutDescriber> describers_;
 };
 
+// BIND(t, IGPLong, get_Value) binds "IGPLong.get_Value" to &IGPLong::get_Value, also when the member is declared on
+// a base interface; the object is asked for the interface named.
+#define BIND(table, Interface, operation) (table).Bind<Interface>(#Interface "." #operation, &Interface::operation)
+// ADAPT(t, IStream, Read, adapter) binds "IStream.Read" to an adapter standing in for &IStream::Read.
+#define ADAPT(table, Interface, operation, ...)                                                                        \
+    (table).Adapt<Interface>(#Interface "." #operation, &Interface::operation, __VA_ARGS__)
+
 // The table of every bound operation, built once (Bindings.cpp).
 const BindingTable& Bindings();
 
-// The binding families, one per bind_<family>.cpp.
+// A binding family binds the operations of one group of interfaces, in its own bind_<family>.cpp; Bindings.cpp lists
+// the families once.
+using BindingFamily = void (*)(BindingTable& table);
 void BindUnknownFamily(BindingTable& table);
 void BindCollectionFamily(BindingTable& table);
 void BindPersistFamily(BindingTable& table);

@@ -1,7 +1,26 @@
 // The one table of bound operations: every binding family, listed once.
 #include "Binding.h"
 
+#include <stdexcept>
+
 namespace tavigp {
+
+namespace {
+
+constexpr BindingFamily kBindingFamilies[] = {
+    &BindUnknownFamily,   &BindCollectionFamily, &BindPersistFamily, &BindCategoryFamily,
+    &BindMessageFamily,   &BindValueFamily,      &BindScalarFamily,  &BindCatalogueFamily,
+    &BindUtilitiesFamily, &BindXmlFamily,        &BindDataFamily,    &BindDomainFamily,
+    &BindUnitFamily,      &BindExtentFamily,     &BindShapeFamily,   &BindSpatialReferenceFamily,
+    &BindCellSizeFamily,
+};
+
+} // namespace
+
+void BindingTable::Insert(const char* name, Binding binding) {
+    if (!bindings_.emplace(name, std::move(binding)).second)
+        throw std::logic_error(std::string("operation bound twice: ") + name);
+}
 
 const BindingTable::Binding* BindingTable::Find(const std::string& name) const {
     auto found = bindings_.find(name);
@@ -11,23 +30,8 @@ const BindingTable::Binding* BindingTable::Find(const std::string& name) const {
 const BindingTable& Bindings() {
     static const BindingTable table = [] {
         BindingTable t;
-        BindUnknownFamily(t);
-        BindCollectionFamily(t);
-        BindPersistFamily(t);
-        BindCategoryFamily(t);
-        BindMessageFamily(t);
-        BindValueFamily(t);
-        BindScalarFamily(t);
-        BindCatalogueFamily(t);
-        BindUtilitiesFamily(t);
-        BindXmlFamily(t);
-        BindDataFamily(t);
-        BindDomainFamily(t);
-        BindUnitFamily(t);
-        BindExtentFamily(t);
-        BindShapeFamily(t);
-        BindSpatialReferenceFamily(t);
-        BindCellSizeFamily(t);
+        for (BindingFamily bind : kBindingFamilies)
+            bind(t);
         return t;
     }();
     return table;

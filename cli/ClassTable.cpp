@@ -70,11 +70,14 @@ std::optional<CLSID> ResolveClass(std::string_view text) {
 }
 
 std::optional<HRESULT> CreateObject(std::string_view which, tavi::ComPtr<IUnknown>* object) {
+    HRESULT hr = TaviCreateHostInstance(Widen(which).c_str(), IUnknown::iid, object->OutVoid());
+    if (hr != REGDB_E_CLASSNOTREG)
+        return SUCCEEDED(hr) && !*object ? E_POINTER : hr;
     auto classId = ResolveClass(which);
     if (!classId)
         return std::nullopt;
     tavi::ComPtr<IClassFactory> factory;
-    HRESULT hr = DllGetClassObject(*classId, IClassFactory::iid, factory.OutVoid());
+    hr = DllGetClassObject(*classId, IClassFactory::iid, factory.OutVoid());
     if (SUCCEEDED(hr) && !factory)
         return E_POINTER; // a factory reported success without handing one out
     if (FAILED(hr))

@@ -37,8 +37,13 @@ const ClassRow* FindClass(const CLSID& classId);
 // (CLSIDFromProgID). Nothing when the text names no class.
 std::optional<CLSID> ResolveClass(std::string_view text);
 
-// Creates a class (resolved as above) through DllGetClassObject and its factory's CreateInstance, asking for
-// IUnknown; the result code of whichever step failed. Nothing when the text names no class.
+// Creates a class asking for IUnknown: one of the host's own classes (UID, Array, GPMessage, …, by name or identifier)
+// through TaviCreateHostInstance, as the library's own object creation looks there first; else a class of the table
+// (resolved as above) through DllGetClassObject and its factory's CreateInstance. The result code of whichever step
+// failed; nothing when the text names no class.
 std::optional<HRESULT> CreateObject(std::string_view which, tavi::ComPtr<IUnknown>* object);
 
 } // namespace tavigp
+
+// The library's export that creates the host's own classes, by class name or "{class identifier}" (Exports.cpp).
+extern "C" HRESULT TaviCreateHostInstance(const OLECHAR* name, REFIID riid, void** ppv);

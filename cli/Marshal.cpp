@@ -1,10 +1,13 @@
 // The JSON forms of the bridge's parameter kinds.
 #include "Marshal.h"
 
+#include "platform/VariantKinds.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 namespace tavigp {
 
@@ -177,8 +180,9 @@ constexpr std::pair<VARTYPE, std::string_view> kVariantKinds[] = {
     {VT_UI1, "VT_UI1"},         {VT_UI2, "VT_UI2"},
     {VT_UI4, "VT_UI4"},         {VT_I8, "VT_I8"},
     {VT_UI8, "VT_UI8"},         {VT_INT, "VT_INT"},
-    {VT_UINT, "VT_UINT"},
+    {VT_UINT, "VT_UINT"},       {VT_VARIANT, "VT_VARIANT"},
 };
+constexpr std::string_view kArrayPrefix = "VT_ARRAY|";
 
 std::optional<VARTYPE> KindFromName(std::string_view name) {
     for (const auto& [kind, text] : kVariantKinds)
@@ -188,10 +192,71 @@ std::optional<VARTYPE> KindFromName(std::string_view name) {
 }
 
 std::string KindName(VARTYPE kind) {
+    if ((kind & VT_ARRAY) && !(kind & VT_BYREF))
+        return std::string(kArrayPrefix) + KindName(static_cast<VARTYPE>(kind & ~VT_ARRAY));
     for (const auto& [k, text] : kVariantKinds)
         if (k == kind)
             return std::string(text);
     return std::to_string(kind);
+}
+
+struct ArrayDestroyer {
+    void operator()(SAFEARRAY* array) const { SafeArrayDestroy(array); }
+};
+using ArrayHolder = std::unique_ptr<SAFEARRAY, ArrayDestroyer>;
+
+// The element at `index` as SafeArrayPutElement takes it: texts and objects themselves, everything else by address
+// (a variant element as the VARIANT).
+const void* ElementArgument(VARTYPE kind, VARIANT& element) {
+    if (kind == VT_BSTR)
+        return element.bstrVal;
+    if (kind == VT_UNKNOWN || kind == VT_DISPATCH)
+        return element.punkVal;
+    return kind == VT_VARIANT ? static_cast<const void*>(&element) : &element.llVal;
+}
+
+// {"vt": "VT_ARRAY|VT_R8", "value": [1.5, 2], "lbound": 0}: a one-dimensional array whose items take the element
+// kind's form; the items of a VT_ARRAY|VT_VARIANT are variants in the full form.
+SAFEARRAY* ArrayFromJson(CallState& state, const Json& value, VARTYPE kind) {
+    if (!tavi::variantkinds::IsArrayElementKind(kind))
+        state.Fail("no array holds " + KindName(kind));
+    if (!value.contains("value") || !value["value"].is_array())
+        state.Fail(KindName(static_cast<VARTYPE>(kind | VT_ARRAY)) + " needs a \"value\" array");
+    const Json& items = value["value"];
+    auto lowerBound =
+        static_cast<int32_t>(SignedFromJson(state, value.value("lbound", Json(0)), INT32_MIN, INT32_MAX, false));
+    ArrayHolder array(SafeArrayCreateVector(kind, lowerBound, static_cast<uint32_t>(items.size())));
+    if (!array)
+        throw std::bad_alloc();
+    for (size_t i = 0; i < items.size(); ++i) {
+        tavi::Variant element;
+        VariantFromJson(state, kind == VT_VARIANT ? items[i] : Json{{"vt", KindName(kind)}, {"value", items[i]}},
+                        &element);
+        int32_t index = lowerBound + static_cast<int32_t>(i);
+        HRESULT hr = SafeArrayPutElement(array.get(), &index, ElementArgument(kind, element));
+        if (FAILED(hr))
+            state.Fail("array item " + std::to_string(i) + " not stored: " + HrText(hr));
+    }
+    return array.release();
+}
+
+// The items of a one-dimensional array, each in its element kind's form; null for an item that cannot be read.
+Json ArrayToJson(Session& session, const SAFEARRAY& array) {
+    Json items = Json::array();
+    for (uint32_t i = 0; i < array.rgsabound[0].cElements; ++i) {
+        int32_t index = array.rgsabound[0].lLbound + static_cast<int32_t>(i);
+        tavi::Variant element;
+        void* slot = array.vt == VT_VARIANT ? static_cast<void*>(&element) : &element.llVal;
+        if (FAILED(SafeArrayGetElement(&array, &index, slot))) {
+            items.push_back(nullptr);
+            continue;
+        }
+        if (array.vt != VT_VARIANT)
+            element.vt = array.vt; // the element is now the variant's own value, cleared with it
+        Json form = VariantToJson(session, element);
+        items.push_back(array.vt == VT_VARIANT ? form : form.value("value", Json()));
+    }
+    return items;
 }
 
 } // namespace
@@ -199,7 +264,16 @@ std::string KindName(VARTYPE kind) {
 void VariantFromJson(CallState& state, const Json& value, VARIANT* out) {
     if (!value.is_object() || !value.contains("vt") || !value["vt"].is_string())
         state.Fail("expected a variant {\"vt\": \"VT_…\", \"value\": …}");
-    auto kind = KindFromName(value["vt"].get<std::string>());
+    const std::string& name = value["vt"].get_ref<const std::string&>();
+    if (name.starts_with(kArrayPrefix)) {
+        auto element = KindFromName(std::string_view(name).substr(kArrayPrefix.size()));
+        if (!element)
+            state.Fail("unknown variant kind " + value["vt"].dump());
+        out->parray = ArrayFromJson(state, value, *element);
+        out->vt = static_cast<VARTYPE>(VT_ARRAY | *element);
+        return;
+    }
+    auto kind = KindFromName(name);
     if (!kind)
         state.Fail("unknown variant kind " + value["vt"].dump());
     const Json none;
@@ -296,6 +370,16 @@ void VariantFromJson(CallState& state, const Json& value, VARIANT* out) {
 
 Json VariantToJson(Session& session, const VARIANT& v) {
     Json out = {{"vt", KindName(v.vt)}};
+    if ((v.vt & VT_ARRAY) && !(v.vt & VT_BYREF)) {
+        // Only one-dimensional arrays have a JSON form; others report their kind alone.
+        if (!v.parray)
+            out["value"] = nullptr;
+        else if (v.parray->cDims == 1)
+            out["value"] = ArrayToJson(session, *v.parray);
+        if (v.parray && v.parray->cDims == 1 && v.parray->rgsabound[0].lLbound != 0)
+            out["lbound"] = v.parray->rgsabound[0].lLbound;
+        return out;
+    }
     switch (v.vt) {
     case VT_EMPTY:
     case VT_NULL:

@@ -8,7 +8,9 @@
 //                                        include VARIANT_BOOL, also take true = -1 and false = 0)
 //   pointers to them                     out number (VARIANT_BOOL as its raw 16-bit value)
 //   float, double                        in number, "NaN", "Infinity" or "-Infinity"; pointers out, the same way
-//   VARIANT, const VARIANT*/&            in {"vt": "VT_R8", "value": 1.5}; a pointer may be null
+//   VARIANT, const VARIANT*/&            in {"vt": "VT_R8", "value": 1.5}; a pointer may be null; a safe array as
+//                                        {"vt": "VT_ARRAY|VT_BSTR", "value": ["a", "b"]} (items of VT_VARIANT
+//                                        arrays in the full form; "lbound" when it is not 0)
 //   VARIANT*                             out, the same form
 //   GUID, REFIID, const GUID*            in "{XXXXXXXX-…}"; an in GUID also names the interface of a later void**
 //   GUID*                                out, upper case

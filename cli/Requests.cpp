@@ -1,15 +1,25 @@
-// Dispatch of bridge requests to their handlers.
+// The one table of request kinds, every family listed once, and the dispatch of requests to their handlers.
 #include "Requests.h"
 
-#include <map>
+#include <stdexcept>
 
 namespace tavigp {
 
 namespace {
 
-std::map<std::string, RequestHandler, std::less<>>& Handlers() {
-    static std::map<std::string, RequestHandler, std::less<>> handlers;
-    return handlers;
+constexpr RequestFamily kRequestFamilies[] = {
+    &ObjectRequestFamily, &StreamRequestFamily,   &XmlRequestFamily,       &ThreadRequestFamily,
+    &DllRequestFamily,    &RegistryRequestFamily, &ErrorInfoRequestFamily,
+};
+
+const std::map<std::string, RequestHandler, std::less<>>& Handlers() {
+    static const RequestTable table = [] {
+        RequestTable t;
+        for (RequestFamily add : kRequestFamilies)
+            add(t);
+        return t;
+    }();
+    return table.All();
 }
 
 Json Dispatch(Session& session, const Json& request) {
@@ -33,8 +43,9 @@ Json Dispatch(Session& session, const Json& request) {
 
 } // namespace
 
-RequestRegistration::RequestRegistration(std::string_view key, RequestHandler handler) {
-    Handlers()[std::string(key)] = handler;
+void RequestTable::Add(std::string_view key, RequestHandler handler) {
+    if (!handlers_.emplace(std::string(key), handler).second)
+        throw std::logic_error("request kind added twice: " + std::string(key));
 }
 
 Json HandleRequest(Session& session, const Json& request) {

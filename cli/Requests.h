@@ -1,11 +1,12 @@
 // The bridge's request kinds. A request is a JSON object whose operation key ("new", "call", "stream", …) picks
-// its handler; each family of handlers lives in an eval_<family>.cpp file and adds itself with one static
-// RequestRegistration per key.
+// its handler. Each family of request kinds adds its keys in an eval_<family>.cpp file, and Requests.cpp lists the
+// families once, the way Bindings.cpp lists the binding families.
 #pragma once
 
 #include "Session.h"
 #include "Text.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -15,9 +16,26 @@ namespace tavigp {
 // request.
 using RequestHandler = Json (*)(Session& session, const Json& request);
 
-struct RequestRegistration {
-    RequestRegistration(std::string_view key, RequestHandler handler);
+// The request kinds by their operation key.
+class RequestTable {
+public:
+    // Adds a kind; std::logic_error when the key has a handler already, as one would hide the other.
+    void Add(std::string_view key, RequestHandler handler);
+    const std::map<std::string, RequestHandler, std::less<>>& All() const { return handlers_; }
+
+private:
+    std::map<std::string, RequestHandler, std::less<>> handlers_;
 };
+
+// A request family adds the kinds of one eval_<family>.cpp.
+using RequestFamily = void (*)(RequestTable& table);
+void ObjectRequestFamily(RequestTable& table);
+void StreamRequestFamily(RequestTable& table);
+void XmlRequestFamily(RequestTable& table);
+void ThreadRequestFamily(RequestTable& table);
+void ErrorInfoRequestFamily(RequestTable& table);
+void DllRequestFamily(RequestTable& table);
+void RegistryRequestFamily(RequestTable& table);
 
 // Handles one request (already parsed) and always returns a reply: malformed requests give "ok": false with an
 // "error" text.

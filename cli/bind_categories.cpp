@@ -55,19 +55,19 @@ HRESULT NextGuids(IEnumGUID* e, ULONG count, std::vector<GUID>* out, ULONG* fetc
 } // namespace
 
 void BindCategoryFamily(BindingTable& t) {
-    t.Adapt<ICatRegister>("ICatRegister.RegisterCategories", &RegisterCategories);
-    t.Adapt<ICatRegister>("ICatRegister.UnRegisterCategories", &UnRegisterCategories);
-    t.Adapt<ICatRegister>("ICatRegister.RegisterClassImplCategories", &RegisterClassImplCategories);
-    t.Adapt<ICatRegister>("ICatRegister.UnRegisterClassImplCategories", &UnRegisterClassImplCategories);
-    t.Adapt<ICatRegister>("ICatRegister.RegisterClassReqCategories", &RegisterClassReqCategories);
-    t.Adapt<ICatRegister>("ICatRegister.UnRegisterClassReqCategories", &UnRegisterClassReqCategories);
-    t.Adapt<ICatInformation>("ICatInformation.EnumClassesOfCategories", &EnumClassesOfCategories);
-    t.Adapt<ICatInformation>("ICatInformation.IsClassOfCategories", &IsClassOfCategories);
+    ADAPT(t, ICatRegister, RegisterCategories, &RegisterCategories);
+    ADAPT(t, ICatRegister, UnRegisterCategories, &UnRegisterCategories);
+    ADAPT(t, ICatRegister, RegisterClassImplCategories, &RegisterClassImplCategories);
+    ADAPT(t, ICatRegister, UnRegisterClassImplCategories, &UnRegisterClassImplCategories);
+    ADAPT(t, ICatRegister, RegisterClassReqCategories, &RegisterClassReqCategories);
+    ADAPT(t, ICatRegister, UnRegisterClassReqCategories, &UnRegisterClassReqCategories);
+    ADAPT(t, ICatInformation, EnumClassesOfCategories, &EnumClassesOfCategories);
+    ADAPT(t, ICatInformation, IsClassOfCategories, &IsClassOfCategories);
 
-    t.Adapt<IEnumGUID>("IEnumGUID.Next", &NextGuids);
-    t.Bind("IEnumGUID.Skip", &IEnumGUID::Skip);
-    t.Bind("IEnumGUID.Reset", &IEnumGUID::Reset);
-    t.Bind("IEnumGUID.Clone", &IEnumGUID::Clone);
+    ADAPT(t, IEnumGUID, Next, &NextGuids);
+    BIND(t, IEnumGUID, Skip);
+    BIND(t, IEnumGUID, Reset);
+    BIND(t, IEnumGUID, Clone);
 }
 
 } // namespace tavigp

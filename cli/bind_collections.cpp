@@ -39,42 +39,42 @@ HRESULT NextConnectionPoints(IEnumConnectionPoints* e, ULONG count, ObjectList* 
 } // namespace
 
 void BindCollectionFamily(BindingTable& t) {
-    t.Bind("IEnumBSTR.Next", &IEnumBSTR::Next);
-    t.Bind("IEnumBSTR.Reset", &IEnumBSTR::Reset);
+    BIND(t, IEnumBSTR, Next);
+    BIND(t, IEnumBSTR, Reset);
 
-    t.Bind("IBStringArray.get_Count", &IBStringArray::get_Count);
-    t.Bind("IBStringArray.get_Element", &IBStringArray::get_Element);
-    t.Bind("IBStringArray.Add", &IBStringArray::Add);
-    t.Bind("IBStringArray.Insert", &IBStringArray::Insert);
-    t.Bind("IBStringArray.Remove", &IBStringArray::Remove);
-    t.Bind("IBStringArray.RemoveAll", &IBStringArray::RemoveAll);
-    t.Bind("IBStringArray.Replace", &IBStringArray::Replace);
+    BIND(t, IBStringArray, get_Count);
+    BIND(t, IBStringArray, get_Element);
+    BIND(t, IBStringArray, Add);
+    BIND(t, IBStringArray, Insert);
+    BIND(t, IBStringArray, Remove);
+    BIND(t, IBStringArray, RemoveAll);
+    BIND(t, IBStringArray, Replace);
 
-    t.Bind("IArray.get_Count", &IArray::get_Count);
-    t.Bind("IArray.get_Element", &IArray::get_Element);
-    t.Bind("IArray.Add", &IArray::Add);
-    t.Bind("IArray.Insert", &IArray::Insert);
-    t.Bind("IArray.Remove", &IArray::Remove);
-    t.Bind("IArray.RemoveAll", &IArray::RemoveAll);
-    t.Bind("IArray2.Replace", &IArray2::Replace);
+    BIND(t, IArray, get_Count);
+    BIND(t, IArray, get_Element);
+    BIND(t, IArray, Add);
+    BIND(t, IArray, Insert);
+    BIND(t, IArray, Remove);
+    BIND(t, IArray, RemoveAll);
+    BIND(t, IArray2, Replace);
 
-    t.Bind("IConnectionPointContainer.EnumConnectionPoints", &IConnectionPointContainer::EnumConnectionPoints);
-    t.Bind("IConnectionPointContainer.FindConnectionPoint", &IConnectionPointContainer::FindConnectionPoint);
-    t.Bind("IConnectionPoint.GetConnectionInterface", &IConnectionPoint::GetConnectionInterface);
-    t.Bind("IConnectionPoint.GetConnectionPointContainer", &IConnectionPoint::GetConnectionPointContainer);
-    t.Bind("IConnectionPoint.Advise", &IConnectionPoint::Advise);
-    t.Bind("IConnectionPoint.Unadvise", &IConnectionPoint::Unadvise);
-    t.Bind("IConnectionPoint.EnumConnections", &IConnectionPoint::EnumConnections);
+    BIND(t, IConnectionPointContainer, EnumConnectionPoints);
+    BIND(t, IConnectionPointContainer, FindConnectionPoint);
+    BIND(t, IConnectionPoint, GetConnectionInterface);
+    BIND(t, IConnectionPoint, GetConnectionPointContainer);
+    BIND(t, IConnectionPoint, Advise);
+    BIND(t, IConnectionPoint, Unadvise);
+    BIND(t, IConnectionPoint, EnumConnections);
 
-    t.Adapt<IEnumConnectionPoints>("IEnumConnectionPoints.Next", &NextConnectionPoints);
-    t.Bind("IEnumConnectionPoints.Skip", &IEnumConnectionPoints::Skip);
-    t.Bind("IEnumConnectionPoints.Reset", &IEnumConnectionPoints::Reset);
-    t.Bind("IEnumConnectionPoints.Clone", &IEnumConnectionPoints::Clone);
+    ADAPT(t, IEnumConnectionPoints, Next, &NextConnectionPoints);
+    BIND(t, IEnumConnectionPoints, Skip);
+    BIND(t, IEnumConnectionPoints, Reset);
+    BIND(t, IEnumConnectionPoints, Clone);
 
-    t.Adapt<IEnumConnections>("IEnumConnections.Next", &NextConnections);
-    t.Bind("IEnumConnections.Skip", &IEnumConnections::Skip);
-    t.Bind("IEnumConnections.Reset", &IEnumConnections::Reset);
-    t.Bind("IEnumConnections.Clone", &IEnumConnections::Clone);
+    ADAPT(t, IEnumConnections, Next, &NextConnections);
+    BIND(t, IEnumConnections, Skip);
+    BIND(t, IEnumConnections, Reset);
+    BIND(t, IEnumConnections, Clone);
 }
 
 } // namespace tavigp

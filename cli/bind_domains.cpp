@@ -9,58 +9,58 @@ namespace tavigp {
 namespace {
 
 void BindCodedValueDomain(BindingTable& t) {
-    t.Bind("IGPCodedValueDomain.get_CodeCount", &IGPCodedValueDomain::get_CodeCount);
-    t.Bind("IGPCodedValueDomain.get_Name", &IGPCodedValueDomain::get_Name);
-    t.Bind("IGPCodedValueDomain.get_Value", &IGPCodedValueDomain::get_Value);
-    t.Bind("IGPCodedValueDomain.FindValue", &IGPCodedValueDomain::FindValue);
-    t.Bind("IGPCodedValueDomain.AddCode", &IGPCodedValueDomain::AddCode);
-    t.Bind("IGPCodedValueDomain.AddStringCode", &IGPCodedValueDomain::AddStringCode);
-    t.Bind("IGPCodedValueDomain.DeleteCode", &IGPCodedValueDomain::DeleteCode);
-    t.Bind("IGPCodedValueDomain.Empty", &IGPCodedValueDomain::Empty);
-    t.Bind("IGPCodedValueDomain.SetCodes", &IGPCodedValueDomain::SetCodes);
-    t.Bind("IGPCodedValueDomain.FindName", &IGPCodedValueDomain::FindName);
-    t.Bind("IGPCodedValueDomainImpl.get_SkipMemberOfTest", &IGPCodedValueDomainImpl::get_SkipMemberOfTest);
-    t.Bind("IGPCodedValueDomainImpl.put_SkipMemberOfTest", &IGPCodedValueDomainImpl::put_SkipMemberOfTest);
-    t.Bind("ICPPGPCodedValueDomain.SetCodesWithSeparator", &ICPPGPCodedValueDomain::SetCodesWithSeparator);
-    t.Bind("IGPCodedValueDomainProperty.get_Name", &IGPCodedValueDomainProperty::get_Name);
-    t.Bind("IGPCodedValueDomainProperty.put_Name", &IGPCodedValueDomainProperty::put_Name);
-    t.Bind("IGPCodedValueDomainProperty.get_Value", &IGPCodedValueDomainProperty::get_Value);
-    t.Bind("IGPCodedValueDomainProperty.putref_Value", &IGPCodedValueDomainProperty::putref_Value);
+    BIND(t, IGPCodedValueDomain, get_CodeCount);
+    BIND(t, IGPCodedValueDomain, get_Name);
+    BIND(t, IGPCodedValueDomain, get_Value);
+    BIND(t, IGPCodedValueDomain, FindValue);
+    BIND(t, IGPCodedValueDomain, AddCode);
+    BIND(t, IGPCodedValueDomain, AddStringCode);
+    BIND(t, IGPCodedValueDomain, DeleteCode);
+    BIND(t, IGPCodedValueDomain, Empty);
+    BIND(t, IGPCodedValueDomain, SetCodes);
+    BIND(t, IGPCodedValueDomain, FindName);
+    BIND(t, IGPCodedValueDomainImpl, get_SkipMemberOfTest);
+    BIND(t, IGPCodedValueDomainImpl, put_SkipMemberOfTest);
+    BIND(t, ICPPGPCodedValueDomain, SetCodesWithSeparator);
+    BIND(t, IGPCodedValueDomainProperty, get_Name);
+    BIND(t, IGPCodedValueDomainProperty, put_Name);
+    BIND(t, IGPCodedValueDomainProperty, get_Value);
+    BIND(t, IGPCodedValueDomainProperty, putref_Value);
 }
 
 void BindLimitDomains(BindingTable& t) {
-    t.Bind("IDomain.get_FieldType", &IDomain::get_FieldType);
-    t.Bind("IDomain.put_FieldType", &IDomain::put_FieldType);
-    t.Bind("IDomain.MemberOf", &IDomain::MemberOf);
-    t.Bind("IRangeDomain.get_MinValue", &IRangeDomain::get_MinValue);
-    t.Bind("IRangeDomain.put_MinValue", &IRangeDomain::put_MinValue);
-    t.Bind("IRangeDomain.get_MaxValue", &IRangeDomain::get_MaxValue);
-    t.Bind("IRangeDomain.put_MaxValue", &IRangeDomain::put_MaxValue);
-    t.Bind("IGPNumericDomain.put_AllowEmpty", &IGPNumericDomain::put_AllowEmpty);
-    t.Bind("IGPNumericDomain.get_AllowEmpty", &IGPNumericDomain::get_AllowEmpty);
-    t.Bind("IGPNumericDomain.put_LowLimit", &IGPNumericDomain::put_LowLimit);
-    t.Bind("IGPNumericDomain.get_LowLimit", &IGPNumericDomain::get_LowLimit);
-    t.Bind("IGPNumericDomain.put_Inclusive", &IGPNumericDomain::put_Inclusive);
-    t.Bind("IGPNumericDomain.get_Inclusive", &IGPNumericDomain::get_Inclusive);
-    t.Bind("IGPNumericDomain.put_HighLimit", &IGPNumericDomain::put_HighLimit);
-    t.Bind("IGPNumericDomain.get_HighLimit", &IGPNumericDomain::get_HighLimit);
+    BIND(t, IDomain, get_FieldType);
+    BIND(t, IDomain, put_FieldType);
+    BIND(t, IDomain, MemberOf);
+    BIND(t, IRangeDomain, get_MinValue);
+    BIND(t, IRangeDomain, put_MinValue);
+    BIND(t, IRangeDomain, get_MaxValue);
+    BIND(t, IRangeDomain, put_MaxValue);
+    BIND(t, IGPNumericDomain, put_AllowEmpty);
+    BIND(t, IGPNumericDomain, get_AllowEmpty);
+    BIND(t, IGPNumericDomain, put_LowLimit);
+    BIND(t, IGPNumericDomain, get_LowLimit);
+    BIND(t, IGPNumericDomain, put_Inclusive);
+    BIND(t, IGPNumericDomain, get_Inclusive);
+    BIND(t, IGPNumericDomain, put_HighLimit);
+    BIND(t, IGPNumericDomain, get_HighLimit);
 }
 
 void BindDomainsOfDomains(BindingTable& t) {
-    t.Bind("IGPCompositeDomain.get_DomainCount", &IGPCompositeDomain::get_DomainCount);
-    t.Bind("IGPCompositeDomain.get_Domain", &IGPCompositeDomain::get_Domain);
-    t.Bind("IGPCompositeDomain.AddDomain", &IGPCompositeDomain::AddDomain);
-    t.Bind("IGPCompositeDomain.RemoveDomain", &IGPCompositeDomain::RemoveDomain);
-    t.Bind("IGPCompositeDomain.ReplaceDomain", &IGPCompositeDomain::ReplaceDomain);
-    t.Bind("IGPUnitDomain.SetDomains", &IGPUnitDomain::SetDomains);
-    t.Bind("IGPUnitDomain.GetDomains", &IGPUnitDomain::GetDomains);
-    t.Bind("IGPUnitDomain.put_LinearUnits", &IGPUnitDomain::put_LinearUnits);
-    t.Bind("IGPUnitDomain.get_LinearUnits", &IGPUnitDomain::get_LinearUnits);
-    t.Bind("IGPUnitDomain.put_ArealUnits", &IGPUnitDomain::put_ArealUnits);
-    t.Bind("IGPUnitDomain.get_ArealUnits", &IGPUnitDomain::get_ArealUnits);
-    t.Bind("IGPUnitDomain.put_TimeUnits", &IGPUnitDomain::put_TimeUnits);
-    t.Bind("IGPUnitDomain.get_TimeUnits", &IGPUnitDomain::get_TimeUnits);
-    t.Bind("IGxFilterInfo.get_OpenGxObjectFilters", &IGxFilterInfo::get_OpenGxObjectFilters);
+    BIND(t, IGPCompositeDomain, get_DomainCount);
+    BIND(t, IGPCompositeDomain, get_Domain);
+    BIND(t, IGPCompositeDomain, AddDomain);
+    BIND(t, IGPCompositeDomain, RemoveDomain);
+    BIND(t, IGPCompositeDomain, ReplaceDomain);
+    BIND(t, IGPUnitDomain, SetDomains);
+    BIND(t, IGPUnitDomain, GetDomains);
+    BIND(t, IGPUnitDomain, put_LinearUnits);
+    BIND(t, IGPUnitDomain, get_LinearUnits);
+    BIND(t, IGPUnitDomain, put_ArealUnits);
+    BIND(t, IGPUnitDomain, get_ArealUnits);
+    BIND(t, IGPUnitDomain, put_TimeUnits);
+    BIND(t, IGPUnitDomain, get_TimeUnits);
+    BIND(t, IGxFilterInfo, get_OpenGxObjectFilters);
 }
 
 } // namespace

@@ -8,25 +8,25 @@
 namespace tavigp {
 
 void BindExtentFamily(BindingTable& t) {
-    t.Bind("IGPEnvelope.get_XMin", &IGPEnvelope::get_XMin);
-    t.Bind("IGPEnvelope.put_XMin", &IGPEnvelope::put_XMin);
-    t.Bind("IGPEnvelope.get_YMin", &IGPEnvelope::get_YMin);
-    t.Bind("IGPEnvelope.put_YMin", &IGPEnvelope::put_YMin);
-    t.Bind("IGPEnvelope.get_XMax", &IGPEnvelope::get_XMax);
-    t.Bind("IGPEnvelope.put_XMax", &IGPEnvelope::put_XMax);
-    t.Bind("IGPEnvelope.get_YMax", &IGPEnvelope::get_YMax);
-    t.Bind("IGPEnvelope.put_YMax", &IGPEnvelope::put_YMax);
-    t.Bind("IGPEnvelope.get_Envelope", &IGPEnvelope::get_Envelope);
-    t.Bind("IGPEnvelope.putref_Envelope", &IGPEnvelope::putref_Envelope);
-    t.Bind("IGPEnvelope.PutCoords", &IGPEnvelope::PutCoords);
+    BIND(t, IGPEnvelope, get_XMin);
+    BIND(t, IGPEnvelope, put_XMin);
+    BIND(t, IGPEnvelope, get_YMin);
+    BIND(t, IGPEnvelope, put_YMin);
+    BIND(t, IGPEnvelope, get_XMax);
+    BIND(t, IGPEnvelope, put_XMax);
+    BIND(t, IGPEnvelope, get_YMax);
+    BIND(t, IGPEnvelope, put_YMax);
+    BIND(t, IGPEnvelope, get_Envelope);
+    BIND(t, IGPEnvelope, putref_Envelope);
+    BIND(t, IGPEnvelope, PutCoords);
 
-    t.Bind("IGPExtent.put_Extent", &IGPExtent::put_Extent);
-    t.Bind("IGPExtent.get_Extent", &IGPExtent::get_Extent);
+    BIND(t, IGPExtent, put_Extent);
+    BIND(t, IGPExtent, get_Extent);
 
-    t.Bind("IGPUtilities.get_DisplayExtent", &IGPUtilities::get_DisplayExtent);
-    t.Bind("IGPUtilities.put_DisplayExtent", &IGPUtilities::put_DisplayExtent);
-    t.Bind("IGPUtilities.get_OutputCoordinateSystem", &IGPUtilities::get_OutputCoordinateSystem);
-    t.Bind("IGPUtilities.put_OutputCoordinateSystem", &IGPUtilities::put_OutputCoordinateSystem);
+    BIND(t, IGPUtilities, get_DisplayExtent);
+    BIND(t, IGPUtilities, put_DisplayExtent);
+    BIND(t, IGPUtilities, get_OutputCoordinateSystem);
+    BIND(t, IGPUtilities, put_OutputCoordinateSystem);
 }
 
 } // namespace tavigp

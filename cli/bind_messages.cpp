@@ -27,29 +27,29 @@ void DescribeMessage(IUnknown* object, Json& description) {
 void BindMessageFamily(BindingTable& t) {
     t.Describe(&DescribeMessage);
 
-    t.Bind("IGPMessage.get_Type", &IGPMessage::get_Type);
-    t.Bind("IGPMessage.put_Type", &IGPMessage::put_Type);
-    t.Bind("IGPMessage.get_ErrorCode", &IGPMessage::get_ErrorCode);
-    t.Bind("IGPMessage.put_ErrorCode", &IGPMessage::put_ErrorCode);
-    t.Bind("IGPMessage.get_Description", &IGPMessage::get_Description);
-    t.Bind("IGPMessage.put_Description", &IGPMessage::put_Description);
-    t.Bind("IGPMessage.IsGood", &IGPMessage::IsGood);
-    t.Bind("IGPMessage.IsWarning", &IGPMessage::IsWarning);
-    t.Bind("IGPMessage.IsError", &IGPMessage::IsError);
-    t.Bind("IGPMessage.IsInformational", &IGPMessage::IsInformational);
+    BIND(t, IGPMessage, get_Type);
+    BIND(t, IGPMessage, put_Type);
+    BIND(t, IGPMessage, get_ErrorCode);
+    BIND(t, IGPMessage, put_ErrorCode);
+    BIND(t, IGPMessage, get_Description);
+    BIND(t, IGPMessage, put_Description);
+    BIND(t, IGPMessage, IsGood);
+    BIND(t, IGPMessage, IsWarning);
+    BIND(t, IGPMessage, IsError);
+    BIND(t, IGPMessage, IsInformational);
 
-    t.Bind("IGPErrorMessage.MakeError", &IGPErrorMessage::MakeError);
-    t.Bind("IGPErrorMessage.MakeErrorWithText", &IGPErrorMessage::MakeErrorWithText);
+    BIND(t, IGPErrorMessage, MakeError);
+    BIND(t, IGPErrorMessage, MakeErrorWithText);
 
-    t.Bind("IGPMessages.get_Count", &IGPMessages::get_Count);
-    t.Bind("IGPMessages.GetMessage", &IGPMessages::GetMessage);
-    t.Bind("IGPMessages.Clear", &IGPMessages::Clear);
-    t.Bind("IGPMessages.AddMessage", &IGPMessages::AddMessage);
-    t.Bind("IGPMessages.Remove", &IGPMessages::Remove);
+    BIND(t, IGPMessages, get_Count);
+    BIND(t, IGPMessages, GetMessage);
+    BIND(t, IGPMessages, Clear);
+    BIND(t, IGPMessages, AddMessage);
+    BIND(t, IGPMessages, Remove);
 
-    t.Bind("IGPMessageMaker.MakeResultMessage", &IGPMessageMaker::MakeResultMessage);
-    t.Bind("IGPMessageMaker.MakeInvalidValueMessage", &IGPMessageMaker::MakeInvalidValueMessage);
-    t.Bind("IGPValueResolver.ResolveValue", &IGPValueResolver::ResolveValue);
+    BIND(t, IGPMessageMaker, MakeResultMessage);
+    BIND(t, IGPMessageMaker, MakeInvalidValueMessage);
+    BIND(t, IGPValueResolver, ResolveValue);
 }
 
 } // namespace tavigp

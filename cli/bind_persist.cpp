@@ -41,25 +41,27 @@ HRESULT Stat(IStream* stream, uint64_t* size, DWORD* type) {
 } // namespace
 
 void BindPersistFamily(BindingTable& t) {
-    t.Bind("IPersist.GetClassID", &IPersist::GetClassID);
-    t.Bind<IPersistStream>("IPersistStream.GetClassID", &IPersist::GetClassID);
-    t.Bind("IPersistStream.IsDirty", &IPersistStream::IsDirty);
-    t.Bind("IPersistStream.Load", &IPersistStream::Load);
-    t.Bind("IPersistStream.Save", &IPersistStream::Save);
-    t.Bind("IPersistStream.GetSizeMax", &IPersistStream::GetSizeMax);
+    BIND(t, IPersist, GetClassID);
+    BIND(t, IPersistStream, GetClassID);
+    BIND(t, IPersistStream, IsDirty);
+    BIND(t, IPersistStream, Load);
+    BIND(t, IPersistStream, Save);
+    BIND(t, IPersistStream, GetSizeMax);
 
-    t.Adapt<IStream>("IStream.Read", &Read);
-    t.Adapt<IStream>("IStream.Write", &Write);
-    t.Adapt<IStream>("IStream.Stat", &Stat);
-    t.Bind("IStream.Seek", &IStream::Seek);
-    t.Bind("IStream.SetSize", &IStream::SetSize);
-    t.Bind("IStream.CopyTo", &IStream::CopyTo);
-    t.Bind("IStream.Commit", &IStream::Commit);
-    t.Bind("IStream.Revert", &IStream::Revert);
-    t.Bind("IStream.Clone", &IStream::Clone);
+    ADAPT(t, IStream, Read, &Read);
+    ADAPT(t, IStream, Write, &Write);
+    ADAPT(t, IStream, Stat, &Stat);
+    BIND(t, IStream, Seek);
+    BIND(t, IStream, SetSize);
+    BIND(t, IStream, CopyTo);
+    BIND(t, IStream, Commit);
+    BIND(t, IStream, Revert);
+    BIND(t, IStream, LockRegion);
+    BIND(t, IStream, UnlockRegion);
+    BIND(t, IStream, Clone);
 
-    t.Bind("IStreamDocumentVersion.get_DocumentVersion", &IStreamDocumentVersion::get_DocumentVersion);
-    t.Bind("IStreamDocumentVersion.put_DocumentVersion", &IStreamDocumentVersion::put_DocumentVersion);
+    BIND(t, IStreamDocumentVersion, get_DocumentVersion);
+    BIND(t, IStreamDocumentVersion, put_DocumentVersion);
 }
 
 } // namespace tavigp

@@ -6,20 +6,20 @@
 namespace tavigp {
 
 void BindSpatialReferenceFamily(BindingTable& t) {
-    t.Bind("IGPSpatialReference.get_SpatialReference", &IGPSpatialReference::get_SpatialReference);
-    t.Bind("IGPSpatialReference.putref_SpatialReference", &IGPSpatialReference::putref_SpatialReference);
+    BIND(t, IGPSpatialReference, get_SpatialReference);
+    BIND(t, IGPSpatialReference, putref_SpatialReference);
 
-    t.Bind("IGPCoordinateSystem.get_CoordinateSystem", &IGPCoordinateSystem::get_CoordinateSystem);
-    t.Bind("IGPCoordinateSystem.putref_CoordinateSystem", &IGPCoordinateSystem::putref_CoordinateSystem);
+    BIND(t, IGPCoordinateSystem, get_CoordinateSystem);
+    BIND(t, IGPCoordinateSystem, putref_CoordinateSystem);
 
-    t.Bind("IGPXYDomain.QueryXYDomain", &IGPXYDomain::QueryXYDomain);
-    t.Bind("IGPXYDomain.PutXYDomain", &IGPXYDomain::PutXYDomain);
-    t.Bind("IGPZDomain.QueryZDomain", &IGPZDomain::QueryZDomain);
-    t.Bind("IGPZDomain.PutZDomain", &IGPZDomain::PutZDomain);
-    t.Bind("IGPMDomain.QueryMDomain", &IGPMDomain::QueryMDomain);
-    t.Bind("IGPMDomain.PutMDomain", &IGPMDomain::PutMDomain);
+    BIND(t, IGPXYDomain, QueryXYDomain);
+    BIND(t, IGPXYDomain, PutXYDomain);
+    BIND(t, IGPZDomain, QueryZDomain);
+    BIND(t, IGPZDomain, PutZDomain);
+    BIND(t, IGPMDomain, QueryMDomain);
+    BIND(t, IGPMDomain, PutMDomain);
 
-    t.Bind("IGPToolTip.get_ToolTip", &IGPToolTip::get_ToolTip);
+    BIND(t, IGPToolTip, get_ToolTip);
 }
 
 } // namespace tavigp

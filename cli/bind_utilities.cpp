@@ -7,49 +7,49 @@
 namespace tavigp {
 
 void BindUtilitiesFamily(BindingTable& t) {
-    t.Bind("IGPUtilities.MakeGPValueFromText", &IGPUtilities::MakeGPValueFromText);
-    t.Bind("IGPUtilities.ResolveValue", &IGPUtilities::ResolveValue);
-    t.Bind("IGPUtilities.IsDataType", &IGPUtilities::IsDataType);
-    t.Bind("IGPUtilities.IsDataTypeName", &IGPUtilities::IsDataTypeName);
-    t.Bind("IGPUtilities.OpenDataElementFromText", &IGPUtilities::OpenDataElementFromText);
-    t.Bind("IGPUtilities.OpenDataElement", &IGPUtilities::OpenDataElement);
-    t.Bind("IGPUtilities.CanOpenData", &IGPUtilities::CanOpenData);
-    t.Bind("IGPUtilities.IsValidDataElement", &IGPUtilities::IsValidDataElement);
-    t.Bind("IGPUtilities.GetExtent", &IGPUtilities::GetExtent);
-    t.Bind("IGPUtilities.GetFields", &IGPUtilities::GetFields);
-    t.Bind("IGPUtilities.GetFieldsWithRaster", &IGPUtilities::GetFieldsWithRaster);
-    t.Bind("IGPUtilities.GetSpatialReference", &IGPUtilities::GetSpatialReference);
-    t.Bind("IGPUtilities.HasExtension", &IGPUtilities::HasExtension);
-    t.Bind("IGPUtilities.GetDefaultWorkspace", &IGPUtilities::GetDefaultWorkspace);
-    t.Bind("IGPUtilities.PrepareDataElement", &IGPUtilities::PrepareDataElement);
-    t.Bind("IGPUtilities.OpenVirtualWorkspace", &IGPUtilities::OpenVirtualWorkspace);
-    t.Bind("IGPUtilities.get_ScratchFolder", &IGPUtilities::get_ScratchFolder);
+    BIND(t, IGPUtilities, MakeGPValueFromText);
+    BIND(t, IGPUtilities, ResolveValue);
+    BIND(t, IGPUtilities, IsDataType);
+    BIND(t, IGPUtilities, IsDataTypeName);
+    BIND(t, IGPUtilities, OpenDataElementFromText);
+    BIND(t, IGPUtilities, OpenDataElement);
+    BIND(t, IGPUtilities, CanOpenData);
+    BIND(t, IGPUtilities, IsValidDataElement);
+    BIND(t, IGPUtilities, GetExtent);
+    BIND(t, IGPUtilities, GetFields);
+    BIND(t, IGPUtilities, GetFieldsWithRaster);
+    BIND(t, IGPUtilities, GetSpatialReference);
+    BIND(t, IGPUtilities, HasExtension);
+    BIND(t, IGPUtilities, GetDefaultWorkspace);
+    BIND(t, IGPUtilities, PrepareDataElement);
+    BIND(t, IGPUtilities, OpenVirtualWorkspace);
+    BIND(t, IGPUtilities, get_ScratchFolder);
 
-    t.Bind("IGPUtilitiesImpl.AddNonExistDataPathname", &IGPUtilitiesImpl::AddNonExistDataPathname);
-    t.Bind("IGPUtilitiesImpl.CheckNonExistDataPathname", &IGPUtilitiesImpl::CheckNonExistDataPathname);
-    t.Bind("IGPUtilitiesImpl.ClearNonExistDataPathname", &IGPUtilitiesImpl::ClearNonExistDataPathname);
-    t.Bind("IGPUtilitiesImpl.SetSkipMapObjNonExistData", &IGPUtilitiesImpl::SetSkipMapObjNonExistData);
-    t.Bind("IGPUtilitiesImpl.GetSkipMapObjNonExistData", &IGPUtilitiesImpl::GetSkipMapObjNonExistData);
-    t.Bind("IGPUtilitiesImpl.DoThreadCapsule", &IGPUtilitiesImpl::DoThreadCapsule);
-    t.Bind("IGPUtilitiesImpl.get_RepositoryIndex", &IGPUtilitiesImpl::get_RepositoryIndex);
-    t.Bind("IGPUtilitiesImpl.put_RepositoryIndex", &IGPUtilitiesImpl::put_RepositoryIndex);
-    t.Bind("IGPUtilitiesImpl.get_CachingEnabled", &IGPUtilitiesImpl::get_CachingEnabled);
-    t.Bind("IGPUtilitiesImpl.get_RunGPOnlyInMainThread", &IGPUtilitiesImpl::get_RunGPOnlyInMainThread);
-    t.Bind("IGPUtilitiesImpl.get_ShowCodedValueKeys", &IGPUtilitiesImpl::get_ShowCodedValueKeys);
-    t.Bind("IGPUtilitiesImpl.get_InScriptingSession", &IGPUtilitiesImpl::get_InScriptingSession);
+    BIND(t, IGPUtilitiesImpl, AddNonExistDataPathname);
+    BIND(t, IGPUtilitiesImpl, CheckNonExistDataPathname);
+    BIND(t, IGPUtilitiesImpl, ClearNonExistDataPathname);
+    BIND(t, IGPUtilitiesImpl, SetSkipMapObjNonExistData);
+    BIND(t, IGPUtilitiesImpl, GetSkipMapObjNonExistData);
+    BIND(t, IGPUtilitiesImpl, DoThreadCapsule);
+    BIND(t, IGPUtilitiesImpl, get_RepositoryIndex);
+    BIND(t, IGPUtilitiesImpl, put_RepositoryIndex);
+    BIND(t, IGPUtilitiesImpl, get_CachingEnabled);
+    BIND(t, IGPUtilitiesImpl, get_RunGPOnlyInMainThread);
+    BIND(t, IGPUtilitiesImpl, get_ShowCodedValueKeys);
+    BIND(t, IGPUtilitiesImpl, get_InScriptingSession);
 
-    t.Bind("ICIMRepository.get_Index", &ICIMRepository::get_Index);
-    t.Bind("ICIMRepository.get_Count", &ICIMRepository::get_Count);
-    t.Bind("ICIMRepository.Add", &ICIMRepository::Add);
-    t.Bind("ICIMRepository.Remove", &ICIMRepository::Remove);
-    t.Bind("ICIMRepository.FindByKey", &ICIMRepository::FindByKey);
+    BIND(t, ICIMRepository, get_Index);
+    BIND(t, ICIMRepository, get_Count);
+    BIND(t, ICIMRepository, Add);
+    BIND(t, ICIMRepository, Remove);
+    BIND(t, ICIMRepository, FindByKey);
 
-    t.Bind("IGPThreadCapsule.get_Key", &IGPThreadCapsule::get_Key);
-    t.Bind("IGPThreadCapsule.Apply", &IGPThreadCapsule::Apply);
+    BIND(t, IGPThreadCapsule, get_Key);
+    BIND(t, IGPThreadCapsule, Apply);
 
-    t.Bind("IDEUtilities.get_Enabled", &IDEUtilities::get_Enabled);
-    t.Bind("IDEUtilities.put_Enabled", &IDEUtilities::put_Enabled);
-    t.Bind("IDEUtilities.ResolveCatalogPath", &IDEUtilities::ResolveCatalogPath);
+    BIND(t, IDEUtilities, get_Enabled);
+    BIND(t, IDEUtilities, put_Enabled);
+    BIND(t, IDEUtilities, ResolveCatalogPath);
 }
 
 } // namespace tavigp

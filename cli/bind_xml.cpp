@@ -6,32 +6,32 @@
 namespace tavigp {
 
 void BindXmlFamily(BindingTable& t) {
-    t.Bind("IXMLSerialize.Serialize", &IXMLSerialize::Serialize);
-    t.Bind("IXMLSerialize.Deserialize", &IXMLSerialize::Deserialize);
+    BIND(t, IXMLSerialize, Serialize);
+    BIND(t, IXMLSerialize, Deserialize);
 
-    t.Bind("IXMLSerializeData.get_TypeName", &IXMLSerializeData::get_TypeName);
-    t.Bind("IXMLSerializeData.put_TypeName", &IXMLSerializeData::put_TypeName);
-    t.Bind("IXMLSerializeData.get_TypeNamespaceURI", &IXMLSerializeData::get_TypeNamespaceURI);
-    t.Bind("IXMLSerializeData.put_TypeNamespaceURI", &IXMLSerializeData::put_TypeNamespaceURI);
-    t.Bind("IXMLSerializeData.AddString", &IXMLSerializeData::AddString);
-    t.Bind("IXMLSerializeData.AddInteger", &IXMLSerializeData::AddInteger);
-    t.Bind("IXMLSerializeData.AddDouble", &IXMLSerializeData::AddDouble);
-    t.Bind("IXMLSerializeData.AddBoolean", &IXMLSerializeData::AddBoolean);
-    t.Bind("IXMLSerializeData.AddDate", &IXMLSerializeData::AddDate);
-    t.Bind("IXMLSerializeData.AddVariant", &IXMLSerializeData::AddVariant);
-    t.Bind("IXMLSerializeData.AddObject", &IXMLSerializeData::AddObject);
-    t.Bind("IXMLSerializeData.AddObjectArray", &IXMLSerializeData::AddObjectArray);
-    t.Bind("IXMLSerializeData.get_ElementCount", &IXMLSerializeData::get_ElementCount);
-    t.Bind("IXMLSerializeData.GetElementName", &IXMLSerializeData::GetElementName);
-    t.Bind("IXMLSerializeData.Find", &IXMLSerializeData::Find);
-    t.Bind("IXMLSerializeData.GetString", &IXMLSerializeData::GetString);
-    t.Bind("IXMLSerializeData.GetInteger", &IXMLSerializeData::GetInteger);
-    t.Bind("IXMLSerializeData.GetDouble", &IXMLSerializeData::GetDouble);
-    t.Bind("IXMLSerializeData.GetBoolean", &IXMLSerializeData::GetBoolean);
-    t.Bind("IXMLSerializeData.GetDate", &IXMLSerializeData::GetDate);
-    t.Bind("IXMLSerializeData.GetVariant", &IXMLSerializeData::GetVariant);
-    t.Bind("IXMLSerializeData.GetObject", &IXMLSerializeData::GetObject);
-    t.Bind("IXMLSerializeData.GetObjectArray", &IXMLSerializeData::GetObjectArray);
+    BIND(t, IXMLSerializeData, get_TypeName);
+    BIND(t, IXMLSerializeData, put_TypeName);
+    BIND(t, IXMLSerializeData, get_TypeNamespaceURI);
+    BIND(t, IXMLSerializeData, put_TypeNamespaceURI);
+    BIND(t, IXMLSerializeData, AddString);
+    BIND(t, IXMLSerializeData, AddInteger);
+    BIND(t, IXMLSerializeData, AddDouble);
+    BIND(t, IXMLSerializeData, AddBoolean);
+    BIND(t, IXMLSerializeData, AddDate);
+    BIND(t, IXMLSerializeData, AddVariant);
+    BIND(t, IXMLSerializeData, AddObject);
+    BIND(t, IXMLSerializeData, AddObjectArray);
+    BIND(t, IXMLSerializeData, get_ElementCount);
+    BIND(t, IXMLSerializeData, GetElementName);
+    BIND(t, IXMLSerializeData, Find);
+    BIND(t, IXMLSerializeData, GetString);
+    BIND(t, IXMLSerializeData, GetInteger);
+    BIND(t, IXMLSerializeData, GetDouble);
+    BIND(t, IXMLSerializeData, GetBoolean);
+    BIND(t, IXMLSerializeData, GetDate);
+    BIND(t, IXMLSerializeData, GetVariant);
+    BIND(t, IXMLSerializeData, GetObject);
+    BIND(t, IXMLSerializeData, GetObjectArray);
 }
 
 } // namespace tavigp

@@ -51,7 +51,10 @@ Json Dll(Session& session, const Json& request) {
     throw BridgeError("unknown entry point '" + entry + "'");
 }
 
-const RequestRegistration kDll{"dll", &Dll};
-
 } // namespace
+
+void DllRequestFamily(RequestTable& table) {
+    table.Add("dll", &Dll);
+}
+
 } // namespace tavigp

@@ -33,7 +33,10 @@ Json ErrorInfo(Session& session, const Json& request) {
     throw BridgeError("\"errorinfo\" is \"create\", \"set\" or \"get\"");
 }
 
-const RequestRegistration kErrorInfo{"errorinfo", &ErrorInfo};
-
 } // namespace
+
+void ErrorInfoRequestFamily(RequestTable& table) {
+    table.Add("errorinfo", &ErrorInfo);
+}
+
 } // namespace tavigp

@@ -110,13 +110,16 @@ Json Ops(Session&, const Json&) {
     return {{"ok", true}, {"ops", std::move(ops)}};
 }
 
-const RequestRegistration kNew{"new", &New};
-const RequestRegistration kRelease{"release", &Release};
-const RequestRegistration kReleaseAll{"releaseall", &ReleaseAll};
-const RequestRegistration kSame{"same", &Same};
-const RequestRegistration kObjects{"objects", &Objects};
-const RequestRegistration kCall{"call", &Call};
-const RequestRegistration kOps{"ops", &Ops};
-
 } // namespace
+
+void ObjectRequestFamily(RequestTable& table) {
+    table.Add("new", &New);
+    table.Add("release", &Release);
+    table.Add("releaseall", &ReleaseAll);
+    table.Add("same", &Same);
+    table.Add("objects", &Objects);
+    table.Add("call", &Call);
+    table.Add("ops", &Ops);
+}
+
 } // namespace tavigp

@@ -88,7 +88,10 @@ Json Reg(Session&, const Json& request) {
     throw BridgeError("\"reg\" is \"get\", \"set\" or \"keys\"");
 }
 
-const RequestRegistration kReg{"reg", &Reg};
-
 } // namespace
+
+void RegistryRequestFamily(RequestTable& table) {
+    table.Add("reg", &Reg);
+}
+
 } // namespace tavigp

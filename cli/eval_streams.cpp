@@ -82,7 +82,10 @@ Json Stream(Session& session, const Json& request) {
     throw BridgeError("\"stream\" is \"new\", \"fromhex\", \"hex\" or \"rewind\"");
 }
 
-const RequestRegistration kStream{"stream", &Stream};
-
 } // namespace
+
+void StreamRequestFamily(RequestTable& table) {
+    table.Add("stream", &Stream);
+}
+
 } // namespace tavigp

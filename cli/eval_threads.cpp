@@ -28,8 +28,11 @@ Json ThreadLocale(Session&, const Json& request) {
     return {{"ok", true}, {"result", result}, {"locale", GetThreadLocale()}};
 }
 
-const RequestRegistration kThread{"thread", &Thread};
-const RequestRegistration kThreadLocale{"threadlocale", &ThreadLocale};
-
 } // namespace
+
+void ThreadRequestFamily(RequestTable& table) {
+    table.Add("thread", &Thread);
+    table.Add("threadlocale", &ThreadLocale);
+}
+
 } // namespace tavigp

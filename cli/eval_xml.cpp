@@ -18,10 +18,17 @@ Json NonInterface(HRESULT hr) {
     return reply;
 }
 
-// Creates the request's "class", lets `read` fill it from "text", and stores it as "as" when both succeed.
-template <class Read> Json CreateAndRead(Session& session, const Json& request, Read read) {
-    std::string which = RequiredString(request, "class");
+// Lets `read` fill an object from the request's "text": the session object named by "into", which keeps whatever the
+// read left in it; or else a new object of "class", stored as "as" only when both creation and read succeed.
+template <class Read> Json ReadForm(Session& session, const Json& request, Read read) {
     std::u16string text = Widen(RequiredString(request, "text"));
+    if (auto into = OptionalString(request, "into")) {
+        if (request.contains("class") || request.contains("as"))
+            throw BridgeError("\"into\" reads into an existing object; \"class\" and \"as\" make a new one");
+        std::optional<HRESULT> hr = read(session.Find(*into), text);
+        return hr ? ResultReply(*hr) : NonInterface(E_NOINTERFACE);
+    }
+    std::string which = RequiredString(request, "class");
     std::string as = RequiredString(request, "as");
     tavi::ComPtr<IUnknown> object;
     std::optional<HRESULT> created = CreateObject(which, &object);
@@ -55,7 +62,7 @@ Json Xml(Session& session, const Json& request) {
     if (what == "write")
         return XmlWrite(session, request);
     if (what == "read")
-        return CreateAndRead(session, request, [](IUnknown* object, const std::u16string& text) {
+        return ReadForm(session, request, [](IUnknown* object, const std::u16string& text) {
             return std::optional<HRESULT>(TaviXmlDeserialize(text.c_str(), object));
         });
     throw BridgeError("\"xml\" is \"write\" or \"read\"");
@@ -78,15 +85,18 @@ Json JsonForm(Session& session, const Json& request) {
     if (what == "write")
         return JsonWrite(session, request);
     if (what == "read")
-        return CreateAndRead(session, request, [](IUnknown* object, const std::u16string& text) {
+        return ReadForm(session, request, [](IUnknown* object, const std::u16string& text) {
             auto value = tavi::QueryAs<IGPValue>(object);
             return value ? std::optional<HRESULT>(value->DeserializeJSONObject(text.c_str())) : std::nullopt;
         });
     throw BridgeError("\"json\" is \"write\" or \"read\"");
 }
 
-const RequestRegistration kXml{"xml", &Xml};
-const RequestRegistration kJson{"json", &JsonForm};
-
 } // namespace
+
+void XmlRequestFamily(RequestTable& table) {
+    table.Add("xml", &Xml);
+    table.Add("json", &JsonForm);
+}
+
 } // namespace tavigp

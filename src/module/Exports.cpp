@@ -136,4 +136,26 @@ TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info) {
     info->provided = entry.Provided() ? 1 : 0;
     return S_OK;
 }
+
+// Creates one of the host's own classes, the ones object creation inside the library finds before it asks the module
+// (identifier objects, arrays, messages, names, geometry, ...), for hosts that have no other way to reach them.
+// `name` is the class name (u"UID") or its class identifier in braces. E_POINTER for a null `ppv`, E_INVALIDARG for a
+// null `name`, REGDB_E_CLASSNOTREG when no host class has that name or identifier, else the creator's result.
+TAVI_API HRESULT TaviCreateHostInstance(const OLECHAR* name, REFIID riid, void** ppv) {
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (!name)
+        return E_INVALIDARG;
+    return guard([&]() -> HRESULT {
+        CLSID classId{};
+        bool byId = name[0] == u'{' && SUCCEEDED(CLSIDFromString(name, &classId));
+        size_t count = 0;
+        const HostClassRow* rows = HostClassTable(&count);
+        for (size_t i = 0; i < count; ++i)
+            if (byId ? rows[i].clsid == classId : rows[i].name && std::u16string_view(name) == rows[i].name)
+                return rows[i].create(nullptr, riid, ppv);
+        return REGDB_E_CLASSNOTREG;
+    });
+}
 }

@@ -152,6 +152,13 @@ if [ "$(wc -l <"$work/out")" -eq 2 ]; then pass; else fail "blank lines got repl
 expect_in "$work/out" '{"ok":false,"error":"not JSON' "ill-formed UTF-8 is not JSON"
 expect_in "$work/out" '"count":0' "the session goes on after it"
 
+# --- Every operation the headers declare is bound, or listed with its reason in unbound.txt -------------------------
+if bash "$here/bound.sh" "$tavigp" >"$work/bound-out" 2>&1; then
+  pass
+else
+  fail "bound.sh:"$'\n'"$(grep -v ' passed, ' "$work/bound-out")"
+fi
+
 # --- Bridge sessions ----------------------------------------------------------------------------------------------
 for session in "$here"/*.session; do
   run_session "$session"
