@@ -44,6 +44,3 @@ std::optional<CLSID> ResolveClass(std::string_view text);
 std::optional<HRESULT> CreateObject(std::string_view which, tavi::ComPtr<IUnknown>* object);
 
 } // namespace tavigp
-
-// The library's export that creates the host's own classes, by class name or "{class identifier}" (Exports.cpp).
-extern "C" HRESULT TaviCreateHostInstance(const OLECHAR* name, REFIID riid, void** ppv);

@@ -55,6 +55,12 @@ TAVI_API int32_t TaviGetModuleObjectCount();
 // Fills `info` with row `index` (0 .. count-1) of the class table, in table order. E_POINTER for a null `info`,
 // E_INVALIDARG for an index out of range.
 TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info);
+
+// Creates one of the host's own classes, which the class table does not list (identifier objects "UID", arrays
+// "Array", messages, names, geometry, spatial references, ...), by class name or by class identifier in braces.
+// E_POINTER for a null `ppv`, E_INVALIDARG for a null `name`, REGDB_E_CLASSNOTREG when no host class has that name
+// or identifier, else the class's creation result.
+TAVI_API HRESULT TaviCreateHostInstance(const OLECHAR* name, REFIID riid, void** ppv);
 }
 
 // A scoped per-thread flag: while an object lives, IsActive() on its thread answers the value it was built with;
