@@ -93,6 +93,7 @@ HRESULT PersistFrame::FrameSerialize(IXMLSerializeData* data) {
 }
 
 HRESULT PersistFrame::DeserializeInPlace(IXMLSerializeData* data) {
+    SetDirty(); // what was read is unsaved, unless the class's reader says otherwise (a date read is clean)
     bool contentFollows = true;
     HRESULT hr = DeserializeBase(data, &contentFollows);
     if (FAILED(hr) || !contentFollows)
@@ -104,11 +105,7 @@ HRESULT PersistFrame::FrameDeserialize(IXMLSerializeData* data) {
     if (!data)
         return E_POINTER;
     return guard([&]() -> HRESULT {
-        HRESULT hr = RunStaged(true, [data](PersistFrame& staged) { return staged.DeserializeInPlace(data); });
-        if (FAILED(hr))
-            return hr;
-        SetDirty();
-        return S_OK;
+        return RunStaged(true, [data](PersistFrame& staged) { return staged.DeserializeInPlace(data); });
     });
 }
 

@@ -3,13 +3,14 @@
 //
 // A class fills in the hooks and the frame runs the interface operations around them:
 //   Save:        SaveVersionFor (the newest by default; -1 writes nothing and succeeds; any other version outside
-//                1..NewestStreamVersion() or below OldestStreamVersion() fails with nothing written), the 16-bit version,
-//                SaveBase, SaveContent, then ClearDirty() when asked;
+//                1..NewestStreamVersion() or below OldestStreamVersion() fails with nothing written), the 16-bit
+//                version, SaveBase, SaveContent, then ClearDirty() when asked;
 //   Load:        the 16-bit version (E_FAIL outside OldestStreamVersion()..NewestStreamVersion()), LoadBase,
 //                LoadContent, then ClearDirty();
 //   Serialize:   XmlTypeName and XmlTypeNamespace, SerializeBase, then SerializeContent unless SerializeBase said
 //                the content is absent (an empty value);
-//   Deserialize: DeserializeBase, then DeserializeContent unless the base said the content is absent; SetDirty().
+//   Deserialize: SetDirty(), DeserializeBase, then DeserializeContent unless the base said the content is absent
+//                (a class whose read leaves it clean says so in its hooks).
 // Every failure of the stream form is E_FAIL.
 //
 // Reads are transactional: Load and Deserialize run on a staged object, and the object takes the staged state only
@@ -88,15 +89,20 @@ private:
 };
 
 // RunStaged of a class `Derived` that answers IClone: the staged object is a new Derived (made directly, without
-// the class table), filled from `self` first when `fromCurrent`; `self` takes its state through Assign.
+// the class table), filled from `self` first when `fromCurrent`; `self` takes its state through Assign, and its
+// dirty flag from the staged object.
 template <class Derived> HRESULT StageRead(Derived* self, bool fromCurrent, const PersistFrame::StagedRead& read) {
     ComPtr<Derived> staged = MakeObject<Derived>();
     HRESULT hr = S_OK;
     if (fromCurrent && FAILED(hr = staged->Assign(static_cast<IClone*>(self))))
         return hr;
-    if (FAILED(hr = read(*staged)))
+    if (FAILED(hr = read(*staged)) || FAILED(hr = self->Assign(static_cast<IClone*>(staged.Get()))))
         return hr;
-    return self->Assign(static_cast<IClone*>(staged.Get()));
+    if (staged->IsDirtyFlag()) // the reader's word on the dirty flag, not Assign's
+        self->SetDirty();
+    else
+        self->ClearDirty();
+    return S_OK;
 }
 
 } // namespace tavi
