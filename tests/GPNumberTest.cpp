@@ -4,6 +4,7 @@
 
 #include "host/CreateInstance.h"
 #include "host/DocumentVersion.h"
+#include "host/DoubleText.h"
 #include "host/NumberFormat.h"
 #include "host/StreamIO.h"
 #include "platform/Locale.h"
