@@ -64,106 +64,195 @@ bool ReadNarrow(const char* begin, const char* end, double& value) {
     return true;
 }
 
+// The user default locale's decimal separator. The locale's data is looked up again only when the user default
+// changes: every text written or read asks for the separator.
+struct DecimalOfLocale {
+    LCID lcid = ~LCID{0}; // no locale has this identifier
+    char16_t decimal = u'.';
+};
+[[gnu::tls_model("initial-exec")]] thread_local DecimalOfLocale userDecimal;
+
+char16_t UserDecimal() {
+    LCID user = locale::UserDefault();
+    if (userDecimal.lcid != user)
+        userDecimal = {user, locale::Data(user).decimal};
+    return userDecimal.decimal;
+}
+
+bool IsDigit(char16_t c) {
+    return static_cast<char16_t>(c - u'0') < 10;
+}
+
+// Short plain texts, the numbers people type and the values' own texts of few digits, read in one pass without the
+// general reader's narrowing: an optional sign, digits with at most one separator (the locale's or the other one,
+// which stands for it), an optional exponent, and nothing else. With at most 16 characters the digits make an
+// integer below 10^16; where it is at most 2^53 and the power of ten at most 10^22, both are exact doubles and one
+// multiplication or division gives the correctly rounded value (Clinger's fast path), the value the general
+// reader gives. False for every other text, which the general reader then takes.
+bool ReadShortPlain(std::u16string_view text, char16_t decimal, char16_t other, double& value) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr size_t kShort = 16;
+    if (text.size() > kShort)
+        return false;
+    const char16_t* p = text.data();
+    const char16_t* end = p + text.size();
+    const bool negative = p != end && *p == u'-';
+    if (p != end && (*p == u'-' || *p == u'+'))
+        ++p;
+    uint64_t mantissa = 0;
+    int scale = 0;
+    bool separator = false;
+    bool digits = false;
+    for (; p != end; ++p) {
+        if (IsDigit(*p)) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - u'0');
+            scale -= separator;
+            digits = true;
+        } else if ((*p == decimal || *p == other) && !separator) {
+            separator = true;
+        } else {
+            break;
+        }
+    }
+    if (!digits)
+        return false;
+    if (p != end && (*p == u'e' || *p == u'E')) {
+        ++p;
+        bool negativeExponent = p != end && *p == u'-';
+        if (p != end && (*p == u'+' || *p == u'-'))
+            ++p;
+        if (p == end || !IsDigit(*p))
+            return false;
+        int exponent = 0;
+        for (; p != end && IsDigit(*p); ++p)
+            exponent = exponent * 10 + (*p - u'0'); // at most 16 characters: no overflow
+        scale += negativeExponent ? -exponent : exponent;
+    }
+    if (p != end || mantissa > (uint64_t{1} << 53) || scale < -22 || scale > 22)
+        return false;
+    double magnitude = static_cast<double>(mantissa);
+    magnitude = scale < 0 ? magnitude / kPowers[-scale] : magnitude * kPowers[scale];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 size_t CopyText(std::u16string_view text, char16_t (&buffer)[kMaxText]) {
     size_t length = std::min(text.size(), kMaxText);
     std::copy_n(text.data(), length, buffer);
     return length;
 }
 
+// Copies 16 characters, however many of them are wanted, and returns the position after the first `count` (at
+// most 16): the buffers here have room to spare, and a fixed-size copy is one vector move where a counted one is a
+// loop or a call.
+char* Put(char* out, const char* from, int count) {
+    std::memcpy(out, from, 16);
+    return out + count;
+}
+
+constexpr char kZeros[17] = "0000000000000000";
+
 // The shortest digits that read back as a finite double, from std::to_chars' scientific form ("-1.2345e+06"), kept
-// as that text: the digits are its first character and those after the point.
+// as that text: the digits are its first character and those after the point. The layouts are written narrow, with
+// '.' for the separator, then widened in one fixed-size step and given the separator wanted.
 struct ShortestDigits {
     explicit ShortestDigits(double value) {
-        const char* end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
-        length = static_cast<size_t>(end - text);
+        const char* end = std::to_chars(text, text + kLongest, value, std::chars_format::scientific).ptr;
+        length = static_cast<int>(end - text);
         negative = text[0] == '-';
         first = negative ? 1 : 0;
-        const char* mark = static_cast<const char*>(std::memchr(text, 'e', length));
-        int mantissaLength = static_cast<int>(mark - text) - first;
-        count = mantissaLength == 1 ? 1 : mantissaLength - 1;
-        for (const char* p = mark + 2; p < end; ++p)
+        // The exponent is the last two or three characters, after its sign and the 'e'.
+        int exponentDigits = end[-3] >= '0' && end[-3] <= '9' ? 3 : 2;
+        for (const char* p = end - exponentDigits; p < end; ++p)
             exponent = exponent * 10 + (*p - '0');
-        if (mark[1] == '-')
+        const char* sign = end - exponentDigits - 1;
+        if (*sign == '-')
             exponent = -exponent;
+        mark = static_cast<int>(sign - 1 - text);
+        int mantissaLength = mark - first;
+        count = mantissaLength == 1 ? 1 : mantissaLength - 1;
         powerOfTwo = (std::bit_cast<uint64_t>(value) & ((uint64_t{1} << 52) - 1)) == 0;
     }
 
     // The variant conversion's layout of at most kVariantDigits digits (numtext::FormatReal): fixed notation while
     // the digits fit in kVariantDigits places, else d.dddE+XX; with the locale's decimal separator. Writing it here
     // from digits already at hand saves the conversion finding them a second time.
-    size_t LayOutAsVariantText(char16_t decimal, char16_t* out) const {
-        char16_t* p = out;
-        if (negative)
-            *p++ = u'-';
+    size_t LayOutAsVariantText(char16_t decimal, char16_t* out) {
         bool fixed = exponent >= 0 ? exponent < kVariantDigits : count - 1 - exponent <= kVariantDigits;
-        if (fixed) {
-            p = LayOutFixed(decimal, p);
-        } else {
-            p = CopyDigits(0, 1, p);
-            if (count > 1) {
-                *p++ = decimal;
-                p = CopyDigits(1, count, p);
-            }
-            p = LayOutExponent(p);
-        }
-        return static_cast<size_t>(p - out);
+        if (fixed)
+            return LayOutFixed(decimal, out);
+        // std::to_chars' scientific form with the locale's separator and a capital E: the exponent has its sign and
+        // at least two digits in both.
+        text[mark] = 'E';
+        return Widen(text, length, count > 1 ? first + 1 : -1, decimal, out);
     }
 
     // printf's "%.{count}g" layout of the digits: fixed notation for exponents from -4 up to count - 1, else
     // d.ddde+XX (std::to_chars' scientific form is exactly that); always with ".".
-    size_t LayOutAsG(char16_t* out) const {
+    size_t LayOutAsG(char16_t* out) {
         if (exponent < -4 || exponent >= count)
-            return static_cast<size_t>(std::copy(text, text + length, out) - out);
-        char16_t* p = out;
-        if (negative)
-            *p++ = u'-';
-        return static_cast<size_t>(LayOutFixed(u'.', p) - out);
+            return Widen(text, length, -1, u'.', out);
+        return LayOutFixed(u'.', out);
     }
 
-private:
-    // Digits [from, to) of the significand.
-    char16_t* CopyDigits(int from, int to, char16_t* p) const {
-        for (int i = from; i < to; ++i)
-            *p++ = static_cast<char16_t>(text[first + (i == 0 ? 0 : i + 1)]);
-        return p;
-    }
-    // The digits in positional notation, padded with zeros up to the units.
-    char16_t* LayOutFixed(char16_t decimal, char16_t* p) const {
-        if (exponent >= 0) {
-            p = CopyDigits(0, std::min(count, exponent + 1), p);
-            p = std::fill_n(p, std::max(0, exponent + 1 - count), u'0');
-            if (count > exponent + 1) {
-                *p++ = decimal;
-                p = CopyDigits(exponent + 1, count, p);
-            }
-            return p;
-        }
-        *p++ = u'0';
-        *p++ = decimal;
-        p = std::fill_n(p, -exponent - 1, u'0');
-        return CopyDigits(0, count, p);
-    }
-    // "E", the exponent's sign and at least two digits.
-    char16_t* LayOutExponent(char16_t* p) const {
-        *p++ = u'E';
-        *p++ = exponent < 0 ? u'-' : u'+';
-        int magnitude = exponent < 0 ? -exponent : exponent; // at most 324
-        if (magnitude >= 100)
-            *p++ = static_cast<char16_t>(u'0' + magnitude / 100);
-        *p++ = static_cast<char16_t>(u'0' + magnitude / 10 % 10);
-        *p++ = static_cast<char16_t>(u'0' + magnitude % 10);
-        return p;
-    }
-
-    char text[32];
-    size_t length = 0;
-    int first = 0; // where the significand starts in `text`
-
-public:
     int count = 0;    // significant digits
     int exponent = 0; // of the first digit
-    bool negative = false;
     bool powerOfTwo = false;
+
+private:
+    // The longest scientific form: "-2.2250738585072014e-308".
+    static constexpr int kLongest = 24;
+    // Room for every layout (at most 24 characters) and for the 16-character copies that start inside it.
+    static constexpr int kRoom = 48;
+
+    // The digits in positional notation, padded with zeros up to the units; at most 16 digits on either side of
+    // the separator and at most 15 zeros between it and the digits, which the callers' layouts guarantee.
+    size_t LayOutFixed(char16_t decimal, char16_t* out) const {
+        char fixed[kRoom] = {};
+        char* p = fixed;
+        if (negative)
+            *p++ = '-';
+        const char* fraction = text + first + 2; // the digits after the first one
+        const int fractionCount = count - 1;
+        int separator = -1;
+        if (exponent >= 0) {
+            *p++ = text[first];
+            if (fractionCount <= exponent) {
+                p = Put(p, fraction, fractionCount);
+                p = Put(p, kZeros, exponent - fractionCount);
+            } else {
+                p = Put(p, fraction, exponent);
+                separator = static_cast<int>(p - fixed);
+                *p++ = '.';
+                p = Put(p, fraction + exponent, fractionCount - exponent);
+            }
+        } else {
+            *p++ = '0';
+            separator = static_cast<int>(p - fixed);
+            *p++ = '.';
+            p = Put(p, kZeros, -exponent - 1);
+            *p++ = text[first];
+            p = Put(p, fraction, fractionCount);
+        }
+        return Widen(fixed, static_cast<int>(p - fixed), separator, decimal, out);
+    }
+
+    // `from` widened into `out`: 32 characters whatever `count` is (the compiler makes that a few vector
+    // instructions), with `decimal` at `separator` (none when negative). Returns `count`.
+    static size_t Widen(const char* from, int count, int separator, char16_t decimal, char16_t* out) {
+        for (int i = 0; i < 32; ++i)
+            out[i] = static_cast<unsigned char>(from[i]);
+        if (separator >= 0)
+            out[separator] = decimal;
+        return static_cast<size_t>(count);
+    }
+
+    char text[kRoom] = {};
+    int length = 0; // of the scientific form
+    int first = 0;  // where the significand starts
+    int mark = 0;   // where the 'e' is
+    bool negative = false;
 };
 
 } // namespace
@@ -197,8 +286,10 @@ bool ReadNotFinite(std::u16string_view token, double& number) {
 }
 
 bool Read(std::u16string_view text, double& value) {
-    char16_t decimal = locale::DecimalSeparator(LOCALE_USER_DEFAULT);
+    char16_t decimal = UserDecimal();
     char16_t other = decimal == u'.' ? u',' : u'.';
+    if (ReadShortPlain(text, decimal, other, value))
+        return true;
     if (MayBeNotANumberText(text) && text == NotANumberText() && text.find(other) == std::u16string_view::npos) {
         value = std::nan("");
         return true;
@@ -237,7 +328,7 @@ bool Read(std::u16string_view text, double& value) {
 size_t Format(double value, char16_t (&buffer)[kMaxText]) {
     if (std::isnan(value))
         return CopyText(NotANumberText(), buffer);
-    char16_t decimal = locale::DecimalSeparator(LOCALE_USER_DEFAULT);
+    char16_t decimal = UserDecimal();
     if (std::isinf(value))
         return numtext::FormatReal(value, 15, decimal, buffer); // "Infinity" / "-Infinity", which read back
     // The locale's own text (the variant conversion's: 15 significant digits, the locale's separator) comes first,
