@@ -172,7 +172,6 @@ struct ShortestDigits {
         mark = static_cast<int>(sign - 1 - text);
         int mantissaLength = mark - first;
         count = mantissaLength == 1 ? 1 : mantissaLength - 1;
-        powerOfTwo = (std::bit_cast<uint64_t>(value) & ((uint64_t{1} << 52) - 1)) == 0;
     }
 
     // The variant conversion's layout of at most kVariantDigits digits (numtext::FormatReal): fixed notation while
@@ -198,7 +197,6 @@ struct ShortestDigits {
 
     int count = 0;    // significant digits
     int exponent = 0; // of the first digit
-    bool powerOfTwo = false;
 
 private:
     // The longest scientific form: "-2.2250738585072014e-308".
@@ -325,12 +323,34 @@ bool Read(std::u16string_view text, double& value) {
     return ReadNarrow(narrow, narrow + length, value);
 }
 
-size_t Format(double value, char16_t (&buffer)[kMaxText]) {
+namespace {
+
+// Format's numbers other than the normal ones: NaN, the infinities, zeros and subnormals.
+size_t FormatUnusual(double value, char16_t (&buffer)[kMaxText]) {
     if (std::isnan(value))
         return CopyText(NotANumberText(), buffer);
-    char16_t decimal = UserDecimal();
+    const char16_t decimal = UserDecimal();
     if (std::isinf(value))
         return numtext::FormatReal(value, 15, decimal, buffer); // "Infinity" / "-Infinity", which read back
+    if (value == 0.0) // "0" from the conversion; "-0" keeps the sign that the conversion drops
+        return std::signbit(value) ? CopyText(u"-0", buffer) : numtext::FormatReal(value, 15, decimal, buffer);
+    // Subnormals are rounded from their exact binary value by the conversion, not from the shortest digits; with
+    // more than 15 of those digits, the shortest "%g" text, as for normal numbers (no subnormal is taken for a
+    // power of two there).
+    ShortestDigits shortest(value);
+    if (shortest.count <= kVariantDigits)
+        return numtext::FormatReal(value, kVariantDigits, decimal, buffer);
+    return shortest.LayOutAsG(buffer);
+}
+
+} // namespace
+
+size_t Format(double value, char16_t (&buffer)[kMaxText]) {
+    // The binary exponent tells the common numbers from the rest with one test.
+    const uint64_t bits = std::bit_cast<uint64_t>(value);
+    const uint64_t biasedExponent = (bits >> 52) & 0x7FF;
+    if (biasedExponent == 0 || biasedExponent == 0x7FF) [[unlikely]]
+        return FormatUnusual(value, buffer);
     // The locale's own text (the variant conversion's: 15 significant digits, the locale's separator) comes first,
     // being what a user of the locale expects; it is kept when this locale's reader gives back all 64 bits.
     // Reading it as the C runtime would (stopping at a decimal comma) would turn 2,5 into 2 and refuse the
@@ -340,20 +360,14 @@ size_t Format(double value, char16_t (&buffer)[kMaxText]) {
     // Whether it reads back is known without writing it: the conversion keeps the shortest round-trip digits
     // when there are at most 15 of them (so the text reads back), and with more no 15-digit text can.
     ShortestDigits shortest(value);
-    if (shortest.count <= kVariantDigits && value != 0.0) {
-        // Subnormals are rounded from their exact binary value by the conversion, not from these digits.
-        if (std::fabs(value) < std::numeric_limits<double>::min())
-            return numtext::FormatReal(value, kVariantDigits, decimal, buffer);
-        return shortest.LayOutAsVariantText(decimal, buffer);
-    }
-    if (value == 0.0) // "0" from the conversion; "-0" keeps the sign that the conversion drops
-        return std::signbit(value) ? shortest.LayOutAsG(buffer) : numtext::FormatReal(value, 15, decimal, buffer);
+    if (shortest.count <= kVariantDigits)
+        return shortest.LayOutAsVariantText(UserDecimal(), buffer);
     // Otherwise the shortest "%g" text that reads back, which always uses "." (SetAsText takes it in every locale,
     // the other separator standing for the locale's own). The "%g" text with as many digits as the shortest form
     // is that form itself, except where the value is a power of two: its lower neighbour is nearer than its upper
     // one, and the nearest decimal of that length may fall outside the values that read back. Those few take the
     // full search.
-    if (!shortest.powerOfTwo)
+    if ((bits & ((uint64_t{1} << 52) - 1)) != 0)
         return shortest.LayOutAsG(buffer);
     return CopyText(ShortestRoundTripText(value), buffer);
 }
