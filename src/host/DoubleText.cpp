@@ -163,10 +163,9 @@ struct ShortestDigits {
         negative = text[0] == '-';
         first = negative ? 1 : 0;
         // The exponent is the last two or three characters, after its sign and the 'e'.
-        int exponentDigits = end[-3] >= '0' && end[-3] <= '9' ? 3 : 2;
-        for (const char* p = end - exponentDigits; p < end; ++p)
-            exponent = exponent * 10 + (*p - '0');
-        const char* sign = end - exponentDigits - 1;
+        const bool threeDigits = end[-3] >= '0' && end[-3] <= '9';
+        exponent = (end[-2] - '0') * 10 + (end[-1] - '0') + (threeDigits ? (end[-3] - '0') * 100 : 0);
+        const char* sign = end - (threeDigits ? 4 : 3);
         if (*sign == '-')
             exponent = -exponent;
         mark = static_cast<int>(sign - 1 - text);
