@@ -2,6 +2,7 @@
 // dot locale and a comma locale, on random bit patterns (16-17 digits) and on short decimals typed by people. Each
 // benchmark times ours and the reference in the same run and reports ours / reference as ratio counters: once for
 // the interface call (which also allocates the text or makes the message object) and once for the text work alone.
+#include "host/DoubleText.h"
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Locale.h"

@@ -4,6 +4,7 @@
 
 #include "host/CreateInstance.h"
 #include "host/DocumentVersion.h"
+#include "host/DoubleText.h"
 #include "host/NumberFormat.h"
 #include "host/StreamIO.h"
 #include "platform/Locale.h"
@@ -15,9 +16,11 @@
 #include "values/GPDouble.h"
 
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace tavi::test {
@@ -476,6 +479,7 @@ TEST_F(GPNumberTest, DoubleTextIsTheVariantTextOrTheShortestSearch) {
         values.push_back(std::bit_cast<double>(random()));
         values.push_back(std::bit_cast<double>(random() >> 12)); // subnormal
         values.push_back(double(random() % 1000000) * std::pow(10.0, int(random() % 40) - 20));
+        values.push_back(double(int64_t(random() >> (random() % 64)))); // integers of every length
     }
     for (LCID lcid : {kEnglishUS, kGerman}) {
         locale::SetUserDefaultLocaleForTesting(lcid);
@@ -491,6 +495,100 @@ TEST_F(GPNumberTest, DoubleTextIsTheVariantTextOrTheShortestSearch) {
                 expected = ShortestRoundTripText(value);
             SCOPED_TRACE(std::to_string(lcid) + " " + ToUtf8(expected));
             EXPECT_EQ(AsText(NewDouble(value).Get()), expected);
+        }
+    }
+}
+
+// The reading rule spelled out the slow way, for texts without blanks or the not-a-number text: the locale's
+// separator and the first occurrence of the other one become '.', a further '.' that is not the locale's separator
+// ends the text, and std::from_chars reads what follows an optional sign ("0x": in hexadecimal), ignoring the rest.
+bool ReadTheSlowWay(std::u16string_view text, char16_t decimal, double& value) {
+    char16_t other = decimal == u'.' ? u',' : u'.';
+    std::string narrow;
+    bool swapped = false;
+    for (char16_t c : text) {
+        if (c == decimal || (c == other && !swapped)) {
+            swapped = swapped || c == other;
+            narrow += '.';
+        } else if (c == u'.') {
+            break;
+        } else {
+            narrow += static_cast<char>(c);
+        }
+    }
+    const char* p = narrow.data();
+    const char* end = p + narrow.size();
+    bool negative = p != end && *p == '-';
+    if (p != end && (*p == '-' || *p == '+'))
+        ++p;
+    if (p != end && (*p == '-' || *p == '+'))
+        return false;
+    std::from_chars_result read{};
+    if (end - p >= 2 && p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+        read = std::from_chars(p + 2, end, value, std::chars_format::hex);
+        if (read.ec == std::errc::invalid_argument) {
+            value = 0; // "0x" without hexadecimal digits reads as the 0 before it
+            read.ec = std::errc();
+        }
+    } else {
+        read = std::from_chars(p, end, value);
+    }
+    if (read.ec != std::errc())
+        return false;
+    value = negative ? -value : value;
+    return true;
+}
+
+TEST_F(GPNumberTest, DoubleReadingAgreesWithTheSlowRule) {
+    // The values' own texts (bit patterns, integers, short decimals) and typed ones: up to 18 digits with a
+    // separator of either kind anywhere or none, a sign, an exponent, a second separator or a letter after them, with
+    // or without digits after that. Short plain texts take a fast path; every text must read as the slow rule reads it,
+    // or fail where it fails.
+    std::mt19937_64 random(20261211);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    for (LCID lcid : {kEnglishUS, kGerman}) {
+        locale::SetUserDefaultLocaleForTesting(lcid);
+        const char16_t decimal = lcid == kGerman ? u',' : u'.';
+        std::vector<String> texts;
+        for (int i = 0; i < 20000; ++i) {
+            for (double value : {std::bit_cast<double>(random()), double(int64_t(random() >> pick(64))),
+                                 double(pick(1000000)) * std::pow(10.0, int(pick(30)) - 15)}) {
+                char16_t buffer[doubletext::kMaxText];
+                if (std::isfinite(value))
+                    texts.emplace_back(buffer, doubletext::Format(value, buffer));
+            }
+            String typed = std::u16string(1, u"+- "[pick(3)]);
+            if (typed == u" ")
+                typed.clear();
+            const size_t digits = 1 + pick(18);
+            const size_t separatorAt = pick(digits + 2);
+            for (size_t d = 0; d < digits; ++d) {
+                if (d == separatorAt)
+                    typed += u".,"[pick(2)];
+                typed += static_cast<char16_t>(u'0' + pick(10));
+            }
+            if (pick(3) == 0) {
+                typed += u"eE"[pick(2)];
+                typed += u"+-5"[pick(3)];
+                for (char c : std::to_string(pick(30)))
+                    typed += static_cast<char16_t>(c);
+            }
+            if (pick(4) == 0) {
+                typed += u".,x"[pick(3)];
+                if (pick(2) == 0)
+                    typed += static_cast<char16_t>(u'0' + pick(10));
+            }
+            texts.push_back(typed);
+        }
+        for (const String& text : texts) {
+            SCOPED_TRACE(std::to_string(lcid) + " " + ToUtf8(text));
+            double expected = 0;
+            double read = 0;
+            const bool readable = ReadTheSlowWay(text, decimal, expected);
+            ASSERT_EQ(doubletext::Read(text, read), readable);
+            if (readable) {
+                ASSERT_TRUE(SameBits(read, expected));
+            }
         }
     }
 }

@@ -4,6 +4,9 @@
 
 #include "tavi/Stream.h"
 
+#include <thread>
+#include <vector>
+
 namespace tavi {
 namespace {
 
@@ -93,6 +96,63 @@ TEST_F(ObjectTest, AggregatedObjectReportsTheOuterIdentity) {
     ComPtr<IClassID> tearOff;
     ASSERT_EQ(inner->QueryInterface(IClassID::iid, tearOff.OutVoid()), S_OK);
     EXPECT_EQ(tearOff.As<IUnknown>().Get(), outer.Get());
+}
+
+TEST_F(ObjectTest, CreationHandsOutExactlyTheOneReference) {
+    // The construction reference becomes the one the query hands out; a tear-off takes its own and the construction
+    // reference goes. Releasing what creation handed out must destroy the object in every case.
+    struct Case {
+        IID riid;
+        const char* why;
+    };
+    const Case cases[] = {
+        {IFirst::iid, "first row"},
+        {ISecond::iid, "later row"},
+        {IPersist::iid, "alias row"},
+        {IUnknown::iid, "the base's IUnknown"},
+        {IClassID::iid, "tear-off: the object's one reference is the tear-off's"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const int32_t before = ModuleObjectCount();
+        IUnknown* out = nullptr;
+        ASSERT_EQ(CreateInstance<Sample>(nullptr, c.riid, reinterpret_cast<void**>(&out)), S_OK);
+        EXPECT_EQ(ModuleObjectCount(), before + 1);
+        auto first = ComPtr<IUnknown>(out).As<IFirst>();
+        EXPECT_EQ(static_cast<Sample*>(first.Get())->RefCount(), 2u) << "the one handed out and this query's";
+        first = nullptr;
+        EXPECT_EQ(out->Release(), 0u);
+        EXPECT_EQ(ModuleObjectCount(), before);
+    }
+}
+
+TEST_F(ObjectTest, ModuleCountFollowsObjectsAcrossThreads) {
+    const int32_t before = ModuleObjectCount();
+    auto make = [] { return MakeObject<Sample>(); };
+    // Made on a thread that ends before the object goes, released here.
+    ComPtr<Sample> madeElsewhere;
+    std::thread([&] { madeElsewhere = make(); }).join();
+    EXPECT_EQ(ModuleObjectCount(), before + 1);
+    // Made here, released on a thread that then ends.
+    ComPtr<Sample> madeHere = make();
+    EXPECT_EQ(ModuleObjectCount(), before + 2);
+    std::thread([&] { madeHere = nullptr; }).join();
+    EXPECT_EQ(ModuleObjectCount(), before + 1);
+    // Made and released by threads that all run at once, alongside ones that live on.
+    std::vector<std::thread> threads;
+    std::vector<ComPtr<Sample>> kept(4);
+    for (size_t i = 0; i < kept.size(); ++i)
+        threads.emplace_back([&, i] {
+            for (int n = 0; n < 1000; ++n)
+                make();
+            kept[i] = make();
+        });
+    for (auto& thread : threads)
+        thread.join();
+    EXPECT_EQ(ModuleObjectCount(), before + 5);
+    kept.clear();
+    madeElsewhere = nullptr;
+    EXPECT_EQ(ModuleObjectCount(), before);
 }
 
 } // namespace

@@ -9,9 +9,10 @@ namespace tavi {
 HRESULT ClassFactory::QueryInterface(REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
-    if (riid == IUnknown::iid || riid == IClassFactory::iid) {
+    if (SameGuid(riid, IClassFactory::iid) || SameGuid(riid, IUnknown::iid)) {
         *ppv = static_cast<IClassFactory*>(this);
-        AddRef();
+        if (counted_)
+            ++refs_; // AddRef, without the virtual call
         return S_OK;
     }
     *ppv = nullptr;
@@ -19,6 +20,8 @@ HRESULT ClassFactory::QueryInterface(REFIID riid, void** ppv) {
 }
 
 ULONG ClassFactory::Release() {
+    if (!counted_)
+        return 1;
     ULONG left = --refs_;
     if (left == 0)
         delete this;
@@ -41,7 +44,7 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    if (outer && !(riid == IUnknown::iid))
+    if (outer && !SameGuid(riid, IUnknown::iid))
         return CLASS_E_NOAGGREGATION;
     Unknown* object = nullptr;
     if (HRESULT hr = Construct(&object); FAILED(hr))
@@ -52,9 +55,7 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID riid, void** ppv) {
         *ppv = object->InnerUnknown();
         return S_OK;
     }
-    HRESULT hr = object->InternalQueryInterface(riid, ppv);
-    object->InternalRelease(); // destroys the object when the query failed
-    return hr;
+    return object->QueryNewObject(riid, ppv); // destroys the object when the query fails
 }
 
 HRESULT ClassFactory::LockServer(int32_t lock) {
@@ -66,7 +67,7 @@ HRESULT ClassFactory::LockServer(int32_t lock) {
 }
 
 HRESULT SingletonClassFactory::QueryInterface(REFIID riid, void** ppv) {
-    if (ppv && riid == ISingleton::iid) {
+    if (ppv && SameGuid(riid, ISingleton::iid)) {
         *ppv = static_cast<ISingleton*>(&singleton_);
         AddRef();
         return S_OK;
@@ -143,8 +144,12 @@ IClassFactory* MakeFactory(const ClassEntry& entry) {
     if (!entry.Provided())
         return nullptr;
     if (entry.factory == FactoryKind::Singleton)
-        return new SingletonClassFactory(entry.construct);
-    return new ClassFactory(entry.construct);
+        return new SingletonClassFactory(entry.construct, FactoryLifetime::Registry);
+    return new ClassFactory(entry.construct, FactoryLifetime::Registry);
+}
+
+void DestroyFactory(IClassFactory* factory) {
+    delete static_cast<ClassFactory*>(factory);
 }
 
 } // namespace tavi

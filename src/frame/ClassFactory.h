@@ -1,6 +1,9 @@
 // The two factory kinds of the class table: ClassFactory makes a new object on every request; SingletonClassFactory
 // keeps one object per calling thread and hands that one out again. Factories do not count in the module object
-// count; LockServer does.
+// count; LockServer does. A factory either counts its references and deletes itself on the last Release, or lives
+// as long as the class registry that made it and ignores AddRef and Release (the registry's factories: every object
+// creation through the entry points queries one and releases it, and counting would add two atomic operations to
+// each creation).
 #pragma once
 
 #include "frame/ClassTable.h"
@@ -12,16 +15,23 @@
 
 namespace tavi {
 
+enum class FactoryLifetime {
+    Counted,  // one reference held by the creator; the last Release deletes the factory
+    Registry, // AddRef and Release change nothing; the registry that made it destroys it with DestroyFactory
+};
+
 class ClassFactory : public IClassFactory {
 public:
-    // A factory for objects made by `construct`, with one reference held by the creator.
-    explicit ClassFactory(Constructor construct) : construct_(construct) {}
+    // A factory for objects made by `construct`.
+    explicit ClassFactory(Constructor construct, FactoryLifetime lifetime = FactoryLifetime::Counted)
+        : construct_(construct), counted_(lifetime == FactoryLifetime::Counted) {}
     ClassFactory(const ClassFactory&) = delete;
     ClassFactory& operator=(const ClassFactory&) = delete;
 
     // IUnknown and IClassFactory answer with the factory itself; anything else is E_NOINTERFACE.
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
-    ULONG AddRef() override { return ++refs_; }
+    // A registry's factory answers 2 and 1, as if its registry and the caller held it.
+    ULONG AddRef() override { return counted_ ? ++refs_ : 2; }
     ULONG Release() override;
 
     // Without an outer object: a new object queried for riid; it is destroyed at once when the query fails.
@@ -37,13 +47,17 @@ protected:
     HRESULT Construct(Unknown** object) const;
 
 private:
+    friend void DestroyFactory(IClassFactory* factory);
+
     Constructor construct_;
+    const bool counted_;
     std::atomic<ULONG> refs_{1};
 };
 
 class SingletonClassFactory final : public ClassFactory {
 public:
-    explicit SingletonClassFactory(Constructor construct) : ClassFactory(construct), singleton_(this) {}
+    explicit SingletonClassFactory(Constructor construct, FactoryLifetime lifetime = FactoryLifetime::Counted)
+        : ClassFactory(construct, lifetime), singleton_(this) {}
 
     // Also answers ISingleton.
     HRESULT QueryInterface(REFIID riid, void** ppv) override;
@@ -83,7 +97,10 @@ private:
     std::unordered_map<std::thread::id, Instance> instances_;
 };
 
-// Makes the factory for a row: null for a row that is not provided.
+// Makes the factory for a row, living as long as the registry that asks for it: null for a row that is not
+// provided.
 IClassFactory* MakeFactory(const ClassEntry& entry);
+// Destroys a factory made by MakeFactory, whatever still holds it. Null is ignored.
+void DestroyFactory(IClassFactory* factory);
 
 } // namespace tavi

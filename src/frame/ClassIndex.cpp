@@ -10,11 +10,7 @@ size_t ClassIndex::SlotCountFor(size_t rows) {
     return wanted < kMinimumSlots ? kMinimumSlots : std::bit_ceil(wanted);
 }
 
-void ClassIndex::EnsureBuilt() {
-    // Double-checked: the acquire load pairs with the release store in Build, so a thread that sees the flag sees
-    // the finished slots.
-    if (built_.load(std::memory_order_acquire))
-        return;
+void ClassIndex::BuildOnce() {
     std::lock_guard lock(buildLock_);
     if (built_.load(std::memory_order_relaxed))
         return;
@@ -57,17 +53,18 @@ const ClassEntry* ClassIndex::Find(REFCLSID clsid) {
     EnsureBuilt();
     if (slots_.empty()) {
         for (const ClassEntry& entry : table_)
-            if (entry.classId == clsid)
+            if (SameGuid(entry.classId, clsid))
                 return &entry;
         return nullptr;
     }
     // An empty slot ends the probe: an entry is never stored past an empty slot of its own probe sequence.
+    const size_t mask = slots_.size() - 1;
     const size_t start = StartSlot(clsid);
-    for (size_t i = 0; i < slots_.size(); ++i) {
-        const ClassEntry* entry = slots_[(start + i) & (slots_.size() - 1)];
+    for (size_t i = 0; i <= mask; ++i) {
+        const ClassEntry* entry = slots_[(start + i) & mask];
         if (!entry)
             return nullptr;
-        if (entry->classId == clsid)
+        if (SameGuid(entry->classId, clsid))
             return entry;
     }
     return nullptr;

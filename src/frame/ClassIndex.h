@@ -36,7 +36,13 @@ public:
     static size_t SlotCountFor(size_t rows);
 
 private:
-    void EnsureBuilt();
+    // Double-checked: the acquire load pairs with the release store in BuildOnce, so a thread that sees the flag
+    // sees the finished slots. Inline, as every lookup passes here.
+    void EnsureBuilt() {
+        if (!built_.load(std::memory_order_acquire))
+            BuildOnce();
+    }
+    void BuildOnce();
     void Build();
     void Insert(const ClassEntry* entry);
     size_t StartSlot(REFCLSID clsid) const { return (slots_.size() - 1) & clsid.Data1; }

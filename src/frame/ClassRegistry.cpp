@@ -13,8 +13,7 @@ ClassRegistry::ClassRegistry(std::span<const ClassEntry> table) : table_(table),
 
 ClassRegistry::~ClassRegistry() {
     for (IClassFactory* factory : factories_)
-        if (factory)
-            factory->Release();
+        DestroyFactory(factory);
 }
 
 HRESULT ClassRegistry::GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {

@@ -11,7 +11,7 @@ namespace tavi {
 
 class ClassRegistry {
 public:
-    // Creates every factory of `table`, one reference each, held until the registry dies. The table must outlive
+    // Creates every factory of `table`; they live until the registry dies. The table must outlive
     // the registry.
     explicit ClassRegistry(std::span<const ClassEntry> table);
     ~ClassRegistry();

@@ -4,11 +4,88 @@
 
 #include "platform/Registry.h"
 
+#include <mutex>
+#include <vector>
+
 namespace tavi {
 
 namespace {
 
-std::atomic<int32_t> moduleLockCount{0};
+// The module object count, kept per thread. Every object changes it twice, and a shared atomic counter would cost
+// two locked instructions per object; instead each thread counts what it adds and what it takes away in counters of
+// its own, with plain loads and stores (only that thread writes them), and a reader sums them under a lock. An
+// object made on one thread and released on another is added on the first and taken on the second.
+//
+// Both counters only grow, and a reader sums every "taken" counter before any "added" one: so the sum is never
+// below the count as it stood at some moment of the reading, and an object that lives throughout the reading always
+// keeps the answer above zero, whatever other threads make and release meanwhile.
+struct ThreadCount {
+    std::atomic<uint32_t> added{0};
+    std::atomic<uint32_t> taken{0};
+};
+
+// The counters of the live threads, and what the ended threads left. Never destroyed: threads may end, and objects
+// may die, after the library's static objects are gone.
+struct CountBook {
+    std::mutex lock;
+    std::vector<ThreadCount*> live;
+    ThreadCount settled; // ended threads' counts, and changes made by a thread after its counters ended
+};
+
+CountBook& Book() {
+    static CountBook* book = new CountBook;
+    return *book;
+}
+
+// The calling thread's counters: null until the thread first changes the count, and again once they have ended.
+[[gnu::tls_model("initial-exec")]] thread_local ThreadCount* threadCount = nullptr;
+[[gnu::tls_model("initial-exec")]] thread_local bool threadCountEnded = false;
+
+// Enters the thread's counters in the book on first use and settles them when the thread ends.
+struct ThreadCountEntry {
+    ThreadCount count;
+    ThreadCountEntry() {
+        CountBook& book = Book();
+        std::lock_guard hold(book.lock);
+        book.live.push_back(&count);
+    }
+    ~ThreadCountEntry() {
+        CountBook& book = Book();
+        std::lock_guard hold(book.lock);
+        book.settled.added += count.added.load(std::memory_order_relaxed);
+        book.settled.taken += count.taken.load(std::memory_order_relaxed);
+        std::erase(book.live, &count);
+        threadCount = nullptr;
+        threadCountEnded = true;
+    }
+};
+
+// The calling thread's counters, entered in the book on first use; null once they have ended.
+ThreadCount* AttachThreadCount() {
+    if (threadCountEnded)
+        return nullptr;
+    thread_local ThreadCountEntry entry;
+    threadCount = &entry.count;
+    return threadCount;
+}
+
+// One more on counter `which` (added or taken) of a thread that has no counters yet, or no longer has them. Out of
+// line, so that the common case stays a load and a store.
+[[gnu::noinline]] void CountFirstOrLast(std::atomic<uint32_t> ThreadCount::*which) {
+    if (ThreadCount* count = AttachThreadCount())
+        (count->*which).store((count->*which).load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    else
+        (Book().settled.*which)++;
+}
+
+// One more on the calling thread's counter `which`: only this thread writes it, so no locked instruction is needed.
+inline void Count(std::atomic<uint32_t> ThreadCount::*which) {
+    ThreadCount* count = threadCount;
+    if (!count) [[unlikely]]
+        return CountFirstOrLast(which);
+    std::atomic<uint32_t>& counter = count->*which;
+    counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+}
 
 // A tear-off made on every query for IClassID. It holds a reference on its owner and counts its own references.
 // Its queries go to the owner's controlling unknown, so that an aggregated object's tear-off answers IUnknown (and
@@ -54,13 +131,21 @@ private:
 } // namespace
 
 int32_t ModuleObjectCount() {
-    return moduleLockCount.load();
+    CountBook& book = Book();
+    std::lock_guard hold(book.lock);
+    uint32_t taken = book.settled.taken.load();
+    for (const ThreadCount* count : book.live)
+        taken += count->taken.load(std::memory_order_acquire);
+    uint32_t added = book.settled.added.load();
+    for (const ThreadCount* count : book.live)
+        added += count->added.load(std::memory_order_acquire);
+    return static_cast<int32_t>(added - taken);
 }
 void ModuleLock() {
-    ++moduleLockCount;
+    Count(&ThreadCount::added);
 }
 void ModuleUnlock() {
-    --moduleLockCount;
+    Count(&ThreadCount::taken);
 }
 
 HRESULT Unknown::GetClassID(CLSID* clsid) {
@@ -73,12 +158,12 @@ HRESULT Unknown::InternalQueryInterface(REFIID riid, void** ppv) {
     *ppv = nullptr;
     if (QueryOwnInterface(riid, ppv) == S_OK)
         return S_OK;
-    if (riid == IUnknown::iid) {
+    if (SameGuid(riid, IUnknown::iid)) {
         *ppv = static_cast<IUnknown*>(&inner_);
-        InternalAddRef();
+        AddRefForQuery();
         return S_OK;
     }
-    if (riid == IClassID::iid) {
+    if (SameGuid(riid, IClassID::iid)) {
         try {
             *ppv = static_cast<IClassID*>(new ClassIDImpl(this));
             return S_OK;
@@ -90,13 +175,21 @@ HRESULT Unknown::InternalQueryInterface(REFIID riid, void** ppv) {
     return E_NOINTERFACE;
 }
 
-ULONG Unknown::InternalRelease() {
-    ULONG left = --refs_;
-    if (left == 0) {
-        FinalRelease();
-        delete this;
+HRESULT Unknown::QueryNewObject(REFIID riid, void** ppv) {
+    handOver_ = true;
+    HRESULT hr = InternalQueryInterface(riid, ppv);
+    if (handOver_) {
+        // Nothing took the construction reference: the query failed, or it answered with a reference of its own
+        // (the IClassID tear-off, an override that asks another object).
+        handOver_ = false;
+        InternalRelease();
     }
-    return left;
+    return hr;
+}
+
+void Unknown::Destroy() {
+    FinalRelease();
+    delete this;
 }
 
 } // namespace tavi

@@ -17,6 +17,7 @@
 #include "platform/ComPtr.h"
 
 #include <atomic>
+#include <cstring>
 #include <new>
 #include <span>
 #include <type_traits>
@@ -28,6 +29,16 @@ namespace tavi {
 int32_t ModuleObjectCount();
 void ModuleLock();
 void ModuleUnlock();
+
+// True when the two identifiers are equal in all 16 bytes. Compares two 64-bit words instead of the fields one by
+// one: every interface query and class lookup compares identifiers, most of them equal ones.
+inline bool SameGuid(const GUID& a, const GUID& b) {
+    uint64_t x[2];
+    uint64_t y[2];
+    std::memcpy(x, &a, sizeof x);
+    std::memcpy(y, &b, sizeof y);
+    return ((x[0] ^ y[0]) | (x[1] ^ y[1])) == 0;
+}
 
 template <class A, class B> struct Alias {};
 template <class I> struct Hidden {};
@@ -58,8 +69,25 @@ public:
 
     // The non-delegating operations.
     HRESULT InternalQueryInterface(REFIID riid, void** ppv);
+    // InternalQueryInterface on an object that its creator has just made and holds the one construction reference
+    // of, handing that reference over as the one the query returns, then forgetting it: so creating an object
+    // costs one change of its count, not three. On failure the object is destroyed. The object must not be
+    // reachable from another thread yet, as no constructor here makes it.
+    HRESULT QueryNewObject(REFIID riid, void** ppv);
     ULONG InternalAddRef() { return ++refs_; }
-    ULONG InternalRelease();
+    ULONG InternalRelease() {
+        // The only reference is the caller's: no other thread can hold, take or drop one, so the object goes without
+        // a locked instruction. The acquire pairs with the release of the decrements that other threads made.
+        if (refs_.load(std::memory_order_acquire) == 1) {
+            refs_.store(0, std::memory_order_relaxed);
+            Destroy();
+            return 0;
+        }
+        ULONG left = --refs_;
+        if (left == 0)
+            Destroy();
+        return left;
+    }
 
     // The unknown that the object's interfaces delegate to: the outer object when aggregated.
     IUnknown* ControllingUnknown() { return outer_ ? outer_ : &inner_; }
@@ -76,7 +104,26 @@ protected:
     // The class's own part of the lookup, in declared order. S_OK with an AddRef'ed pointer, or E_NOINTERFACE.
     virtual HRESULT QueryOwnInterface(REFIID riid, void** ppv) = 0;
 
+    // The operations of the controlling unknown, called directly: the same as calling them through
+    // ControllingUnknown(), without the two virtual calls of the way through the inner unknown.
+    HRESULT ControllingQueryInterface(REFIID riid, void** ppv) {
+        return outer_ ? outer_->QueryInterface(riid, ppv) : InternalQueryInterface(riid, ppv);
+    }
+    ULONG ControllingAddRef() { return outer_ ? outer_->AddRef() : InternalAddRef(); }
+    ULONG ControllingRelease() { return outer_ ? outer_->Release() : InternalRelease(); }
+    // The reference a successful query hands out: the construction reference while QueryNewObject runs, else a new
+    // one on the controlling unknown (what the interface's own AddRef does).
+    void AddRefForQuery() {
+        if (handOver_)
+            handOver_ = false;
+        else
+            ControllingAddRef();
+    }
+
 private:
+    // FinalRelease, then delete; out of line, so that every Release stays small.
+    void Destroy();
+
     struct Inner final : ITAVIInternalUnknown {
         explicit Inner(Unknown* owner) : owner_(owner) {}
         HRESULT QueryInterface(REFIID riid, void** ppv) override { return owner_->InternalQueryInterface(riid, ppv); }
@@ -88,6 +135,7 @@ private:
     Inner inner_;
     IUnknown* outer_ = nullptr;
     std::atomic<ULONG> refs_{1};
+    bool handOver_ = false; // set while QueryNewObject runs and the construction reference is not yet handed out
 };
 
 namespace detail {
@@ -116,7 +164,7 @@ template <class I> struct BaseOf<Hidden<I>> { using type = I; };
 // How a row answers a query on `self`: true with *ppv set when it matches.
 template <class R> struct Answer {
     template <class D> static bool Try(D* self, REFIID riid, void** ppv) {
-        if (!(riid == R::iid))
+        if (!SameGuid(riid, R::iid))
             return false;
         *ppv = static_cast<R*>(self);
         return true;
@@ -124,7 +172,7 @@ template <class R> struct Answer {
 };
 template <class A, class B> struct Answer<Alias<A, B>> {
     template <class D> static bool Try(D* self, REFIID riid, void** ppv) {
-        if (!(riid == A::iid))
+        if (!SameGuid(riid, A::iid))
             return false;
         *ppv = static_cast<A*>(static_cast<B*>(self));
         return true;
@@ -152,9 +200,9 @@ template <class Derived, class... R>
 class ObjectImpl<Derived, TypeList<R...>> : public Unknown, public BaseOf<R>::type... {
 public:
     // Every interface's IUnknown part delegates to the controlling unknown.
-    HRESULT QueryInterface(REFIID riid, void** ppv) override { return ControllingUnknown()->QueryInterface(riid, ppv); }
-    ULONG AddRef() override { return ControllingUnknown()->AddRef(); }
-    ULONG Release() override { return ControllingUnknown()->Release(); }
+    HRESULT QueryInterface(REFIID riid, void** ppv) override { return ControllingQueryInterface(riid, ppv); }
+    ULONG AddRef() override { return ControllingAddRef(); }
+    ULONG Release() override { return ControllingRelease(); }
 
     const char16_t* GetClassName() const override {
         if constexpr (kHasClassName<Derived>)
@@ -177,7 +225,7 @@ protected:
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override {
         auto* self = static_cast<Derived*>(this);
         if ((Answer<R>::Try(self, riid, ppv) || ...)) {
-            static_cast<IUnknown*>(*ppv)->AddRef();
+            AddRefForQuery();
             return S_OK;
         }
         return E_NOINTERFACE;
@@ -205,7 +253,7 @@ template <class T> HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** p
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    if (outer && !(riid == IUnknown::iid))
+    if (outer && !SameGuid(riid, IUnknown::iid))
         return CLASS_E_NOAGGREGATION;
     try {
         T* object = new T();
@@ -214,9 +262,7 @@ template <class T> HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** p
             *ppv = object->InnerUnknown();
             return S_OK;
         }
-        HRESULT hr = object->InternalQueryInterface(riid, ppv);
-        object->InternalRelease();
-        return hr;
+        return object->QueryNewObject(riid, ppv);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {

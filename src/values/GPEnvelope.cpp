@@ -2,6 +2,7 @@
 #include "values/GPEnvelope.h"
 
 #include "host/CreateInstance.h"
+#include "host/DoubleText.h"
 #include "host/Envelope.h"
 #include "host/Message.h"
 #include "host/MessageMaker.h"
@@ -10,7 +11,6 @@
 #include "host/TextTokenizer.h"
 #include "host/XmlNamespace.h"
 #include "tavi/GPSpatialReferenceValues.h"
-#include "values/GPDouble.h"
 
 #include <array>
 #include <new>

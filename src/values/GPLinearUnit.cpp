@@ -2,14 +2,15 @@
 #include "values/GPLinearUnit.h"
 
 #include "host/CreateInstance.h"
+#include "host/DoubleText.h"
 #include "host/StreamIO.h"
 #include "host/TextTokenizer.h"
 #include "host/UnitXml.h"
 #include "host/Units.h"
 #include "host/XmlNamespace.h"
 #include "tavi/DataAccess.h"
+#include "tavi/GPScalar.h"
 #include "tavi/GPUtilities.h"
-#include "values/GPDouble.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
 // GPPoint: coordinates, the "x y" text, stream and XML forms; CoordinateReader, the shared reading of "x y".
 #include "values/GPPoint.h"
 
+#include "host/DoubleText.h"
 #include "host/StreamIO.h"
 #include "host/TAVILocale.h"
 #include "platform/Locale.h"
 #include "platform/NumberText.h"
-#include "values/GPDouble.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 // The coordinate range values: text, comparison, stream and XML forms.
 #include "values/GPSpatialDomains.h"
 
+#include "host/DoubleText.h"
 #include "host/MessageMaker.h"
 #include "host/StreamIO.h"
-#include "values/GPDouble.h"
 
 #include <cmath>
 

@@ -3,11 +3,11 @@
 #include "values/GPSpatialReference.h"
 
 #include "host/CreateInstance.h"
+#include "host/DoubleText.h"
 #include "host/MessageMaker.h"
 #include "host/SpatialReference.h"
 #include "host/StreamIO.h"
 #include "tavi/GPUtilities.h"
-#include "values/GPDouble.h"
 
 #include <array>
 #include <cmath>
