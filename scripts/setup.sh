@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config
-  libicu-dev libsqlite3-dev libboost-dev nlohmann-json3-dev libssl-dev libgdal-dev
+  libicu-dev libsqlite3-dev libboost-dev nlohmann-json3-dev libssl-dev libgdal-dev libfast-float-dev
   libgtest-dev libbenchmark-dev
   locales
 )
