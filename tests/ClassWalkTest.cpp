@@ -59,8 +59,9 @@ protected:
         ComPtr<IClassFactory> factory;
         EXPECT_EQ(DllGetClassObject(clsid, IClassFactory::iid, factory.OutVoid()), S_OK);
         ComPtr<IUnknown> made;
-        if (factory)
+        if (factory) {
             EXPECT_EQ(factory->CreateInstance(nullptr, IUnknown::iid, made.OutVoid()), S_OK);
+        }
         return made;
     }
 
@@ -69,8 +70,9 @@ protected:
         auto made = Make(entry.classId);
         auto sample = kSampleText.find(entry.name);
         auto value = QueryAs<IGPValue>(made.Get());
-        if (auto secret = QueryAs<IGPEncryptedString>(made.Get())) // its SetAsText takes nothing
+        if (auto secret = QueryAs<IGPEncryptedString>(made.Get())) { // its SetAsText takes nothing
             EXPECT_EQ(secret->put_Value(u"secret text"), S_OK);
+        }
         if (value && sample != kSampleText.end()) {
             ComPtr<IGPMessage> message;
             EXPECT_EQ(value->SetAsText(sample->second.c_str(), message.Out()), S_OK);
@@ -240,13 +242,15 @@ TEST_F(ClassWalkTest, XmlFormsReadBackAndDamagedFormsChangeNothing) {
             auto target = MakeSample(entry);
             auto before = QueryAs<IClone>(target.Get());
             ComPtr<IClone> copy;
-            if (before)
+            if (before) {
                 ASSERT_EQ(before->Clone(copy.Out()), S_OK);
+            }
             std::vector<uint8_t> formBefore = StreamForm(target.Get());
             if (FAILED(XmlDeserializeObject(FromUtf8(damaged), target.Get()))) {
                 EXPECT_EQ(StreamForm(target.Get()), formBefore) << "a failed read changed the object:\n" << damaged;
-                if (copy)
+                if (copy) {
                     EXPECT_TRUE(Same(target.Get(), copy.Get())) << "a failed read changed the object:\n" << damaged;
+                }
             }
         }
     }

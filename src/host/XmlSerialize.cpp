@@ -260,7 +260,10 @@ constexpr ScalarKind kScalarKinds[] = {
 };
 
 const ScalarKind* ScalarKindOf(VARTYPE vt) {
-    vt = vt == VT_INT ? VT_I4 : vt == VT_UINT ? VT_UI4 : vt;
+    if (vt == VT_INT)
+        vt = VT_I4;
+    else if (vt == VT_UINT)
+        vt = VT_UI4;
     for (const ScalarKind& kind : kScalarKinds)
         if (kind.vt == vt)
             return &kind;
