@@ -5,6 +5,7 @@
 #include "platform/Registry.h"
 
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace tavi {
@@ -86,6 +87,58 @@ inline void Count(std::atomic<uint32_t> ThreadCount::*which) {
     std::atomic<uint32_t>& counter = count->*which;
     counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_release);
 }
+
+// The object memory cache. Each thread keeps, per 16-byte size class up to 256 bytes, a short list of blocks that
+// objects of that size left behind; a new object of the size takes one back. A block goes to the list of the thread
+// that frees it, whichever made it, and every block is an ordinary allocation of its class's full size, so it may
+// also be handed back to the general allocator at any time: when a list is full, and when the thread ends. Under
+// the address and thread sanitizers the cache stands aside, so that they see every allocation and release.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kCacheObjectMemory = false;
+#else
+constexpr bool kCacheObjectMemory = true;
+#endif
+
+class ObjectMemory {
+public:
+    static constexpr size_t kGranule = 16;
+    static constexpr size_t kClasses = 16; // up to 256 bytes
+    static constexpr int kKept = 32;       // blocks kept per class
+
+    ~ObjectMemory() {
+        ended_ = true;
+        for (Free*& list : lists_)
+            while (list)
+                ::operator delete(std::exchange(list, list->next));
+    }
+    void* Take(size_t sizeClass) {
+        Free* block = lists_[sizeClass];
+        if (!block)
+            return ::operator new((sizeClass + 1) * kGranule);
+        lists_[sizeClass] = block->next;
+        --counts_[sizeClass];
+        return block;
+    }
+    void Give(void* memory, size_t sizeClass) noexcept {
+        if (ended_ || counts_[sizeClass] >= kKept)
+            return ::operator delete(memory);
+        auto* block = static_cast<Free*>(memory);
+        block->next = lists_[sizeClass];
+        lists_[sizeClass] = block;
+        ++counts_[sizeClass];
+    }
+    static bool Ended() { return ended_; }
+
+private:
+    struct Free {
+        Free* next;
+    };
+    Free* lists_[kClasses] = {};
+    int counts_[kClasses] = {};
+    static thread_local bool ended_; // the thread's cache is gone: blocks go straight back to the allocator
+};
+thread_local bool ObjectMemory::ended_ = false;
+thread_local ObjectMemory objectMemory;
 
 // A tear-off made on every query for IClassID. It holds a reference on its owner and counts its own references.
 // Its queries go to the owner's controlling unknown, so that an aggregated object's tear-off answers IUnknown (and
@@ -185,6 +238,23 @@ HRESULT Unknown::QueryNewObject(REFIID riid, void** ppv) {
         InternalRelease();
     }
     return hr;
+}
+
+void* Unknown::operator new(size_t size) {
+    const size_t sizeClass = (size - 1) / ObjectMemory::kGranule;
+    if (!kCacheObjectMemory || size == 0 || sizeClass >= ObjectMemory::kClasses)
+        return ::operator new(size);
+    // A block of a class always has the class's full size: any thread's cache may take it in when it is freed.
+    if (ObjectMemory::Ended())
+        return ::operator new((sizeClass + 1) * ObjectMemory::kGranule);
+    return objectMemory.Take(sizeClass);
+}
+
+void Unknown::operator delete(void* block, size_t size) noexcept {
+    const size_t sizeClass = (size - 1) / ObjectMemory::kGranule;
+    if (!kCacheObjectMemory || size == 0 || sizeClass >= ObjectMemory::kClasses || ObjectMemory::Ended())
+        return ::operator delete(block);
+    objectMemory.Give(block, sizeClass);
 }
 
 void Unknown::Destroy() {

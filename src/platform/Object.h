@@ -60,6 +60,11 @@ public:
     Unknown(const Unknown&) = delete;
     Unknown& operator=(const Unknown&) = delete;
 
+    // Every object's memory: blocks of up to 256 bytes come from a small cache of the calling thread (ObjectMemory),
+    // so that making and releasing objects, which most operations do, seldom reaches the general allocator.
+    static void* operator new(size_t size);
+    static void operator delete(void* block, size_t size) noexcept;
+
     // The class name each class answers ("GPString"); the base answers "Unknown".
     virtual const char16_t* GetClassName() const { return u"Unknown"; }
     // Copies the class identifier; the base writes nothing. E_POINTER for a null pointer.
