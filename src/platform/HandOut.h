@@ -2,8 +2,10 @@
 // answers a text or a value through an out-pointer uses these, so that each gives the same codes.
 #pragma once
 
+#include "platform/BStr.h"
 #include "tavi/Platform.h"
 
+#include <new>
 #include <string_view>
 
 namespace tavi {
@@ -13,8 +15,13 @@ namespace tavi {
 inline HRESULT HandOut(std::u16string_view text, BSTR* out) noexcept {
     if (!out)
         return E_POINTER;
-    *out = SysAllocStringLen(text.data(), static_cast<uint32_t>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
+    *out = nullptr;
+    try {
+        *out = BStr(text).Detach(); // BStr's rules: a text too long for a BSTR is out of memory, not cut short
+        return S_OK;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 // `value` in *out; E_POINTER for a null out.

@@ -120,13 +120,14 @@ public:
         return block;
     }
     void Give(void* memory, size_t sizeClass) noexcept {
-        if (ended_ || counts_[sizeClass] >= kKept)
+        if (counts_[sizeClass] >= kKept)
             return ::operator delete(memory);
         auto* block = static_cast<Free*>(memory);
         block->next = lists_[sizeClass];
         lists_[sizeClass] = block;
         ++counts_[sizeClass];
     }
+    // True once the thread's cache is gone; Take and Give are then not to be called.
     static bool Ended() { return ended_; }
 
 private:
