@@ -562,10 +562,11 @@ TEST_F(GPNumberTest, DoubleReadingAgreesWithTheSlowRule) {
                 typed.clear();
             const size_t digits = 1 + pick(21); // past 19 significant digits the fast reader gives way
             const size_t separatorAt = pick(digits + 2);
-            for (size_t d = 0; d < digits; ++d) {
+            for (size_t d = 0; d <= digits; ++d) { // the separator may also come first or last
                 if (d == separatorAt)
                     typed += u".,"[pick(2)];
-                typed += static_cast<char16_t>(u'0' + pick(10));
+                if (d < digits)
+                    typed += static_cast<char16_t>(u'0' + pick(10));
             }
             if (pick(3) == 0) {
                 typed += u"eE"[pick(2)];

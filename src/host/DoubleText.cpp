@@ -112,6 +112,20 @@ bool EightDigits(const char16_t* p, uint32_t& number) {
     return true;
 }
 
+// Reads the digits at `p` into `mantissa` (times ten per digit, wrapping past 19 digits) and moves `p` past them;
+// returns how many there were. Eight at a time while eight follow, then one by one.
+[[gnu::always_inline]] inline int ReadDigits(const char16_t*& p, const char16_t* end, uint64_t& mantissa) {
+    const char16_t* start = p;
+    uint32_t eight = 0;
+    while (end - p >= 8 && EightDigits(p, eight)) {
+        mantissa = mantissa * 100000000 + eight;
+        p += 8;
+    }
+    for (; p != end && IsDigit(*p); ++p)
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - u'0');
+    return static_cast<int>(p - start);
+}
+
 // Plain texts, the numbers people type and the values' own texts, read in one pass without the general reader's
 // narrowing: an optional sign, digits with at most one separator (the locale's or the other one, which stands for
 // it), an optional exponent, and nothing else. The significant digits make an exact integer w below 10^19 and the
@@ -136,25 +150,13 @@ bool ReadPlain(std::u16string_view text, char16_t decimal, char16_t other, doubl
         ++p;
     const char16_t* number = p;
     uint64_t mantissa = 0; // wraps past 19 significant digits, and is then not used
+    int digits = ReadDigits(p, end, mantissa);
     int64_t scale = 0;
-    int digits = 0;
-    bool separator = false;
-    for (; p != end; ++p) {
-        uint32_t eight = 0;
-        if (end - p >= 8 && EightDigits(p, eight)) {
-            mantissa = mantissa * 100000000 + eight;
-            scale -= separator ? 8 : 0;
-            digits += 8;
-            p += 7;
-        } else if (IsDigit(*p)) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - u'0');
-            scale -= separator;
-            ++digits;
-        } else if ((*p == decimal || *p == other) && !separator) {
-            separator = true;
-        } else {
-            break;
-        }
+    if (p != end && (*p == decimal || *p == other)) {
+        ++p;
+        int fraction = ReadDigits(p, end, mantissa);
+        digits += fraction;
+        scale = -fraction;
     }
     if (digits == 0)
         return false;
