@@ -4,11 +4,11 @@
 // code. Reports ours / reference as "ratio".
 #include "domains/GPCodedValueDomain.h"
 #include "host/Message.h"
+#include "support/Rounds.h"
 #include "values/GPString.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <string>
 #include <unordered_map>
 
@@ -16,14 +16,6 @@ namespace {
 
 constexpr int kCodes = 10000;
 constexpr int kReferenceBatch = 1000;
-
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::u16string codeText(int i) {
     std::u16string text = u"Code_";
@@ -47,28 +39,25 @@ void MemberOfNearTheEnd(benchmark::State& state) {
     auto probe = tavi::MakeObject<tavi::GPString>();
     probe->put_Value(u"CODE_9990");
 
-    double ours = 0, theirs = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             tavi::ComPtr<IGPMessage> message;
             HRESULT hr = domain->MemberOf(static_cast<IGPValue*>(probe.Get()), message.Out());
             benchmark::DoNotOptimize(hr);
         });
         // One look-up is too short to time alone: a batch is timed and counted as one.
-        theirs += secondsOf([&] {
-                      for (int i = 0; i < kReferenceBatch; ++i) {
-                          auto found = reference.find(lookupKey);
-                          benchmark::DoNotOptimize(found);
-                      }
-                  }) /
-                  kReferenceBatch;
+        rounds.Record(tavibench::kReference, tavibench::SecondsPerOp(
+                                                 [&] { benchmark::DoNotOptimize(reference.find(lookupKey)); },
+                                                 kReferenceBatch));
     }
     tavi::ComPtr<IGPMessage> message;
     if (domain->MemberOf(static_cast<IGPValue*>(probe.Get()), message.Out()) != S_OK)
         state.SkipWithError("the probe should be a member");
+    const double ours = rounds.Total(tavibench::kOurs);
     state.counters["ours_ns"] = ours * 1e9 / double(state.iterations());
-    state.counters["reference_ns"] = theirs * 1e9 / double(state.iterations());
-    state.counters["ratio"] = theirs > 0 ? ours / theirs : 0;
+    state.counters["reference_ns"] = rounds.Total(tavibench::kReference) * 1e9 / double(state.iterations());
+    state.counters["ratio"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
     state.counters["ns_per_code"] = ours * 1e9 / double(state.iterations()) / (kCodes - 9);
 }
 BENCHMARK(MemberOfNearTheEnd);

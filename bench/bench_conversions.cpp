@@ -1,12 +1,12 @@
 // Number text conversions beside the standard library's: VariantChangeTypeEx VT_BSTR -> VT_R8 beside
 // std::from_chars on the same texts, and VT_R8 -> VT_BSTR beside std::to_chars with 15 significant digits.
 // Each benchmark times both in the same run and reports ours / reference as the "ratio" counter.
+#include "support/Rounds.h"
 #include "tavi/Platform.h"
 
 #include <benchmark/benchmark.h>
 
 #include <charconv>
-#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,19 +43,12 @@ std::vector<std::string> sampleTexts() {
     return texts;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void reportRatio(benchmark::State& state, double ours, double reference) {
-    state.counters["ours_ns_per_item"] = ours * 1e9 / double(state.iterations() * kCount);
-    state.counters["reference_ns_per_item"] = reference * 1e9 / double(state.iterations() * kCount);
-    state.counters["ratio"] = reference > 0 ? ours / reference : 0;
-    state.SetItemsProcessed(int64_t(state.iterations() * kCount));
+void reportRatio(benchmark::State& state, const tavibench::Rounds& rounds) {
+    const double items = double(state.iterations() * kCount);
+    state.counters["ours_ns_per_item"] = rounds.Total(tavibench::kOurs) * 1e9 / items;
+    state.counters["reference_ns_per_item"] = rounds.Total(tavibench::kReference) * 1e9 / items;
+    state.counters["ratio"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
+    state.SetItemsProcessed(int64_t(items));
 }
 
 void TextToDouble(benchmark::State& state) {
@@ -67,9 +60,9 @@ void TextToDouble(benchmark::State& state) {
         variants[i].vt = VT_BSTR;
         variants[i].bstrVal = SysAllocStringLen(wide.data(), uint32_t(wide.size()));
     }
-    double ours = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             for (const VARIANT& text : variants) {
                 VARIANT out;
                 VariantInit(&out);
@@ -77,7 +70,7 @@ void TextToDouble(benchmark::State& state) {
                 benchmark::DoNotOptimize(out.dblVal);
             }
         });
-        reference += secondsOf([&] {
+        rounds.Time(tavibench::kReference, [&] {
             for (const std::string& text : texts) {
                 double value = 0;
                 std::from_chars(text.data(), text.data() + text.size(), value);
@@ -85,7 +78,7 @@ void TextToDouble(benchmark::State& state) {
             }
         });
     }
-    reportRatio(state, ours, reference);
+    reportRatio(state, rounds);
     for (VARIANT& v : variants)
         VariantClear(&v);
 }
@@ -93,9 +86,9 @@ BENCHMARK(TextToDouble);
 
 void DoubleToText(benchmark::State& state) {
     std::vector<double> values = sampleValues();
-    double ours = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             for (double value : values) {
                 VARIANT number, text;
                 VariantInit(&number);
@@ -107,7 +100,7 @@ void DoubleToText(benchmark::State& state) {
                 VariantClear(&text);
             }
         });
-        reference += secondsOf([&] {
+        rounds.Time(tavibench::kReference, [&] {
             for (double value : values) {
                 char buffer[40];
                 auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15).ptr;
@@ -116,7 +109,7 @@ void DoubleToText(benchmark::State& state) {
             }
         });
     }
-    reportRatio(state, ours, reference);
+    reportRatio(state, rounds);
 }
 BENCHMARK(DoubleToText);
 

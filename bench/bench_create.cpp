@@ -1,13 +1,12 @@
 // Creating an object through the entry points (DllGetClassObject, CreateInstance, Release of both) beside new and
 // delete of a plain C++ object that holds the same state. The ratio is reported as a counter of the first benchmark.
 #include "platform/ComPtr.h"
+#include "support/Rounds.h"
 #include "tavi/Collections.h"
 #include "tavi/Entry.h"
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -36,31 +35,15 @@ void CreatePlain() {
     delete list;
 }
 
-// Seconds per operation of `body`, measured over a fixed count so that both sides are timed alike.
-template <class F> double SecondsPerOp(F body) {
-    constexpr int kRounds = 50000;
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kRounds; ++i)
-        body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRounds;
-}
-
-// The ratio of `ours` to `reference`: the median of several rounds, each timing both sides one after the other, so
-// that a moment of load on a shared machine moves one round and not the figure.
-template <class F, class G> double MedianRatio(F ours, G reference) {
-    constexpr int kPairs = 9;
-    std::vector<double> ratios;
-    for (int i = 0; i < kPairs; ++i)
-        ratios.push_back(SecondsPerOp(ours) / SecondsPerOp(reference));
-    std::nth_element(ratios.begin(), ratios.begin() + kPairs / 2, ratios.end());
-    return ratios[kPairs / 2];
-}
+constexpr int kBatch = 50000;
 
 void BM_CreateThroughEntryPoints(benchmark::State& state) {
     for (auto _ : state)
         CreateThroughEntryPoints();
     // The ratio to the plain object, measured in the same run.
-    state.counters["ratio_to_new_delete"] = MedianRatio(CreateThroughEntryPoints, CreatePlain);
+    state.counters["ratio_to_new_delete"] =
+        tavibench::MedianRatioOfBatches([] { return tavibench::SecondsPerOp(CreateThroughEntryPoints, kBatch); },
+                                        [] { return tavibench::SecondsPerOp(CreatePlain, kBatch); });
 }
 BENCHMARK(BM_CreateThroughEntryPoints);
 

@@ -8,12 +8,12 @@
 #include "catalogue/DataTypeCatalogue.h"
 #include "host/CreateInstance.h"
 #include "platform/ComPtr.h"
+#include "support/Rounds.h"
 #include "tavi/Entry.h"
 #include "tavi/GPValue.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <string>
 #include <unordered_map>
 
@@ -38,17 +38,13 @@ int32_t MapLookup(const std::u16string& name) {
     return found == ReferenceMap().end() ? -1 : found->second;
 }
 
-// Seconds per operation of `body`, measured over a fixed count so that both sides are timed alike.
-template <class F> double SecondsPerOp(F body) {
-    constexpr int kRounds = 1000000;
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kRounds; ++i)
-        body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRounds;
-}
+constexpr int kBatch = 1000000;
 
-double MapSecondsPerOp(const std::u16string& name) {
-    return SecondsPerOp([&] { benchmark::DoNotOptimize(MapLookup(name)); });
+// The median ratio of `call` to the map lookup of `name`, in batches timed one right after the other.
+template <class F> double RatioToMap(F call, const std::u16string& name) {
+    return tavibench::MedianRatioOfBatches(
+        [&] { return tavibench::SecondsPerOp(call, kBatch); },
+        [&] { return tavibench::SecondsPerOp([&] { benchmark::DoNotOptimize(MapLookup(name)); }, kBatch); });
 }
 
 void BM_CatalogueLookup(benchmark::State& state) {
@@ -57,7 +53,7 @@ void BM_CatalogueLookup(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(tavi::FindDataTypeRow(name));
     state.counters["ratio_to_unordered_map"] =
-        SecondsPerOp([&] { benchmark::DoNotOptimize(tavi::FindDataTypeRow(name)); }) / MapSecondsPerOp(name);
+        RatioToMap([&] { benchmark::DoNotOptimize(tavi::FindDataTypeRow(name)); }, name);
 }
 BENCHMARK(BM_CatalogueLookup)->Arg(0)->Arg(1);
 
@@ -80,7 +76,7 @@ void BM_GetDataType(benchmark::State& state) {
     };
     for (auto _ : state)
         call();
-    state.counters["ratio_to_unordered_map"] = SecondsPerOp(call) / MapSecondsPerOp(name);
+    state.counters["ratio_to_unordered_map"] = RatioToMap(call, name);
 }
 BENCHMARK(BM_GetDataType)->Arg(0)->Arg(1)->Arg(2);
 

@@ -5,6 +5,7 @@
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Locale.h"
+#include "support/Rounds.h"
 #include "tavi/GPMessage.h"
 #include "values/GPDouble.h"
 #include "values/GPEnvelope.h"
@@ -12,7 +13,6 @@
 #include <benchmark/benchmark.h>
 
 #include <array>
-#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -46,14 +46,6 @@ Texts makeTexts() {
     return texts;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 template <class Value> void roundTrip(Value* value, const std::u16string& text) {
     tavi::ComPtr<IGPMessage> message;
     value->SetAsText(text.c_str(), message.Out());
@@ -67,22 +59,22 @@ void EnvelopeBesideFourDoubles(benchmark::State& state) {
     static const Texts texts = makeTexts();
     auto envelope = tavi::MakeObject<tavi::GPEnvelope>();
     auto number = tavi::MakeObject<tavi::GPDouble>();
-    double envelopeTime = 0, doubleTime = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        envelopeTime += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             for (const auto& text : texts.rectangles)
                 roundTrip(envelope.Get(), text);
         });
-        doubleTime += secondsOf([&] {
+        rounds.Time(tavibench::kReference, [&] {
             for (const auto& four : texts.numbers)
                 for (const auto& text : four)
                     roundTrip(number.Get(), text);
         });
     }
     double items = double(state.iterations() * kCount);
-    state.counters["envelope_ns_per_text"] = envelopeTime * 1e9 / items;
-    state.counters["four_doubles_ns"] = doubleTime * 1e9 / items;
-    state.counters["ratio_envelope_to_four_doubles"] = doubleTime > 0 ? envelopeTime / doubleTime : 0;
+    state.counters["envelope_ns_per_text"] = rounds.Total(tavibench::kOurs) * 1e9 / items;
+    state.counters["four_doubles_ns"] = rounds.Total(tavibench::kReference) * 1e9 / items;
+    state.counters["ratio_envelope_to_four_doubles"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
     state.SetItemsProcessed(int64_t(items));
 }
 BENCHMARK(EnvelopeBesideFourDoubles)->Unit(benchmark::kMicrosecond);

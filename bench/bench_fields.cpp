@@ -3,27 +3,18 @@
 // and reports ours / reference as a ratio counter: once opening the data by catalog path and reading every field's
 // name, type, length and nullability, and once reading the fields of data already open.
 #include "../tests/support/TestData.h"
-
 #include "data/DataElement.h"
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Utf.h"
+#include "support/Rounds.h"
 #include "tavi/DataAccess.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // The data, made once: 24 typed fields (the test data's four, repeated under other names) in each format.
 struct BenchData {
@@ -82,28 +73,28 @@ int64_t ReadThroughGdal(OGRLayer* layer) {
     return sum;
 }
 
-void report(benchmark::State& state, double ours, double reference) {
-    state.counters["ours_us"] = ours * 1e6 / double(state.iterations());
-    state.counters["gdal_us"] = reference * 1e6 / double(state.iterations());
-    state.counters["ratio_to_gdal"] = reference > 0 ? ours / reference : 0;
+void report(benchmark::State& state, const tavibench::Rounds& rounds) {
+    state.counters["ours_us"] = rounds.Total(tavibench::kOurs) * 1e6 / double(state.iterations());
+    state.counters["gdal_us"] = rounds.Total(tavibench::kReference) * 1e6 / double(state.iterations());
+    state.counters["ratio_to_gdal"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
 }
 
 void OpenAndReadFields(benchmark::State& state) {
     std::string path = Data().data.Path(kPaths[state.range(0)][0]);
     std::u16string catalogPath = tavi::FromUtf8(Data().data.Path(kPaths[state.range(0)][1]));
-    double ours = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             tavi::ComPtr<ITable> table;
             if (SUCCEEDED(tavi::OpenTable(catalogPath, table.Out())))
                 benchmark::DoNotOptimize(ReadThroughLibrary(table.Get()));
         });
-        reference += secondsOf([&] {
+        rounds.Time(tavibench::kReference, [&] {
             std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_UPDATE));
             benchmark::DoNotOptimize(ReadThroughGdal(dataset->GetLayer(0)));
         });
     }
-    report(state, ours, reference);
+    report(state, rounds);
 }
 
 void ReadFieldsOfOpenData(benchmark::State& state) {
@@ -114,12 +105,12 @@ void ReadFieldsOfOpenData(benchmark::State& state) {
         return;
     }
     std::unique_ptr<GDALDataset> dataset(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR));
-    double ours = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] { benchmark::DoNotOptimize(ReadThroughLibrary(table.Get())); });
-        reference += secondsOf([&] { benchmark::DoNotOptimize(ReadThroughGdal(dataset->GetLayer(0))); });
+        rounds.Time(tavibench::kOurs, [&] { benchmark::DoNotOptimize(ReadThroughLibrary(table.Get())); });
+        rounds.Time(tavibench::kReference, [&] { benchmark::DoNotOptimize(ReadThroughGdal(dataset->GetLayer(0))); });
     }
-    report(state, ours, reference);
+    report(state, rounds);
 }
 
 } // namespace

@@ -5,12 +5,12 @@
 #include "host/CreateInstance.h"
 #include "host/RepositorySync.h"
 #include "platform/ComPtr.h"
+#include "support/Rounds.h"
 #include "tavi/Entry.h"
 #include "tavi/GPUtilities.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdlib>
 
 namespace {
@@ -35,21 +35,14 @@ void Check(IGPUtilitiesImpl* utilities) {
     benchmark::DoNotOptimize(found);
 }
 
-// Seconds per call over a fixed count, so that both sides are timed alike.
-template <class F> double SecondsPerCall(F body) {
-    constexpr int kRounds = 20000;
-    auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < kRounds; ++i)
-        body();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRounds;
-}
+constexpr int kBatch = 20000;
 
 // The direct call: the owner's own operation, timed on the main repository thread itself.
 double DirectSecondsPerCall() {
     double seconds = 0;
     RepositorySync::InternalExecuteMain([&] {
         auto owner = ThreadUtilities();
-        seconds = SecondsPerCall([&] { Check(owner.Get()); });
+        seconds = tavibench::SecondsPerOp([&] { Check(owner.Get()); }, kBatch);
         return S_OK;
     });
     return seconds;
@@ -62,7 +55,8 @@ void BM_CheckForwarded(benchmark::State& state) {
     utilities->AddNonExistDataPathname(kPath);
     for (auto _ : state)
         Check(utilities.Get());
-    state.counters["ratio_to_direct"] = SecondsPerCall([&] { Check(utilities.Get()); }) / DirectSecondsPerCall();
+    state.counters["ratio_to_direct"] = tavibench::MedianRatioOfBatches(
+        [&] { return tavibench::SecondsPerOp([&] { Check(utilities.Get()); }, kBatch); }, DirectSecondsPerCall);
 }
 BENCHMARK(BM_CheckForwarded)->UseRealTime();
 

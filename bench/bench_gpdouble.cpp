@@ -6,13 +6,13 @@
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Locale.h"
+#include "support/Rounds.h"
 #include "values/GPDouble.h"
 
 #include <benchmark/benchmark.h>
 
 #include <bit>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -47,21 +47,16 @@ std::vector<double> shortDecimals() {
     return values;
 }
 
-using Clock = std::chrono::steady_clock;
+// The sides each benchmark times: the interface call, the text work alone, and the standard library's.
+enum Side : size_t { kCall, kCore, kStd };
 
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-void report(benchmark::State& state, size_t count, double call, double core, double reference) {
+void report(benchmark::State& state, size_t count, const tavibench::Rounds& rounds) {
     double items = double(state.iterations() * count);
-    state.counters["call_ns_per_item"] = call * 1e9 / items;
-    state.counters["core_ns_per_item"] = core * 1e9 / items;
-    state.counters["std_ns_per_item"] = reference * 1e9 / items;
-    state.counters["ratio_call_to_std"] = reference > 0 ? call / reference : 0;
-    state.counters["ratio_core_to_std"] = reference > 0 ? core / reference : 0;
+    state.counters["call_ns_per_item"] = rounds.Total(kCall) * 1e9 / items;
+    state.counters["core_ns_per_item"] = rounds.Total(kCore) * 1e9 / items;
+    state.counters["std_ns_per_item"] = rounds.Total(kStd) * 1e9 / items;
+    state.counters["ratio_call_to_std"] = rounds.MedianRatio(kCall, kStd);
+    state.counters["ratio_core_to_std"] = rounds.MedianRatio(kCore, kStd);
     state.SetItemsProcessed(int64_t(items));
 }
 
@@ -72,9 +67,9 @@ tavi::ComPtr<tavi::GPDouble> newValue() {
 void getAsText(benchmark::State& state, LCID lcid, const std::vector<double>& values) {
     tavi::locale::SetUserDefaultLocaleForTesting(lcid);
     auto value = newValue();
-    double call = 0, core = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        call += secondsOf([&] {
+        rounds.Time(kCall, [&] {
             for (double number : values) {
                 value->put_Value(number);
                 tavi::BStr text;
@@ -82,14 +77,14 @@ void getAsText(benchmark::State& state, LCID lcid, const std::vector<double>& va
                 benchmark::DoNotOptimize(text.c_str());
             }
         });
-        core += secondsOf([&] {
+        rounds.Time(kCore, [&] {
             for (double number : values) {
                 char16_t buffer[tavi::doubletext::kMaxText];
                 benchmark::DoNotOptimize(tavi::doubletext::Format(number, buffer));
                 benchmark::DoNotOptimize(buffer);
             }
         });
-        reference += secondsOf([&] {
+        rounds.Time(kStd, [&] {
             for (double number : values) {
                 char buffer[64];
                 benchmark::DoNotOptimize(std::to_chars(buffer, buffer + sizeof buffer, number).ptr);
@@ -97,7 +92,7 @@ void getAsText(benchmark::State& state, LCID lcid, const std::vector<double>& va
             }
         });
     }
-    report(state, values.size(), call, core, reference);
+    report(state, values.size(), rounds);
 }
 
 void setAsText(benchmark::State& state, LCID lcid, const std::vector<double>& values) {
@@ -112,23 +107,23 @@ void setAsText(benchmark::State& state, LCID lcid, const std::vector<double>& va
         char chars[64];
         narrow.emplace_back(chars, std::to_chars(chars, chars + sizeof chars, number).ptr);
     }
-    double call = 0, core = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        call += secondsOf([&] {
+        rounds.Time(kCall, [&] {
             for (const auto& text : texts) {
                 tavi::ComPtr<IGPMessage> message;
                 value->SetAsText(text.c_str(), message.Out());
                 benchmark::DoNotOptimize(message.Get());
             }
         });
-        core += secondsOf([&] {
+        rounds.Time(kCore, [&] {
             for (const auto& text : texts) {
                 double number = 0;
                 benchmark::DoNotOptimize(tavi::doubletext::Read(text, number));
                 benchmark::DoNotOptimize(number);
             }
         });
-        reference += secondsOf([&] {
+        rounds.Time(kStd, [&] {
             for (const auto& text : narrow) {
                 double number = 0;
                 benchmark::DoNotOptimize(std::from_chars(text.data(), text.data() + text.size(), number).ptr);
@@ -136,7 +131,7 @@ void setAsText(benchmark::State& state, LCID lcid, const std::vector<double>& va
             }
         });
     }
-    report(state, values.size(), call, core, reference);
+    report(state, values.size(), rounds);
 }
 
 constexpr LCID kEnglishUS = 1033;

@@ -5,13 +5,13 @@
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Locale.h"
+#include "support/Rounds.h"
 #include "tavi/GPMessage.h"
 #include "values/GPLine.h"
 
 #include <benchmark/benchmark.h>
 
 #include <charconv>
-#include <chrono>
 #include <random>
 #include <string>
 
@@ -47,37 +47,29 @@ double parseWithFromChars(const std::string& text) {
     return sum;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 void LineTextBesideFromChars(benchmark::State& state) {
     tavi::locale::SetUserDefaultLocaleForTesting(kEnglishUS);
     const int64_t points = state.range(0);
     const std::string narrow = makeLine(points);
     const std::u16string text(narrow.begin(), narrow.end());
     auto line = tavi::MakeObject<tavi::GPLine>();
-    double lineTime = 0, referenceTime = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        lineTime += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             tavi::ComPtr<IGPMessage> message;
             line->SetAsText(text.c_str(), message.Out());
             benchmark::DoNotOptimize(message.Get());
         });
-        referenceTime += secondsOf([&] { benchmark::DoNotOptimize(parseWithFromChars(narrow)); });
+        rounds.Time(tavibench::kReference, [&] { benchmark::DoNotOptimize(parseWithFromChars(narrow)); });
     }
     int32_t count = 0;
     line->get_PointCount(&count);
     if (count != points)
         state.SkipWithError("the line did not read every point");
     double items = double(state.iterations() * points);
-    state.counters["line_ns_per_point"] = lineTime * 1e9 / items;
-    state.counters["from_chars_ns_per_point"] = referenceTime * 1e9 / items;
-    state.counters["ratio_line_to_from_chars"] = referenceTime > 0 ? lineTime / referenceTime : 0;
+    state.counters["line_ns_per_point"] = rounds.Total(tavibench::kOurs) * 1e9 / items;
+    state.counters["from_chars_ns_per_point"] = rounds.Total(tavibench::kReference) * 1e9 / items;
+    state.counters["ratio_line_to_from_chars"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
     state.SetItemsProcessed(int64_t(items));
 }
 BENCHMARK(LineTextBesideFromChars)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

@@ -5,13 +5,13 @@
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Locale.h"
+#include "support/Rounds.h"
 #include "tavi/GPMessage.h"
 #include "values/GPDouble.h"
 #include "values/GPLinearUnit.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,14 +41,6 @@ Texts makeTexts() {
     return texts;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 template <class Value> void roundTrip(Value* value, const std::vector<std::u16string>& texts) {
     for (const auto& text : texts) {
         tavi::ComPtr<IGPMessage> message;
@@ -64,15 +56,15 @@ void LinearUnitBesideDouble(benchmark::State& state) {
     static const Texts texts = makeTexts();
     auto unit = tavi::MakeObject<tavi::GPLinearUnit>();
     auto number = tavi::MakeObject<tavi::GPDouble>();
-    double unitTime = 0, doubleTime = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        unitTime += secondsOf([&] { roundTrip(unit.Get(), texts.units); });
-        doubleTime += secondsOf([&] { roundTrip(number.Get(), texts.numbers); });
+        rounds.Time(tavibench::kOurs, [&] { roundTrip(unit.Get(), texts.units); });
+        rounds.Time(tavibench::kReference, [&] { roundTrip(number.Get(), texts.numbers); });
     }
     double items = double(state.iterations() * kCount);
-    state.counters["unit_ns_per_text"] = unitTime * 1e9 / items;
-    state.counters["double_ns_per_text"] = doubleTime * 1e9 / items;
-    state.counters["ratio_unit_to_double"] = doubleTime > 0 ? unitTime / doubleTime : 0;
+    state.counters["unit_ns_per_text"] = rounds.Total(tavibench::kOurs) * 1e9 / items;
+    state.counters["double_ns_per_text"] = rounds.Total(tavibench::kReference) * 1e9 / items;
+    state.counters["ratio_unit_to_double"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
     state.SetItemsProcessed(int64_t(items));
 }
 BENCHMARK(LinearUnitBesideDouble)->Unit(benchmark::kMicrosecond);
@@ -80,20 +72,20 @@ BENCHMARK(LinearUnitBesideDouble)->Unit(benchmark::kMicrosecond);
 // The keyword look-up alone beside an exact comparison with the output keyword (the least any look-up must do).
 void KeywordLookUp(benchmark::State& state) {
     const std::u16string_view keywords[] = {u"Meters", u"feet", u"KILOMETERS", u"StatuteMiles", u"furlongs"};
-    double lookUp = 0, compare = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        lookUp += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             for (size_t i = 0; i < kCount; ++i)
                 benchmark::DoNotOptimize(tavi::GPLinearUnit::LookUp(keywords[i % std::size(keywords)]));
         });
-        compare += secondsOf([&] {
+        rounds.Time(tavibench::kReference, [&] {
             for (size_t i = 0; i < kCount; ++i)
                 benchmark::DoNotOptimize(keywords[i % std::size(keywords)] == u"StatuteMiles");
         });
     }
     double items = double(state.iterations() * kCount);
-    state.counters["lookup_ns"] = lookUp * 1e9 / items;
-    state.counters["ratio_lookup_to_compare"] = compare > 0 ? lookUp / compare : 0;
+    state.counters["lookup_ns"] = rounds.Total(tavibench::kOurs) * 1e9 / items;
+    state.counters["ratio_lookup_to_compare"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
 }
 BENCHMARK(KeywordLookUp);
 

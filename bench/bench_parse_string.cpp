@@ -3,10 +3,10 @@
 // through the GPParseString object (one BSTR per token). Each benchmark reports ours / reference as "ratio".
 #include "catalogue/GPParseString.h"
 #include "host/TextTokenizer.h"
+#include "support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -30,14 +30,6 @@ std::u16string sampleList() {
     return text;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
 // The reference: split at every separator, quotes or not.
 size_t plainSplit(std::u16string_view text) {
     size_t count = 0;
@@ -53,38 +45,38 @@ size_t plainSplit(std::u16string_view text) {
     return count;
 }
 
-void reportRatio(benchmark::State& state, double ours, double reference) {
+void reportRatio(benchmark::State& state, const tavibench::Rounds& rounds) {
     const double items = double(state.iterations()) * kItems;
-    state.counters["ours_ns_per_item"] = ours * 1e9 / items;
-    state.counters["reference_ns_per_item"] = reference * 1e9 / items;
-    state.counters["ratio"] = reference > 0 ? ours / reference : 0;
+    state.counters["ours_ns_per_item"] = rounds.Total(tavibench::kOurs) * 1e9 / items;
+    state.counters["reference_ns_per_item"] = rounds.Total(tavibench::kReference) * 1e9 / items;
+    state.counters["ratio"] = rounds.MedianRatio(tavibench::kOurs, tavibench::kReference);
     state.SetItemsProcessed(int64_t(items));
 }
 
 void NextTokenEngine(benchmark::State& state) {
     const std::u16string text = sampleList();
     tavi::TextTokenizer tokenizer;
-    double ours = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             tokenizer.Init(text, u";");
             size_t count = 0;
             while (!tokenizer.NextToken().empty())
                 ++count;
             benchmark::DoNotOptimize(count);
         });
-        reference += secondsOf([&] { benchmark::DoNotOptimize(plainSplit(text)); });
+        rounds.Time(tavibench::kReference, [&] { benchmark::DoNotOptimize(plainSplit(text)); });
     }
-    reportRatio(state, ours, reference);
+    reportRatio(state, rounds);
 }
 BENCHMARK(NextTokenEngine);
 
 void NextTokenObject(benchmark::State& state) {
     const std::u16string text = sampleList();
     auto parser = tavi::MakeObject<tavi::GPParseString>();
-    double ours = 0, reference = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] {
+        rounds.Time(tavibench::kOurs, [&] {
             parser->Init(text.c_str(), u";");
             size_t count = 0;
             for (;;) {
@@ -98,9 +90,9 @@ void NextTokenObject(benchmark::State& state) {
             }
             benchmark::DoNotOptimize(count);
         });
-        reference += secondsOf([&] { benchmark::DoNotOptimize(plainSplit(text)); });
+        rounds.Time(tavibench::kReference, [&] { benchmark::DoNotOptimize(plainSplit(text)); });
     }
-    reportRatio(state, ours, reference);
+    reportRatio(state, rounds);
 }
 BENCHMARK(NextTokenObject);
 

@@ -2,12 +2,12 @@
 // "%.{p}g" and strtod for p = 1..17) and beside std::to_chars' shortest form, on random bit patterns and on short
 // decimals. Each benchmark times all three in the same run and reports ours / reference as ratio counters.
 #include "host/NumberFormat.h"
+#include "support/Rounds.h"
 
 #include <benchmark/benchmark.h>
 
 #include <bit>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -53,26 +53,21 @@ std::string searchedText(double value) {
     return buffer;
 }
 
-using Clock = std::chrono::steady_clock;
-
-template <class F> double secondsOf(F&& run) {
-    auto start = Clock::now();
-    run();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
+// The sides each benchmark times: ours, the precision search and std::to_chars's shortest form.
+enum Side : size_t { kOurs, kSearch, kToChars };
 
 void run(benchmark::State& state, const std::vector<double>& values) {
-    double ours = 0, search = 0, shortest = 0;
+    tavibench::Rounds rounds;
     for (auto _ : state) {
-        ours += secondsOf([&] {
+        rounds.Time(kOurs, [&] {
             for (double value : values)
                 benchmark::DoNotOptimize(tavi::ShortestRoundTripText(value));
         });
-        search += secondsOf([&] {
+        rounds.Time(kSearch, [&] {
             for (double value : values)
                 benchmark::DoNotOptimize(searchedText(value));
         });
-        shortest += secondsOf([&] {
+        rounds.Time(kToChars, [&] {
             for (double value : values) {
                 char buffer[64];
                 auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
@@ -82,11 +77,11 @@ void run(benchmark::State& state, const std::vector<double>& values) {
         });
     }
     double items = double(state.iterations() * values.size());
-    state.counters["ours_ns_per_item"] = ours * 1e9 / items;
-    state.counters["search_ns_per_item"] = search * 1e9 / items;
-    state.counters["to_chars_ns_per_item"] = shortest * 1e9 / items;
-    state.counters["ratio_to_search"] = search > 0 ? ours / search : 0;
-    state.counters["ratio_to_to_chars"] = shortest > 0 ? ours / shortest : 0;
+    state.counters["ours_ns_per_item"] = rounds.Total(kOurs) * 1e9 / items;
+    state.counters["search_ns_per_item"] = rounds.Total(kSearch) * 1e9 / items;
+    state.counters["to_chars_ns_per_item"] = rounds.Total(kToChars) * 1e9 / items;
+    state.counters["ratio_to_search"] = rounds.MedianRatio(kOurs, kSearch);
+    state.counters["ratio_to_to_chars"] = rounds.MedianRatio(kOurs, kToChars);
     state.SetItemsProcessed(int64_t(items));
 }
 
