@@ -3,7 +3,9 @@
 #include "TestSupport.h"
 
 #include "platform/Locale.h"
+#include "platform/NumberText.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -204,6 +206,50 @@ const RealToText kRealToText[] = {
     {kEnUs, 16777216.0, true, u"1.677722E+07"}, // eight digits do not fit in seven
     {kEnUs, 1e7, true, u"1E+07"},
 };
+
+TEST_F(VariantConvertTest, DoubleFromPlainTextAgreesWithTheFullReader) {
+    // Text to double reads plain numbers on a fast path; every text must give what the full reader gives, with the
+    // same result code, including the zero without a sign and the texts at the edges of the double range.
+    std::mt19937_64 random(20261210);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    for (LCID lcid : {kEnUs, kDeDe}) {
+        const char16_t decimal = lcid == kDeDe ? u',' : u'.';
+        std::vector<std::u16string> texts = {u"-0", u"+0", u"0e5", u"5", u"+5", u"1e400", u"1e-400", u"-1e-400",
+                                     u"4.9e-324", u"1.7976931348623157e308", u"00000000000000000000001"};
+        for (std::u16string text : {u".5", u"5.", u"+.5", u"-.5e1", u"."})
+            texts.push_back(text.replace(text.find(u'.'), 1, 1, decimal));
+        for (int i = 0; i < 20000; ++i) {
+            std::u16string text;
+            if (size_t sign = pick(4); sign < 2)
+                text += u"+-"[sign];
+            const size_t digits = 1 + pick(21);
+            const size_t separatorAt = pick(digits + 2);
+            for (size_t d = 0; d <= digits; ++d) {
+                if (d == separatorAt)
+                    text += decimal;
+                if (d < digits)
+                    text += static_cast<char16_t>(u'0' + pick(10));
+            }
+            if (pick(2) == 0)
+                for (char c : "e" + std::string(pick(2) ? "-" : "") + std::to_string(pick(400)))
+                    text += static_cast<char16_t>(c);
+            texts.push_back(text);
+        }
+        for (const std::u16string& text : texts) {
+            SCOPED_TRACE(std::to_string(lcid) + " " + ToUtf8(text));
+            numtext::DecimalNumber number;
+            double expected = 0;
+            HRESULT expectedResult = numtext::Parse(text, locale::Data(lcid), number);
+            if (SUCCEEDED(expectedResult))
+                expectedResult = numtext::ToDouble(number, expected);
+            double read = 0;
+            ASSERT_EQ(numtext::ParseDouble(text, lcid, read), expectedResult);
+            if (SUCCEEDED(expectedResult)) {
+                ASSERT_EQ(std::bit_cast<uint64_t>(read), std::bit_cast<uint64_t>(expected));
+            }
+        }
+    }
+}
 
 TEST_F(VariantConvertTest, RealsToText) {
     for (const auto& c : kRealToText) {

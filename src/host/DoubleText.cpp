@@ -6,8 +6,6 @@
 #include "platform/Locale.h"
 #include "platform/NumberText.h"
 
-#include <fast_float/fast_float.h>
-
 #include <algorithm>
 #include <bit>
 #include <charconv>
@@ -81,126 +79,6 @@ char16_t UserDecimal() {
     return userDecimal.decimal;
 }
 
-bool IsDigit(char16_t c) {
-    return static_cast<char16_t>(c - u'0') < 10;
-}
-
-// The number eight characters at `p` make when all eight are the digits '0'..'9', checked and converted eight at a
-// time in two 64-bit words of four UTF-16 characters (the first character in the lowest bits): the long digit runs
-// of the values' own texts are read in a few steps instead of one per digit.
-bool EightDigits(const char16_t* p, uint32_t& number) {
-    constexpr uint64_t kHigh = 0xFF80FF80FF80FF80; // any bit at or above 0x80 in a character
-    constexpr uint64_t kLow7 = 0x0080008000800080; // bit 0x80 of each character
-    auto fourDigits = [](uint64_t word, uint32_t& four) {
-        // '0'..'9' exactly when below 0x80, c + 0x50 reaches 0x80 (c >= '0') and c + 0x46 does not (c <= '9').
-        if ((word & kHigh) || ((word + 0x0050005000500050) & kLow7) != kLow7 || ((word + 0x0046004600460046) & kLow7))
-            return false;
-        uint64_t digits = word - 0x0030003000300030;
-        uint64_t pairs = (digits * 10 + (digits >> 16)) & 0x0000FFFF0000FFFF; // 10 * d0 + d1, 10 * d2 + d3
-        four = static_cast<uint32_t>((pairs * 100 + (pairs >> 32)) & 0xFFFFFFFF);
-        return true;
-    };
-    uint64_t first = 0;
-    uint64_t second = 0;
-    std::memcpy(&first, p, sizeof first);
-    std::memcpy(&second, p + 4, sizeof second);
-    uint32_t high = 0;
-    uint32_t low = 0;
-    if (!fourDigits(first, high) || !fourDigits(second, low))
-        return false;
-    number = high * 10000 + low;
-    return true;
-}
-
-// Reads the digits at `p` into `mantissa` (times ten per digit, wrapping past 19 digits) and moves `p` past them;
-// returns how many there were. Eight at a time while eight follow, then one by one.
-[[gnu::always_inline]] inline int ReadDigits(const char16_t*& p, const char16_t* end, uint64_t& mantissa) {
-    const char16_t* start = p;
-    uint32_t eight = 0;
-    while (end - p >= 8 && EightDigits(p, eight)) {
-        mantissa = mantissa * 100000000 + eight;
-        p += 8;
-    }
-    for (; p != end && IsDigit(*p); ++p)
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - u'0');
-    return static_cast<int>(p - start);
-}
-
-// Plain texts, the numbers people type and the values' own texts, read in one pass without the general reader's
-// narrowing: an optional sign, digits with at most one separator (the locale's or the other one, which stands for
-// it), an optional exponent, and nothing else. The significant digits make an exact integer w below 10^19 and the
-// text stands for w * 10^q. Where w is at most 2^53 and |q| at most 22, both are exact doubles and one
-// multiplication or division gives the correctly rounded value (Clinger's fast path); otherwise the
-// Eisel-Lemire product of w with a 128-bit power of five gives it, or says it cannot decide. Either way the value is
-// the one the general reader gives. False for every other text, for more than 19 significant digits, for a result
-// that is not a normal finite number (zero from a non-zero text, a subnormal, an overflow: the general reader's
-// rules decide those) and where the product cannot decide; the general reader then takes the text.
-bool ReadPlain(std::u16string_view text, char16_t decimal, char16_t other, double& value) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    constexpr size_t kLongest = 40;      // longer texts are rare; the general reader takes them
-    constexpr int kMostDigits = 19;      // below 10^19: an exact 64-bit integer
-    constexpr int kExponentCap = 100000; // far beyond every double; keeps the sum below overflow
-    if (text.size() > kLongest)
-        return false;
-    const char16_t* p = text.data();
-    const char16_t* end = p + text.size();
-    const bool negative = p != end && *p == u'-';
-    if (p != end && (*p == u'-' || *p == u'+'))
-        ++p;
-    const char16_t* number = p;
-    uint64_t mantissa = 0; // wraps past 19 significant digits, and is then not used
-    int digits = ReadDigits(p, end, mantissa);
-    int64_t scale = 0;
-    if (p != end && (*p == decimal || *p == other)) {
-        ++p;
-        int fraction = ReadDigits(p, end, mantissa);
-        digits += fraction;
-        scale = -fraction;
-    }
-    if (digits == 0)
-        return false;
-    if (digits > kMostDigits) { // leading zeros are no significant digits
-        int significant = digits;
-        for (const char16_t* q = number; q != p && !(IsDigit(*q) && *q != u'0'); ++q)
-            significant -= *q == u'0';
-        if (significant > kMostDigits)
-            return false;
-    }
-    if (p != end && (*p == u'e' || *p == u'E')) {
-        ++p;
-        bool negativeExponent = p != end && *p == u'-';
-        if (p != end && (*p == u'+' || *p == u'-'))
-            ++p;
-        if (p == end || !IsDigit(*p))
-            return false;
-        int64_t exponent = 0;
-        for (; p != end && IsDigit(*p); ++p)
-            exponent = std::min<int64_t>(exponent * 10 + (*p - u'0'), kExponentCap);
-        scale += negativeExponent ? -exponent : exponent;
-    }
-    if (p != end)
-        return false;
-    if (mantissa == 0) {
-        value = negative ? -0.0 : 0.0;
-        return true;
-    }
-    if (mantissa <= (uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
-        double magnitude = static_cast<double>(mantissa);
-        magnitude = scale < 0 ? magnitude / kPowers[-scale] : magnitude * kPowers[scale];
-        value = negative ? -magnitude : magnitude;
-        return true;
-    }
-    using Binary = fast_float::binary_format<double>;
-    fast_float::adjusted_mantissa product = fast_float::compute_float<Binary>(scale, mantissa);
-    if (product.power2 <= 0 || product.power2 >= Binary::infinite_power())
-        return false; // undecided, zero, subnormal or overflow
-    uint64_t bits = product.mantissa | (static_cast<uint64_t>(product.power2) << Binary::mantissa_explicit_bits());
-    if (negative)
-        bits |= uint64_t{1} << 63;
-    value = std::bit_cast<double>(bits);
-    return true;
-}
 
 size_t CopyText(std::u16string_view text, char16_t (&buffer)[kMaxText]) {
     size_t length = std::min(text.size(), kMaxText);
@@ -350,7 +228,7 @@ bool ReadNotFinite(std::u16string_view token, double& number) {
 bool Read(std::u16string_view text, double& value) {
     char16_t decimal = UserDecimal();
     char16_t other = decimal == u'.' ? u',' : u'.';
-    if (ReadPlain(text, decimal, other, value))
+    if (numtext::ReadPlain(text, decimal, other, value))
         return true;
     if (MayBeNotANumberText(text) && text == NotANumberText() && text.find(other) == std::u16string_view::npos) {
         value = std::nan("");

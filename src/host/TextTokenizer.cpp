@@ -4,6 +4,7 @@
 #include "host/TAVILocale.h"
 #include "platform/BStr.h"
 #include "platform/Locale.h"
+#include "platform/NumberText.h"
 
 #include <algorithm>
 #include <climits>
@@ -315,8 +316,13 @@ TextTokenizer::Added TextTokenizer::AddCharacter(char16_t c, std::u16string_view
 }
 
 HRESULT TextTokenizer::ParseDouble(std::u16string_view text, double& value) {
-    String local(text);
     char16_t decimal = locale::DecimalSeparator(TAVILocale::GetLocale());
+    // Either separator stands for the locale's; a plain number with at most one of them is read in place, without
+    // the copy and the variant the other texts take.
+    char16_t other = decimal == u'.' ? u',' : decimal == u',' ? u'.' : decimal;
+    if (numtext::ReadPlainAsVariant(text, decimal, other, value))
+        return S_OK;
+    String local(text);
     if (decimal == u'.')
         std::replace(local.begin(), local.end(), u',', u'.');
     else if (decimal == u',')

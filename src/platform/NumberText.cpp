@@ -2,7 +2,10 @@
 // significant digits.
 #include "platform/NumberText.h"
 
+#include <fast_float/fast_float.h>
+
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -374,89 +377,131 @@ HRESULT ToCurrencyUnits(const DecimalNumber& number, int64_t& out) {
 
 namespace {
 
-// Plain numbers: an optional minus, digits, the locale's decimal separator, more digits, an exponent. With at
-// most 15 significant digits and a power of ten up to 22 both factors are exact doubles, so one multiplication or
-// division gives the correctly rounded value (Clinger's fast path); other plain numbers go to from_chars. False
-// when the text is not plain: the full reader decides then.
-bool parsePlain(std::u16string_view text, char16_t decimal, double& out) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char16_t* p = text.data();
-    const char16_t* end = p + text.size();
-    if (p == end || text.size() >= 64)
-        return false;
-    bool negative = *p == u'-';
-    p += negative;
-    const char16_t* start = p;
-    while (p != end && *p == u'0')
-        ++p;
-    uint64_t mantissa = 0;
-    const char16_t* first = p;
-    while (p != end && unsigned(*p - u'0') < 10)
-        mantissa = mantissa * 10 + unsigned(*p++ - u'0');
-    int digits = int(p - first);
-    int scale = 0;
-    if (p != end && *p == decimal) {
-        ++p;
-        const char16_t* fraction = p;
-        if (mantissa == 0) {
-            while (p != end && *p == u'0')
-                ++p;
-            scale -= int(p - fraction);
-            fraction = p;
-        }
-        while (p != end && unsigned(*p - u'0') < 10)
-            mantissa = mantissa * 10 + unsigned(*p++ - u'0');
-        digits += int(p - fraction);
-        scale -= int(p - fraction);
-        if (p - start == 1)
-            return false; // the separator alone
-    }
-    if (p == start || digits > 19)
-        return false; // no digits, or more than 64 bits keep exactly: the full reader decides
-    int exponent = 0;
-    if (p != end && (*p == u'e' || *p == u'E')) {
-        ++p;
-        bool minus = p != end && *p == u'-';
-        if (p != end && (*p == u'-' || *p == u'+'))
-            ++p;
-        if (p == end || unsigned(*p - u'0') >= 10)
+bool IsDigit(char16_t c) {
+    return static_cast<char16_t>(c - u'0') < 10;
+}
+
+// The number eight characters at `p` make when all eight are the digits '0'..'9', checked and converted eight at a
+// time in two 64-bit words of four UTF-16 characters (the first character in the lowest bits): the long digit runs
+// of the values' own texts are read in a few steps instead of one per digit.
+bool EightDigits(const char16_t* p, uint32_t& number) {
+    constexpr uint64_t kHigh = 0xFF80FF80FF80FF80; // any bit at or above 0x80 in a character
+    constexpr uint64_t kLow7 = 0x0080008000800080; // bit 0x80 of each character
+    auto fourDigits = [](uint64_t word, uint32_t& four) {
+        // '0'..'9' exactly when below 0x80, c + 0x50 reaches 0x80 (c >= '0') and c + 0x46 does not (c <= '9').
+        if ((word & kHigh) || ((word + 0x0050005000500050) & kLow7) != kLow7 || ((word + 0x0046004600460046) & kLow7))
             return false;
-        for (; p != end && unsigned(*p - u'0') < 10; ++p)
-            if (exponent < 100000)
-                exponent = exponent * 10 + int(*p - u'0');
-        if (minus)
-            exponent = -exponent;
-    }
-    if (p != end)
+        uint64_t digits = word - 0x0030003000300030;
+        uint64_t pairs = (digits * 10 + (digits >> 16)) & 0x0000FFFF0000FFFF; // 10 * d0 + d1, 10 * d2 + d3
+        four = static_cast<uint32_t>((pairs * 100 + (pairs >> 32)) & 0xFFFFFFFF);
+        return true;
+    };
+    uint64_t first = 0;
+    uint64_t second = 0;
+    std::memcpy(&first, p, sizeof first);
+    std::memcpy(&second, p + 4, sizeof second);
+    uint32_t high = 0;
+    uint32_t low = 0;
+    if (!fourDigits(first, high) || !fourDigits(second, low))
         return false;
-    if (mantissa == 0) {
-        out = 0.0;
-        return true;
-    }
-    int power = scale + exponent;
-    if (digits <= 15 && power >= -22 && power <= 22) {
-        double value = power < 0 ? double(mantissa) / kPowers[-power] : double(mantissa) * kPowers[power];
-        out = negative ? -value : value;
-        return true;
-    }
-    // More digits or a larger power: from_chars on the same text with a point for the separator.
-    char ascii[64];
-    for (size_t i = 0; i < text.size(); ++i)
-        ascii[i] = text[i] == decimal ? '.' : char(text[i]);
-    double value = 0.0;
-    auto [last, ec] = std::from_chars(ascii, ascii + text.size(), value);
-    if (ec != std::errc() || last != ascii + text.size())
-        return false; // out of range: the full reader tells overflow from underflow
-    out = value;
+    number = high * 10000 + low;
     return true;
+}
+
+// Reads the digits at `p` into `mantissa` (times ten per digit, wrapping past 19 digits) and moves `p` past them;
+// returns how many there were. Eight at a time while eight follow, then one by one.
+[[gnu::always_inline]] inline int ReadDigits(const char16_t*& p, const char16_t* end, uint64_t& mantissa) {
+    const char16_t* start = p;
+    uint32_t eight = 0;
+    while (end - p >= 8 && EightDigits(p, eight)) {
+        mantissa = mantissa * 100000000 + eight;
+        p += 8;
+    }
+    for (; p != end && IsDigit(*p); ++p)
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - u'0');
+    return static_cast<int>(p - start);
 }
 
 } // namespace
 
+bool ReadPlain(std::u16string_view text, char16_t decimal, char16_t other, double& value) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    constexpr size_t kLongest = 40;      // longer texts are rare; the general reader takes them
+    constexpr int kMostDigits = 19;      // below 10^19: an exact 64-bit integer
+    constexpr int kExponentCap = 100000; // far beyond every double; keeps the sum below overflow
+    if (text.size() > kLongest)
+        return false;
+    const char16_t* p = text.data();
+    const char16_t* end = p + text.size();
+    const bool negative = p != end && *p == u'-';
+    if (p != end && (*p == u'-' || *p == u'+'))
+        ++p;
+    const char16_t* number = p;
+    uint64_t mantissa = 0; // wraps past 19 significant digits, and is then not used
+    int digits = ReadDigits(p, end, mantissa);
+    int64_t scale = 0;
+    if (p != end && (*p == decimal || *p == other)) {
+        ++p;
+        int fraction = ReadDigits(p, end, mantissa);
+        digits += fraction;
+        scale = -fraction;
+    }
+    if (digits == 0)
+        return false;
+    if (digits > kMostDigits) { // leading zeros are no significant digits
+        int significant = digits;
+        for (const char16_t* q = number; q != p && !(IsDigit(*q) && *q != u'0'); ++q)
+            significant -= *q == u'0';
+        if (significant > kMostDigits)
+            return false;
+    }
+    if (p != end && (*p == u'e' || *p == u'E')) {
+        ++p;
+        bool negativeExponent = p != end && *p == u'-';
+        if (p != end && (*p == u'+' || *p == u'-'))
+            ++p;
+        if (p == end || !IsDigit(*p))
+            return false;
+        int64_t exponent = 0;
+        for (; p != end && IsDigit(*p); ++p)
+            exponent = std::min<int64_t>(exponent * 10 + (*p - u'0'), kExponentCap);
+        scale += negativeExponent ? -exponent : exponent;
+    }
+    if (p != end)
+        return false;
+    if (mantissa == 0) {
+        value = negative ? -0.0 : 0.0;
+        return true;
+    }
+    if (mantissa <= (uint64_t{1} << 53) && scale >= -22 && scale <= 22) {
+        double magnitude = static_cast<double>(mantissa);
+        magnitude = scale < 0 ? magnitude / kPowers[-scale] : magnitude * kPowers[scale];
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    using Binary = fast_float::binary_format<double>;
+    fast_float::adjusted_mantissa product = fast_float::compute_float<Binary>(scale, mantissa);
+    if (product.power2 <= 0 || product.power2 >= Binary::infinite_power())
+        return false; // undecided, zero, subnormal or overflow
+    uint64_t bits = product.mantissa | (static_cast<uint64_t>(product.power2) << Binary::mantissa_explicit_bits());
+    if (negative)
+        bits |= uint64_t{1} << 63;
+    value = std::bit_cast<double>(bits);
+    return true;
+}
+
+bool ReadPlainAsVariant(std::u16string_view text, char16_t decimal, char16_t other, double& value) {
+    if (!ReadPlain(text, decimal, other, value))
+        return false;
+    if (value == 0)
+        value = 0.0; // the full reader's zero has no sign
+    return true;
+}
+
 HRESULT ParseDouble(std::u16string_view text, LCID lcid, double& out) {
     const locale::LocaleData& data = locale::Data(lcid);
-    if (parsePlain(text, data.decimal, out))
+    if (ReadPlainAsVariant(text, data.decimal, data.decimal, out))
         return S_OK;
     DecimalNumber number;
     HRESULT hr = Parse(text, data, number);

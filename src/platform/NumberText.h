@@ -43,6 +43,20 @@ HRESULT ToUnsigned(const DecimalNumber& number, uint64_t max, uint64_t& out);
 // Currency: the value × 10,000, rounded half to even; DISP_E_OVERFLOW outside 64 bits.
 HRESULT ToCurrencyUnits(const DecimalNumber& number, int64_t& out);
 
+// Plain texts, the numbers people type and the values' own texts, read in one pass without the general reader's
+// narrowing: an optional sign, digits with at most one separator (the locale's or the other one, which stands for
+// it), an optional exponent, and nothing else. The significant digits make an exact integer w below 10^19 and the
+// text stands for w * 10^q. Where w is at most 2^53 and |q| at most 22, both are exact doubles and one
+// multiplication or division gives the correctly rounded value (Clinger's fast path); otherwise the
+// Eisel-Lemire product of w with a 128-bit power of five gives it, or says it cannot decide. Either way the value is
+// the one the general reader gives. False for every other text, for more than 19 significant digits, for a result
+// that is not a normal finite number (zero from a non-zero text, a subnormal, an overflow: the general reader's
+// rules decide those) and where the product cannot decide; the general reader then takes the text.
+// `other` may equal `decimal` where no other separator stands for it. A zero keeps its sign.
+bool ReadPlain(std::u16string_view text, char16_t decimal, char16_t other, double& value);
+// ReadPlain as the variant conversion reads: the same, except that zero has no sign, as with the full reader.
+bool ReadPlainAsVariant(std::u16string_view text, char16_t decimal, char16_t other, double& value);
+
 // Text to double in one step, with a fast path for plain numbers ("-12.5", "1e3", "0,25" in de-DE) that gives
 // the same results as the full reader.
 HRESULT ParseDouble(std::u16string_view text, LCID lcid, double& out);
