@@ -47,9 +47,9 @@ void MemberOfNearTheEnd(benchmark::State& state) {
             benchmark::DoNotOptimize(hr);
         });
         // One look-up is too short to time alone: a batch is timed and counted as one.
-        rounds.Record(tavibench::kReference, tavibench::SecondsPerOp(
-                                                 [&] { benchmark::DoNotOptimize(reference.find(lookupKey)); },
-                                                 kReferenceBatch));
+        rounds.Record(
+            tavibench::kReference,
+            tavibench::SecondsPerOp([&] { benchmark::DoNotOptimize(reference.find(lookupKey)); }, kReferenceBatch));
     }
     tavi::ComPtr<IGPMessage> message;
     if (domain->MemberOf(static_cast<IGPValue*>(probe.Get()), message.Out()) != S_OK)

@@ -214,8 +214,17 @@ TEST_F(VariantConvertTest, DoubleFromPlainTextAgreesWithTheFullReader) {
     auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
     for (LCID lcid : {kEnUs, kDeDe}) {
         const char16_t decimal = lcid == kDeDe ? u',' : u'.';
-        std::vector<std::u16string> texts = {u"-0", u"+0", u"0e5", u"5", u"+5", u"1e400", u"1e-400", u"-1e-400",
-                                     u"4.9e-324", u"1.7976931348623157e308", u"00000000000000000000001"};
+        std::vector<std::u16string> texts = {u"-0",
+                                             u"+0",
+                                             u"0e5",
+                                             u"5",
+                                             u"+5",
+                                             u"1e400",
+                                             u"1e-400",
+                                             u"-1e-400",
+                                             u"4.9e-324",
+                                             u"1.7976931348623157e308",
+                                             u"00000000000000000000001"};
         for (std::u16string text : {u".5", u"5.", u"+.5", u"-.5e1", u"."})
             texts.push_back(text.replace(text.find(u'.'), 1, 1, decimal));
         for (int i = 0; i < 20000; ++i) {

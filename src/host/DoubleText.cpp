@@ -79,7 +79,6 @@ char16_t UserDecimal() {
     return userDecimal.decimal;
 }
 
-
 size_t CopyText(std::u16string_view text, char16_t (&buffer)[kMaxText]) {
     size_t length = std::min(text.size(), kMaxText);
     std::copy_n(text.data(), length, buffer);
