@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config
+  cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config dpkg-dev file
   libicu-dev libsqlite3-dev libboost-dev nlohmann-json3-dev libssl-dev libgdal-dev libfast-float-dev
   libgtest-dev libbenchmark-dev
   locales
