@@ -1,7 +1,7 @@
 // `tavigp classes`: the library's class table, one row per class.
-#include "ClassTable.h"
 #include "Command.h"
-#include "Text.h"
+#include "bridge/ClassTable.h"
+#include "bridge/Text.h"
 
 #include <algorithm>
 #include <iostream>

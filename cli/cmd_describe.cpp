@@ -1,7 +1,7 @@
 // `tavigp describe`: what the data at a catalog path is, read through the utility object's data operations.
-#include "ClassTable.h"
 #include "Command.h"
-#include "Text.h"
+#include "bridge/ClassTable.h"
+#include "bridge/Text.h"
 
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"

@@ -1,7 +1,7 @@
 // `tavigp eval`: the automation bridge. One JSON request per line on standard input, one JSON reply per line on
 // standard output, flushed after each; see docs/bridge.md.
 #include "Command.h"
-#include "Requests.h"
+#include "bridge/Requests.h"
 
 #include <iostream>
 

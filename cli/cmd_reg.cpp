@@ -1,7 +1,7 @@
 // `tavigp reg export [KEY]`: the registry store's keys and values in the usual registry text form.
 #include "Command.h"
-#include "RegistryAccess.h"
-#include "Text.h"
+#include "bridge/RegistryAccess.h"
+#include "bridge/Text.h"
 
 #include <algorithm>
 #include <cstdio>

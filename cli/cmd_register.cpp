@@ -1,6 +1,6 @@
 // `tavigp register` and `tavigp unregister`: the library's own registration of its classes in the registry store.
 #include "Command.h"
-#include "Text.h"
+#include "bridge/Text.h"
 
 #include "tavi/Entry.h"
 

@@ -1,7 +1,7 @@
 // `tavigp types`: the data type catalogue, read through the data type factory's list of names.
-#include "ClassTable.h"
 #include "Command.h"
-#include "Text.h"
+#include "bridge/ClassTable.h"
+#include "bridge/Text.h"
 
 #include "platform/BStr.h"
 #include "tavi/Entry.h"

@@ -1,9 +1,9 @@
 // `tavigp value`: a value made from text by its data type, shown as text, XML or stream bytes, with the message the
 // value gives for the text.
-#include "ClassTable.h"
 #include "Command.h"
-#include "Marshal.h"
-#include "Text.h"
+#include "bridge/ClassTable.h"
+#include "bridge/Marshal.h"
+#include "bridge/Text.h"
 
 #include "platform/BStr.h"
 #include "tavi/Entry.h"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The layer check: passes on the sources as they are, and on a small tree fails with file:line for an include that
-# runs upward, for a folder the order does not name, for a relative include out of a folder, and for a build that
-# declares its folder libraries in another order.
+# runs upward, for a folder the order does not name, for a relative include out of a folder, for a host folder
+# (the bridge) that reaches past the platform or a layer that includes the bridge, and for a build that declares its
+# folder libraries in another order.
 #   check-layers-test.sh REPOSITORY
 set -uo pipefail
 repo="$(cd "$1" && pwd)"
@@ -51,6 +52,19 @@ expect 1 '^src/layers: no place in the layer order' "$work/tree"
 fresh
 printf '#include "../values/Value.h"\n' >"$work/tree/src/host/Sneak.cpp"
 expect 1 'relative includes above the folder' "$work/tree"
+
+# The bridge, a host of the library, sees the platform and the public headers only; no layer sees the bridge.
+fresh
+mkdir "$work/tree/src/bridge"
+printf '#include "bridge/Own.h"\n#include "platform/Base.h"\n#include "tavi/Unknown.h"\n' >"$work/tree/src/bridge/Ok.cpp"
+expect 0 'every include runs downward' "$work/tree"
+printf '#include "host/Host.h"\n' >"$work/tree/src/bridge/Deep.cpp"
+expect 1 '^src/bridge/Deep.cpp:1: bridge, a host of the library, includes a header of host' "$work/tree"
+
+fresh
+mkdir "$work/tree/src/bridge"
+printf '#include "bridge/Binding.h"\n' >"$work/tree/src/frame/Back.cpp"
+expect 1 '^src/frame/Back.cpp:1: frame includes a header of bridge' "$work/tree"
 
 fresh
 sed -i -E '/^tavi_folder_library\(tavi_data /d' "$work/tree/CMakeLists.txt"

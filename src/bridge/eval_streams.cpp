@@ -1,0 +1,91 @@
+// Bridge requests on memory streams: {"stream": "new" | "fromhex" | "hex" | "rewind", …}.
+#include "bridge/Marshal.h"
+#include "bridge/Requests.h"
+
+#include "tavi/Stream.h"
+
+namespace tavigp {
+namespace {
+
+// A stream's content larger than this is not turned into hex text (a reply line is held in memory whole).
+constexpr uint64_t kMaxHexBytes = 64u << 20;
+
+// "docversion": "current" (also when absent), "older:K" or "newer:K", as the library numbers document versions.
+int32_t DocumentVersionOf(const Json& request) {
+    std::string name = OptionalString(request, "docversion").value_or("current");
+    int32_t version = 0;
+    if (FAILED(TaviDocumentVersionFromName(name.c_str(), &version)))
+        throw BridgeError("unknown document version '" + name + "' (\"current\", \"older:K\" or \"newer:K\")");
+    return version;
+}
+
+tavi::ComPtr<IStream> StreamOf(Session& session, const Json& request) {
+    std::string name = RequiredString(request, "of");
+    auto stream = tavi::QueryAs<IStream>(session.Find(name));
+    if (!stream)
+        throw BridgeError("object '" + name + "' is not a stream");
+    return stream;
+}
+
+Json Create(Session& session, const Json& request, const std::vector<uint8_t>& bytes) {
+    std::string as = RequiredString(request, "as");
+    int32_t version = DocumentVersionOf(request);
+    tavi::ComPtr<IStream> stream;
+    HRESULT hr = CreateStreamOnMemory(bytes.empty() ? nullptr : bytes.data(), static_cast<ULONG>(bytes.size()), version,
+                                      stream.Out());
+    if (SUCCEEDED(hr) && stream)
+        session.Store(as, tavi::ComPtr<IUnknown>(stream.Get()));
+    return ResultReply(hr);
+}
+
+// The whole content, read from the start; the stream's position is put back afterwards.
+Json Hex(Session& session, const Json& request) {
+    tavi::ComPtr<IStream> stream = StreamOf(session, request);
+    uint64_t position = 0, size = 0;
+    HRESULT hr = stream->Seek(0, STREAM_SEEK_CUR, &position);
+    if (SUCCEEDED(hr))
+        hr = stream->Seek(0, STREAM_SEEK_END, &size);
+    if (SUCCEEDED(hr) && size > kMaxHexBytes)
+        throw BridgeError("stream too large to show as hex");
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    ULONG read = 0;
+    if (SUCCEEDED(hr))
+        hr = stream->Seek(0, STREAM_SEEK_SET, nullptr);
+    if (SUCCEEDED(hr) && !bytes.empty())
+        hr = stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
+    stream->Seek(static_cast<int64_t>(position), STREAM_SEEK_SET, nullptr);
+    Json reply = ResultReply(hr);
+    bytes.resize(std::min<size_t>(read, bytes.size()));
+    reply["hex"] = HexText(bytes);
+    return reply;
+}
+
+Json Rewind(Session& session, const Json& request) {
+    return ResultReply(StreamOf(session, request)->Seek(0, STREAM_SEEK_SET, nullptr));
+}
+
+Json Stream(Session& session, const Json& request) {
+    std::string what = RequiredString(request, "stream");
+    if (what == "new")
+        return Create(session, request, {});
+    if (what == "fromhex") {
+        std::string why;
+        auto bytes = ParseHex(RequiredString(request, "hex"), &why);
+        if (!bytes)
+            throw BridgeError("\"hex\": " + why);
+        return Create(session, request, *bytes);
+    }
+    if (what == "hex")
+        return Hex(session, request);
+    if (what == "rewind")
+        return Rewind(session, request);
+    throw BridgeError("\"stream\" is \"new\", \"fromhex\", \"hex\" or \"rewind\"");
+}
+
+} // namespace
+
+void StreamRequestFamily(RequestTable& table) {
+    table.Add("stream", &Stream);
+}
+
+} // namespace tavigp
