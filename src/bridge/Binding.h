@@ -112,6 +112,18 @@ private:
 // The table of every bound operation, built once (Bindings.cpp).
 const BindingTable& Bindings();
 
+// What a call of a bound operation gave back.
+struct CallOutcome {
+    HRESULT hr = S_OK;
+    bool noInterface = false;  // the object does not answer the operation's interface; `hr` says how it refused
+    Json outs = Json::array(); // the out arguments in order, in their JSON forms
+};
+// Calls operation `name` (bound as `binding`) on `object` with `args`, its in arguments in their JSON forms, passing
+// null pointers for the out positions in `nullOuts`; out objects are handed out in `session`. BridgeError when the
+// argument count differs from the operation's or an argument cannot be read.
+CallOutcome CallBound(Session& session, const std::string& name, const BindingTable::Binding& binding, IUnknown* object,
+                      const Json& args, std::set<size_t> nullOuts = {});
+
 // A binding family binds the operations of one group of interfaces, in its own bind_<family>.cpp; Bindings.cpp lists
 // the families once.
 using BindingFamily = void (*)(BindingTable& table);

@@ -37,4 +37,25 @@ const BindingTable& Bindings() {
     return table;
 }
 
+CallOutcome CallBound(Session& session, const std::string& name, const BindingTable::Binding& binding, IUnknown* object,
+                      const Json& args, std::set<size_t> nullOuts) {
+    if (args.size() != static_cast<size_t>(binding.ins))
+        throw BridgeError(name + " takes " + std::to_string(binding.ins) + " argument(s) (" + binding.signature +
+                          "), not " + std::to_string(args.size()));
+    CallState state{session, args, std::move(nullOuts)};
+    CallOutcome outcome;
+    void* target = nullptr;
+    HRESULT hr = object->QueryInterface(binding.iid, &target);
+    if (FAILED(hr) || !target) {
+        outcome.hr = FAILED(hr) ? hr : E_NOINTERFACE;
+        outcome.noInterface = true;
+        return outcome;
+    }
+    // The queried reference is released whatever happens below.
+    tavi::ComPtr<IUnknown> held = tavi::ComPtr<IUnknown>::Adopt(static_cast<IUnknown*>(target));
+    outcome.hr = binding.invoke(state, target);
+    outcome.outs = std::move(state.outs);
+    return outcome;
+}
+
 } // namespace tavigp

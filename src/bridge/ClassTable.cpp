@@ -4,10 +4,23 @@
 #include "bridge/Text.h"
 
 #include "tavi/Registry.h"
+#include "tavi/Stream.h"
 
 namespace tavigp {
 
 namespace {
+
+// The class identifier an object reports, through IClassID or else IPersist.
+std::optional<CLSID> ReportedClassId(IUnknown* object) {
+    CLSID classId{};
+    if (auto classIdTearOff = tavi::QueryAs<IClassID>(object))
+        if (SUCCEEDED(classIdTearOff->get_ClassID(&classId)))
+            return classId;
+    if (auto persist = tavi::QueryAs<IPersist>(object))
+        if (SUCCEEDED(persist->GetClassID(&classId)))
+            return classId;
+    return std::nullopt;
+}
 
 std::vector<ClassRow> ReadRows() {
     std::vector<ClassRow> rows;
@@ -48,6 +61,11 @@ const ClassRow* FindClass(const CLSID& classId) {
         if (row.classId == classId)
             return &row;
     return nullptr;
+}
+
+const ClassRow* ClassOf(IUnknown* object) {
+    std::optional<CLSID> classId = ReportedClassId(object);
+    return classId ? FindClass(*classId) : nullptr;
 }
 
 std::optional<CLSID> ResolveClass(std::string_view text) {

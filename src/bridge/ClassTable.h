@@ -31,6 +31,8 @@ const std::vector<ClassRow>& ClassRows();
 
 // The row of a class identifier, or null.
 const ClassRow* FindClass(const CLSID& classId);
+// The row of the class `object` reports through IClassID or else IPersist, or null.
+const ClassRow* ClassOf(IUnknown* object);
 
 // Resolves a class given by name ("GPString"), programmatic identifier ("taviGeoprocessing.GPString", also with the
 // version suffix ".1") or class identifier ("{…}"). Names the table does not know are asked of the registry

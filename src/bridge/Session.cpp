@@ -5,8 +5,6 @@
 #include "bridge/ClassTable.h"
 #include "bridge/WorkerThread.h"
 
-#include "tavi/Stream.h"
-
 namespace tavigp {
 
 namespace {
@@ -51,31 +49,14 @@ void Session::Release(const std::string& name) {
     objects_.erase(found);
 }
 
-namespace {
-
-// The class identifier an object reports, through IClassID or else IPersist.
-std::optional<CLSID> ReportedClassId(IUnknown* object) {
-    CLSID classId{};
-    if (auto classIdTearOff = tavi::QueryAs<IClassID>(object))
-        if (SUCCEEDED(classIdTearOff->get_ClassID(&classId)))
-            return classId;
-    if (auto persist = tavi::QueryAs<IPersist>(object))
-        if (SUCCEEDED(persist->GetClassID(&classId)))
-            return classId;
-    return std::nullopt;
-}
-
-} // namespace
-
 Json Session::HandOut(tavi::ComPtr<IUnknown> object) {
     std::string name;
     do
         name = "$" + std::to_string(nextOutName_++);
     while (objects_.count(name)); // a script may have used the name itself
     Json description = {{"object", name}};
-    if (auto classId = ReportedClassId(object.Get()))
-        if (const ClassRow* row = FindClass(*classId))
-            description["class"] = row->name;
+    if (const ClassRow* row = ClassOf(object.Get()))
+        description["class"] = row->name;
     for (OutDescriber describe : Bindings().Describers())
         describe(object.Get(), description);
     Store(name, std::move(object));

@@ -83,23 +83,12 @@ Json Call(Session& session, const Json& request) {
     const Json& args = request.contains("args") ? request["args"] : kNoArgs;
     if (!args.is_array())
         throw BridgeError("\"args\" is an array");
-    if (args.size() != static_cast<size_t>(binding->ins))
-        throw BridgeError(name + " takes " + std::to_string(binding->ins) + " argument(s) (" + binding->signature +
-                          "), not " + std::to_string(args.size()));
-    CallState state{session, args, NullOuts(request, binding->outs)};
-
-    void* target = nullptr;
-    HRESULT hr = object->QueryInterface(binding->iid, &target);
-    if (FAILED(hr) || !target) {
-        Json reply = ResultReply(FAILED(hr) ? hr : E_NOINTERFACE);
+    CallOutcome outcome = CallBound(session, name, *binding, object, args, NullOuts(request, binding->outs));
+    Json reply = ResultReply(outcome.hr);
+    if (outcome.noInterface)
         reply["noninterface"] = true;
-        return reply;
-    }
-    // The queried reference is released whatever happens below.
-    tavi::ComPtr<IUnknown> held = tavi::ComPtr<IUnknown>::Adopt(static_cast<IUnknown*>(target));
-    hr = binding->invoke(state, target);
-    Json reply = ResultReply(hr);
-    reply["out"] = std::move(state.outs);
+    else
+        reply["out"] = std::move(outcome.outs);
     return reply;
 }
 
