@@ -1,6 +1,7 @@
 // Bridge requests on memory streams: {"stream": "new" | "fromhex" | "hex" | "rewind", …}.
 #include "bridge/Marshal.h"
 #include "bridge/Requests.h"
+#include "bridge/StreamContent.h"
 
 #include "tavi/Stream.h"
 
@@ -40,22 +41,8 @@ Json Create(Session& session, const Json& request, const std::vector<uint8_t>& b
 
 // The whole content, read from the start; the stream's position is put back afterwards.
 Json Hex(Session& session, const Json& request) {
-    tavi::ComPtr<IStream> stream = StreamOf(session, request);
-    uint64_t position = 0, size = 0;
-    HRESULT hr = stream->Seek(0, STREAM_SEEK_CUR, &position);
-    if (SUCCEEDED(hr))
-        hr = stream->Seek(0, STREAM_SEEK_END, &size);
-    if (SUCCEEDED(hr) && size > kMaxHexBytes)
-        throw BridgeError("stream too large to show as hex");
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    ULONG read = 0;
-    if (SUCCEEDED(hr))
-        hr = stream->Seek(0, STREAM_SEEK_SET, nullptr);
-    if (SUCCEEDED(hr) && !bytes.empty())
-        hr = stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read);
-    stream->Seek(static_cast<int64_t>(position), STREAM_SEEK_SET, nullptr);
-    Json reply = ResultReply(hr);
-    bytes.resize(std::min<size_t>(read, bytes.size()));
+    std::vector<uint8_t> bytes;
+    Json reply = ResultReply(ReadWholeStream(StreamOf(session, request).Get(), kMaxHexBytes, bytes));
     reply["hex"] = HexText(bytes);
     return reply;
 }
