@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# What a host builds against: installs a build (default build/release) into a temporary prefix and builds the example
-# host (examples/linear_unit) against it through its CMake package and through pkg-config, and runs both; then makes
-# the Debian package with CPack, unpacks it into another folder and builds the example against that. Exits non-zero
-# at the first failure.
+# What a host builds against: installs a build (default build/release) into a temporary prefix, builds the example
+# host (examples/linear_unit) against it through its CMake package and through pkg-config, runs both and imports the
+# installed Python package; then makes the Debian package with CPack, unpacks it into another folder and does the same
+# against that. Exits non-zero at the first failure.
 #   test-install.sh [BUILD_DIR]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,6 +34,14 @@ build_example() {
   # shellcheck disable=SC2046 # the flags are separate words
   g++ -o "$out/pkg-config-linear_unit" "$example/main.cpp" $(PKG_CONFIG_PATH="$pc" pkg-config --cflags --libs taviGeoprocessing)
   check_output "$out/pkg-config-linear_unit" "$prefix"
+  # The Python package finds the library beside it without help.
+  local got
+  got="$(cd "$out" && LD_LIBRARY_PATH="" PYTHONPATH="$prefix/lib/python3/dist-packages" /usr/bin/python3 -c \
+    'import tavi; unit = tavi.create("GPLinearUnit"); unit.SetAsText("5 meters"); print(unit)')"
+  if [[ "$got" != "$expected" ]]; then
+    echo "test-install: the Python package of $prefix printed '$got', expected '$expected'" >&2
+    exit 1
+  fi
 }
 
 echo "-- install into a prefix"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Every test on a fresh machine: installs what is missing, checks the formatting of every source and that the source
 # folders include one another's headers in one direction only, then
-#   1. builds and runs the whole suite, then installs the build, makes its Debian package and builds the example
-#      host against both,
+#   1. builds and runs the whole suite and the Python package's tests, then installs the build, makes its Debian
+#      package and builds the example host against both (and imports the Python package from both),
 #   2. builds and runs it again under AddressSanitizer and UndefinedBehaviorSanitizer,
 #   3. builds the concurrency tests under ThreadSanitizer and runs them,
 #   4. builds the fuzz targets with clang and runs each briefly on its seed corpus.
@@ -24,6 +24,9 @@ bash scripts/check-layers.sh
 echo "== tests"
 bash scripts/build.sh release
 ctest --test-dir build/release --output-on-failure -j "$jobs"
+
+echo "== the Python package (python/tests)"
+PYTHONPATH=build/release/python /usr/bin/python3 -m pytest -q python/tests
 
 echo "== install, package and the example host (scripts/test-install.sh)"
 bash scripts/test-install.sh build/release

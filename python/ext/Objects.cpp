@@ -263,10 +263,14 @@ py::object Wrap(tavi::ComPtr<IUnknown> unknown, std::string className) {
     return py::cast(Object{std::move(unknown), std::move(className)});
 }
 
-void RaiseComError(HRESULT hr, const std::string& what) {
+void RaiseComError(HRESULT hr, const std::string& what, IUnknown* object, const IID* iid) {
+    // The thread's error information belongs to this failure only when the object says it reports errors that way
+    // on the interface called; otherwise it may be left over from another call, and is not taken.
     std::string description;
+    auto reports = tavi::QueryAs<ISupportErrorInfo>(object);
     tavi::ComPtr<IErrorInfo> info;
-    if (GetErrorInfo(0, info.Out()) == S_OK && info) {
+    if (reports && iid && reports->InterfaceSupportsErrorInfo(*iid) == S_OK && GetErrorInfo(0, info.Out()) == S_OK &&
+        info) {
         tavi::BStr text;
         if (SUCCEEDED(info->GetDescription(text.Out())))
             description = tavigp::Narrow(text.view());
@@ -302,7 +306,7 @@ py::object Call(const Operation& operation, const py::args& args, const std::vec
         throw py::value_error(error.what());
     }
     if (FAILED(outcome.hr))
-        RaiseComError(outcome.hr, info.name);
+        RaiseComError(outcome.hr, info.name, operation.unknown.Get(), &info.binding->iid);
     py::object result = py::none();
     if (outcome.outs.size() == 1) {
         result = FromJson(outcome.outs[0], info.outKinds[0], objects);

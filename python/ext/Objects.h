@@ -55,8 +55,10 @@ py::object Wrap(tavi::ComPtr<IUnknown> unknown, std::string className);
 // result code and that. Raises ComError when the call fails, TypeError or ValueError when an argument has no form.
 py::object Call(const Operation& operation, const py::args& args, const std::vector<size_t>& nullOuts, bool withResult);
 
-// Raises tavi.ComError for `hr`, with the thread's error information when there is some.
-[[noreturn]] void RaiseComError(HRESULT hr, const std::string& what);
+// Raises tavi.ComError for `hr` of `what`, with the thread's error information when `object` reports errors through
+// it for interface `iid`.
+[[noreturn]] void RaiseComError(HRESULT hr, const std::string& what, IUnknown* object = nullptr,
+                                const IID* iid = nullptr);
 
 // Defines the classes and ComError in `module`.
 void DefineObjects(py::module_& module);
