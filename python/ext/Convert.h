@@ -16,6 +16,8 @@ namespace py = pybind11;
 // The objects of one call.
 class CallObjects {
 public:
+    CallObjects() { session.DescribeHandOuts(false); } // the objects go to Python themselves
+
     // {"object": name} for an Object passed in; TypeError for anything else.
     tavigp::Json In(const py::handle& value);
     // The Python object for an object the call handed out ({"object": "$N", "class": ...}).

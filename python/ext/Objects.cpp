@@ -115,15 +115,34 @@ std::string Repr(const Object& self) {
     return repr + ">";
 }
 
-py::object GetAttr(const Object& self, const std::string& name) {
+// An interface or operation found by name; kept in the instance's dictionary, so that the next look-up of the name
+// finds it there without coming here.
+py::object GetAttr(const py::object& instance, const std::string& name) {
     if (name.starts_with("__"))
         throw py::attribute_error(name);
-    if (auto found = Interfaces().find(name); found != Interfaces().end()) {
-        if (!Answers(self.unknown.Get(), found->second))
+    const Object& self = instance.cast<const Object&>();
+    py::object found;
+    if (auto interface = Interfaces().find(name); interface != Interfaces().end()) {
+        if (!Answers(self.unknown.Get(), interface->second))
             throw py::attribute_error(Described(self.className) + " does not answer " + name);
-        return py::cast(Interface{self.unknown, self.className, name});
+        found = py::cast(Interface{self.unknown, self.className, name});
+    } else {
+        found = py::cast(Operation{self.unknown, self.className, Resolve(self.unknown, self.className, name)});
     }
-    return py::cast(Operation{self.unknown, self.className, Resolve(self.unknown, self.className, name)});
+    instance.attr("__dict__")[py::str(name)] = found;
+    return found;
+}
+
+py::object InterfaceGetAttr(const py::object& instance, const std::string& name) {
+    if (name.starts_with("__"))
+        throw py::attribute_error(name);
+    const Interface& self = instance.cast<const Interface&>();
+    auto operation = Operations().find(self.name + "." + name);
+    if (operation == Operations().end())
+        throw py::attribute_error(self.name + " has no operation '" + name + "'");
+    py::object found = py::cast(Operation{self.unknown, self.className, &operation->second});
+    instance.attr("__dict__")[py::str(name)] = found;
+    return found;
 }
 
 // The interfaces the object answers and the operations it can be asked for by their short names.
@@ -213,21 +232,6 @@ std::string MessageDescription(const Message& self) {
 
 std::string OperationRepr(const Operation& self) {
     return "<operation " + self.info->name + "(" + self.info->binding->signature + ")>";
-}
-
-py::object CallOperation(const Operation& self, const py::args& args, const py::kwargs& kwargs) {
-    std::vector<size_t> nullOuts;
-    bool withResult = false;
-    for (auto [key, value] : kwargs) {
-        std::string name = py::str(key);
-        if (name == "nullout")
-            nullOuts = value.cast<std::vector<size_t>>();
-        else if (name == "result_code")
-            withResult = value.cast<bool>();
-        else
-            throw py::type_error(self.info->name + "() got an unexpected keyword argument '" + name + "'");
-    }
-    return Call(self, args, nullOuts, withResult);
 }
 
 } // namespace
@@ -328,7 +332,8 @@ void DefineObjects(py::module_& module) {
                                                                     nullptr, nullptr));
     module.attr("ComError") = comError;
 
-    py::class_<Object>(module, "Object", "A library object: its interfaces and operations are its attributes.")
+    py::class_<Object>(module, "Object", py::dynamic_attr(),
+                       "A library object: its interfaces and operations are its attributes.")
         .def("__getattr__", &GetAttr)
         .def("__dir__", &Dir)
         .def("__str__", &Str)
@@ -357,7 +362,8 @@ void DefineObjects(py::module_& module) {
             },
             "Whether both are the same library object.");
 
-    py::class_<Message, Object>(module, "Message", "A message: a warning, an error or information about a value.")
+    py::class_<Message, Object>(module, "Message", py::dynamic_attr(),
+                                "A message: a warning, an error or information about a value.")
         .def_property_readonly(
             "type",
             [](const Message& self) { return MessageNumber(self, &IGPMessage::get_Type, "IGPMessage.get_Type"); })
@@ -373,14 +379,9 @@ void DefineObjects(py::module_& module) {
                    py::repr(py::str(MessageDescription(self))).cast<std::string>() + ">";
         });
 
-    py::class_<Interface>(module, "Interface", "A library object seen through one of its interfaces.")
-        .def("__getattr__",
-             [](const Interface& self, const std::string& name) {
-                 auto found = Operations().find(self.name + "." + name);
-                 if (found == Operations().end())
-                     throw py::attribute_error(self.name + " has no operation '" + name + "'");
-                 return Operation{self.unknown, self.className, &found->second};
-             })
+    py::class_<Interface>(module, "Interface", py::dynamic_attr(),
+                          "A library object seen through one of its interfaces.")
+        .def("__getattr__", &InterfaceGetAttr)
         .def("__dir__",
              [](const Interface& self) {
                  py::list names;
@@ -395,7 +396,8 @@ void DefineObjects(py::module_& module) {
         });
 
     py::class_<Operation>(module, "Operation", "One operation of a library object; call it with its in arguments.")
-        .def("__call__", &CallOperation)
+        .def("__call__", &Call, py::kw_only(), py::arg("nullout") = std::vector<size_t>(),
+             py::arg("result_code") = false)
         .def("__repr__", &OperationRepr)
         .def_property_readonly("name", [](const Operation& self) { return self.info->name; })
         .def_property_readonly("signature", [](const Operation& self) { return self.info->binding->signature; });

@@ -6,6 +6,10 @@
 #include "tavi/Registry.h"
 #include "tavi/Stream.h"
 
+#include <array>
+#include <cstring>
+#include <map>
+
 namespace tavigp {
 
 namespace {
@@ -57,10 +61,22 @@ const std::vector<ClassRow>& ClassRows() {
 }
 
 const ClassRow* FindClass(const CLSID& classId) {
-    for (const ClassRow& row : ClassRows())
-        if (row.classId == classId)
-            return &row;
-    return nullptr;
+    // Every object a call hands out is looked up here: by identifier in a map made once, not along the table.
+    using Key = std::array<uint64_t, 2>; // the identifier's 16 bytes
+    auto keyOf = [](const CLSID& id) {
+        Key key;
+        static_assert(sizeof key == sizeof id);
+        std::memcpy(&key, &id, sizeof id);
+        return key;
+    };
+    static const auto byIdentifier = [&] {
+        std::map<Key, const ClassRow*> made;
+        for (const ClassRow& row : ClassRows())
+            made.emplace(keyOf(row.classId), &row);
+        return made;
+    }();
+    auto found = byIdentifier.find(keyOf(classId));
+    return found == byIdentifier.end() ? nullptr : found->second;
 }
 
 const ClassRow* ClassOf(IUnknown* object) {

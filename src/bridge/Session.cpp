@@ -57,8 +57,9 @@ Json Session::HandOut(tavi::ComPtr<IUnknown> object) {
     Json description = {{"object", name}};
     if (const ClassRow* row = ClassOf(object.Get()))
         description["class"] = row->name;
-    for (OutDescriber describe : Bindings().Describers())
-        describe(object.Get(), description);
+    if (describeHandOuts_)
+        for (OutDescriber describe : Bindings().Describers())
+            describe(object.Get(), description);
     Store(name, std::move(object));
     return description;
 }

@@ -32,8 +32,12 @@ public:
     // Drops every object the session holds, each on the thread that made it.
     void ReleaseAll();
     // Stores an object a call handed out under the next free name "$N" and describes it for the reply:
-    // {"object": "$N", "class": "GPString"} plus what the out-object describers add (see Binding.h).
+    // {"object": "$N", "class": "GPString"} plus what the out-object describers add (see Binding.h) unless
+    // descriptions are turned off.
     Json HandOut(tavi::ComPtr<IUnknown> object);
+    // Whether handed-out objects get the describers' details (on by default): a front end that hands the objects
+    // themselves to its caller, rather than their descriptions, turns them off.
+    void DescribeHandOuts(bool describe) { describeHandOuts_ = describe; }
 
     // Runs `work` on thread `number` (0: the main thread; workers are started on first use and kept) and waits for
     // it. BridgeError for a number outside 0..kMaxThreads, or when already running on a worker.
@@ -50,6 +54,7 @@ private:
     std::map<std::string, Entry> objects_;
     std::map<int, std::unique_ptr<WorkerThread>> workers_;
     int nextOutName_ = 1;
+    bool describeHandOuts_ = true;
 };
 
 } // namespace tavigp
