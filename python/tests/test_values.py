@@ -91,3 +91,24 @@ def test_result_code_and_null_outs():
     with pytest.raises(tavi.ComError) as failure:
         unit.IGPValue.GetAsText(nullout=[0])  # the out argument as a null pointer, which the library refuses
     assert failure.value.name == "E_POINTER"
+
+
+def test_classes_by_name_programmatic_identifier_or_class_identifier():
+    for which in ["GPLinearUnit", "taviGeoprocessing.GPLinearUnit", "{842DE5C7-80FB-4C41-8621-69DEAD3CC024}"]:
+        assert tavi.create(which).class_name == "GPLinearUnit"
+    assert tavi.create("Array").answers("IArray")  # one of the host's own classes
+
+
+def test_objects_live_as_long_as_python_holds_them():
+    import gc
+
+    values = [tavi.create("GPString") for _ in range(50)]
+    held = values[7].IGPValue  # an interface view holds its object too
+    assert tavi.object_count() >= 50
+    del values
+    gc.collect()
+    assert tavi.object_count() >= 1
+    del held
+    gc.collect()
+    tavi.release_unused()
+    assert tavi.object_count() == 0
