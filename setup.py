@@ -35,5 +35,8 @@ class CMakeBuild(build_ext):
         shutil.copy2(os.path.join(built, "__init__.pyi"), package)
         # The library under the name the extension asks for, its soname.
         shutil.copy2(os.path.join(build, "libtaviGeoprocessing.so.0"), package)
+        # The build's debugging information stays in the build.
+        for binary in [target, os.path.join(package, "libtaviGeoprocessing.so.0")]:
+            subprocess.run(["strip", "--strip-debug", binary], check=True)
 
 setup(ext_modules=[Extension("tavi._tavi", sources=[])], cmdclass={"build_ext": CMakeBuild})
