@@ -110,5 +110,4 @@ def test_objects_live_as_long_as_python_holds_them():
     assert tavi.object_count() >= 1
     del held
     gc.collect()
-    tavi.release_unused()
     assert tavi.object_count() == 0
