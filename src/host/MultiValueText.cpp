@@ -1,0 +1,214 @@
+// The text form of a list of values.
+#include "host/MultiValueText.h"
+
+#include "host/TextTokenizer.h"
+
+namespace tavi::multivaluetext {
+
+namespace {
+
+constexpr char16_t kSeparator = u';';
+constexpr char16_t kApostrophe = u'\'';
+constexpr char16_t kQuote = u'"';
+constexpr char16_t kBackslash = u'\\';
+constexpr std::u16string_view kEmptyMember = u"#";
+
+bool IsQuote(char16_t c) {
+    return c == kApostrophe || c == kQuote;
+}
+
+bool EnclosedIn(std::u16string_view text, char16_t mark) {
+    return text.size() >= 2 && text.front() == mark && text.back() == mark;
+}
+
+// Where the token that starts at `from` ends: at the first ";" outside quotes, or at the end. A backslash escapes
+// the character after it wherever it stands; a double quote toggles double-quote mode unless apostrophe mode is on,
+// and the other way round.
+size_t TokenEnd(std::u16string_view text, size_t from) {
+    bool inQuotes = false;
+    bool inApostrophes = false;
+    size_t at = from;
+    while (at < text.size()) {
+        char16_t c = text[at];
+        if (c == kBackslash) {
+            at += 2;
+            continue;
+        }
+        if (c == kQuote && !inApostrophes)
+            inQuotes = !inQuotes;
+        else if (c == kApostrophe && !inQuotes)
+            inApostrophes = !inApostrophes;
+        else if (c == kSeparator && !inQuotes && !inApostrophes)
+            break;
+        ++at;
+    }
+    return std::min(at, text.size());
+}
+
+// A backslash before every apostrophe and double quote that no backslash escapes yet.
+String EscapeQuotes(std::u16string_view text) {
+    String out;
+    out.reserve(text.size() + 8);
+    bool escaped = false;
+    for (char16_t c : text) {
+        if (!escaped && IsQuote(c))
+            out.push_back(kBackslash);
+        out.push_back(c);
+        escaped = !escaped && c == kBackslash;
+    }
+    return out;
+}
+
+String Enclose(std::u16string_view text, char16_t mark) {
+    String out;
+    out.reserve(text.size() + 2);
+    out.push_back(mark);
+    out.append(text);
+    out.push_back(mark);
+    return out;
+}
+
+// The classic form of a non-empty member text.
+String ClassicForm(std::u16string_view member) {
+    String text(member);
+    bool oneTrailingBackslash =
+        !text.empty() && text.back() == kBackslash && (text.size() == 1 || text[text.size() - 2] != kBackslash);
+    if (oneTrailingBackslash)
+        text.push_back(kBackslash);
+    if (!text.empty() && IsQuote(text.front()) && text.back() == text.front()) {
+        // Already in quotes: the other kind of quote around it, unless quotes stand inside too.
+        std::u16string_view inside = text.size() >= 2 ? std::u16string_view(text).substr(1, text.size() - 2) : u"";
+        if (inside.find_first_of(u"'\"") == std::u16string_view::npos)
+            return Enclose(text, text.front() == kApostrophe ? kQuote : kApostrophe);
+        return Enclose(EscapeQuotes(text), kQuote);
+    }
+    bool apostrophe = text.find(kApostrophe) != String::npos;
+    bool quote = text.find(kQuote) != String::npos;
+    if (apostrophe && quote)
+        return Enclose(EscapeQuotes(text), kQuote);
+    if (apostrophe)
+        return Enclose(text, kQuote);
+    if (quote || text.find_first_of(u" ;") != String::npos)
+        return Enclose(text, kApostrophe);
+    return text;
+}
+
+// The form that always reads back exactly: double quotes, with every backslash and quote escaped.
+String EscapedForm(std::u16string_view member) {
+    String out;
+    out.reserve(member.size() + 8);
+    out.push_back(kQuote);
+    for (char16_t c : member) {
+        if (c == kBackslash || IsQuote(c))
+            out.push_back(kBackslash);
+        out.push_back(c);
+    }
+    out.push_back(kQuote);
+    return out;
+}
+
+// Whether `form` stands for `member` in a list: one whole token, with no escaped separator, that reads back as it.
+bool ReadsBackAs(const String& form, std::u16string_view member, bool first) {
+    if (form.find(u"\\;") != String::npos || (first && form.front() == u'#'))
+        return false;
+    String followed = form + u";x";
+    return TokenEnd(followed, 0) == form.size() && DecodeMember(form) == member;
+}
+
+String MemberForm(const std::optional<String>& member, bool first) {
+    if (!member || member->empty())
+        return first ? String(u"''") : String(kEmptyMember); // a list starting with "#" reads as empty
+    String classic = ClassicForm(*member);
+    return ReadsBackAs(classic, *member, first) ? classic : EscapedForm(*member);
+}
+
+// Removes one pair of `open`/`close` enclosing `text`.
+std::u16string_view StripPair(std::u16string_view text, char16_t open, char16_t close) {
+    if (text.size() >= 2 && text.front() == open && text.back() == close)
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
+// Inside double quotes: a backslash before an apostrophe, a double quote or a backslash stands for that character.
+String UnescapeQuoted(std::u16string_view text) {
+    String out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == kBackslash && at + 1 < text.size() && (IsQuote(text[at + 1]) || text[at + 1] == kBackslash))
+            ++at;
+        out.push_back(text[at]);
+    }
+    return out;
+}
+
+} // namespace
+
+String Join(std::span<const std::optional<String>> members) {
+    std::vector<String> forms;
+    forms.reserve(members.size());
+    for (size_t i = 0; i < members.size(); ++i)
+        forms.push_back(MemberForm(members[i], i == 0));
+    // A list enclosed in parentheses reads as its inside: the first member then takes the escaped form, which starts
+    // with a double quote. (A first member without text is written "''", which starts otherwise.)
+    if (!forms.empty() && forms.front().front() == u'(' && forms.back().back() == u')')
+        forms.front() = EscapedForm(*members.front());
+    String text;
+    for (size_t i = 0; i < forms.size(); ++i) {
+        if (i > 0)
+            text.push_back(kSeparator);
+        text += forms[i];
+    }
+    return text;
+}
+
+Form FormOf(std::u16string_view text) {
+    if (text.empty() || text.front() == u'#')
+        return Form::kEmpty;
+    size_t pair = text.find(u"\\;");
+    if (text.size() >= 2 && pair != std::u16string_view::npos && (pair == 0 || text[pair - 1] != kBackslash))
+        return Form::kEscapedSeparator;
+    return Form::kOrdinary;
+}
+
+std::vector<String> Split(std::u16string_view text) {
+    String rest = Trim(text);
+    std::u16string_view inside = StripPair(rest, u'(', u')');
+    std::vector<String> members;
+    if (inside.empty() || inside.front() == u'#')
+        return members;
+    size_t at = 0;
+    for (;;) {
+        while (at < inside.size() && inside[at] == kSeparator)
+            ++at;
+        if (at == inside.size())
+            break; // the first empty token ends the list
+        size_t end = TokenEnd(inside, at);
+        members.push_back(DecodeMember(inside.substr(at, end - at)));
+        at = end;
+    }
+    return members;
+}
+
+String DecodeMember(std::u16string_view token) {
+    String trimmed = Trim(token);
+    std::u16string_view text = trimmed;
+    if (text == kEmptyMember)
+        return String();
+    bool quoted = text.size() > 2 && text.front() == kQuote && text.back() == kQuote;
+    text = EnclosedIn(text, kApostrophe) ? text.substr(1, text.size() - 2) : StripPair(text, kQuote, kQuote);
+    if (quoted)
+        return UnescapeQuoted(text);
+    String member(text);
+    if (member.size() > 1 && member.ends_with(u"\\\\"))
+        member.pop_back();
+    return member;
+}
+
+std::optional<String> EscapedSeparatorBody(std::u16string_view text) {
+    std::u16string_view body = StripPair(StripPair(text, kQuote, kQuote), u'(', u')');
+    if (body == kEmptyMember)
+        return std::nullopt;
+    return String(body);
+}
+
+} // namespace tavi::multivaluetext
