@@ -2,6 +2,7 @@
 #pragma once
 
 #include "tavi/GPCatalog.h"
+#include "tavi/GPComposite.h"
 #include "tavi/GPMessage.h"
 #include "tavi/GPScalar.h"
 #include "tavi/GPValue.h"

@@ -144,5 +144,6 @@ void BindExtentFamily(BindingTable& table);
 void BindShapeFamily(BindingTable& table);
 void BindSpatialReferenceFamily(BindingTable& table);
 void BindCellSizeFamily(BindingTable& table);
+void BindCompositeFamily(BindingTable& table);
 
 } // namespace tavigp

@@ -30,6 +30,8 @@
 #include "values/GPLine.h"
 #include "values/GPLinearUnit.h"
 #include "values/GPLong.h"
+#include "values/GPMultiValue.h"
+#include "values/GPMultiValueType.h"
 #include "values/GPPoint.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
@@ -50,7 +52,7 @@ namespace {
 constinit const ClassEntry kModuleClasses[] = {
     Row<GPDataTypeFactory>(kSingleton, {&CATID_GPDataTypeFactories}),
     Row<GPFunctionName>(),
-    Pending(u"GPMultiValueTypeName", CLSID_GPMultiValueTypeName),
+    Row<GPMultiValueTypeName>(),
     Pending(u"GPValueTableTypeName", CLSID_GPValueTableTypeName),
     Pending(u"GPValueTableTypeNameProperty", CLSID_GPValueTableTypeNameProperty),
     Pending(u"GPCompositeDataTypeName", CLSID_GPCompositeDataTypeName),
@@ -108,8 +110,8 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPCellSizeXY>(),
     Pending(u"GPCalculatorExpressionType", CLSID_GPCalculatorExpressionType),
     Pending(u"GPCalculatorExpression", CLSID_GPCalculatorExpression),
-    Pending(u"GPMultiValue", CLSID_GPMultiValue),
-    Pending(u"GPMultiValueType", CLSID_GPMultiValueType),
+    Row<GPMultiValue>(),
+    Row<GPMultiValueType>(),
     Pending(u"GPValueTable", CLSID_GPValueTable),
     Pending(u"GPValueTableType", CLSID_GPValueTableType),
     Pending(u"GPFieldInfo", CLSID_GPFieldInfo),
