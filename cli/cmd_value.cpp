@@ -8,6 +8,7 @@
 #include "platform/BStr.h"
 #include "tavi/Entry.h"
 #include "tavi/GPCatalog.h"
+#include "tavi/GPComposite.h"
 #include "tavi/GPDomains.h"
 #include "tavi/GPMessage.h"
 #include "tavi/Stream.h"
@@ -27,6 +28,8 @@ struct ValueOptions {
     bool stream = false;
     std::optional<std::string> docVersion;
     std::optional<std::string> domain;
+    std::optional<std::string> member; // the member data type of a list type
+    bool list = false;                 // the members one per line instead of the text form
 };
 
 // Two numbers "LOW,HIGH" in the C notation (a point as decimal separator).
@@ -83,6 +86,14 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
             options.domain = args[++i];
         } else if (arg.starts_with("--domain="))
             options.domain = arg.substr(std::string_view("--domain=").size());
+        else if (arg == "--member") {
+            if (i + 1 >= args.size())
+                throw UsageError("--member needs a data type");
+            options.member = args[++i];
+        } else if (arg.starts_with("--member="))
+            options.member = arg.substr(std::string_view("--member=").size());
+        else if (arg == "--list")
+            options.list = true;
         else
             throw UsageError("unknown option '" + arg + "'");
     }
@@ -148,7 +159,20 @@ HRESULT StreamBytes(IGPValue* value, int32_t docVersion, std::vector<uint8_t>* b
 
 // Prints the forms asked for; false (after saying why) when one cannot be made.
 bool PrintForms(IGPValue* value, const ValueOptions& options, int32_t docVersion) {
-    if (!options.xml && !options.stream) {
+    if (options.list) {
+        auto list = tavi::QueryAs<IGPMultiValue>(value);
+        if (!list)
+            return Fail("the value is no list of members"), false;
+        int32_t count = 0;
+        list->get_Count(&count);
+        for (int32_t i = 0; i < count; ++i) {
+            tavi::ComPtr<IGPValue> member;
+            tavi::BStr text;
+            if (SUCCEEDED(list->get_Value(i, member.Out())) && member)
+                member->GetAsText(text.Out());
+            std::cout << Narrow(text.view()) << "\n";
+        }
+    } else if (!options.xml && !options.stream) {
         tavi::BStr text;
         if (HRESULT hr = value->GetAsText(text.Out()); FAILED(hr))
             return Fail("GetAsText failed: " + CodeText(hr)), false;
@@ -237,10 +261,32 @@ bool ShowVerdict(IGPDataType* dataType, IGPValue* value, IGPDomain* domain) {
     return !error;
 }
 
+// The list type TYPE (its class "<TYPE>Type", as the catalogue does not list list types) with the member data type
+// `member` from the factory; a line on standard error and nothing when either cannot be had.
+tavi::ComPtr<IGPDataType> ListType(IGPDataTypeFactory* factory, const ValueOptions& options) {
+    tavi::ComPtr<IGPDataType> memberType;
+    if (FAILED(factory->GetDataType(Widen(*options.member).c_str(), memberType.Out())) || !memberType) {
+        Fail("unknown member data type '" + *options.member + "'");
+        return {};
+    }
+    tavi::ComPtr<IUnknown> object;
+    CreateObject(options.type + "Type", &object);
+    auto listType = tavi::QueryAs<IGPMultiValueType>(object.Get());
+    if (!listType) {
+        Fail("'" + options.type + "' is no list type that takes a member data type");
+        return {};
+    }
+    listType->putref_MemberDataType(memberType.Get());
+    return tavi::QueryAs<IGPDataType>(object.Get());
+}
+
 int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t docVersion) {
     const std::u16string type = Widen(options.type), text = Widen(options.text);
     tavi::ComPtr<IGPDataType> dataType;
-    if (HRESULT hr = factory->GetDataType(type.c_str(), dataType.Out()); FAILED(hr) || !dataType) {
+    if (options.member) {
+        if (!(dataType = ListType(factory, options)))
+            return kExitFailure;
+    } else if (HRESULT hr = factory->GetDataType(type.c_str(), dataType.Out()); FAILED(hr) || !dataType) {
         tavi::ComPtr<IGPName> known;
         if (SUCCEEDED(factory->GetDataTypeName(type.c_str(), known.Out())))
             return Fail("data type '" + options.type + "' is in the catalogue but the library cannot create it yet");
@@ -252,8 +298,10 @@ int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t 
     // CreateValue keeps the message of the text to itself; setting the text again on the value hands it out.
     tavi::ComPtr<IGPMessage> message;
     HRESULT hr = value->SetAsText(text.c_str(), message.Out());
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        ReportMessage(message.Get()); // a list says which member it could not make
         return Fail("SetAsText failed: " + CodeText(hr));
+    }
     const bool error = ReportMessage(message.Get());
     if (!PrintForms(value.Get(), options, docVersion))
         return kExitFailure;
@@ -289,13 +337,16 @@ int RunValue(const std::vector<std::string>& args) {
 const Command kValue{
     "value",
     "make a value of a data type from text",
-    "usage: tavigp value TYPE TEXT [--xml] [--stream [--docversion V]] [--domain SPEC]\n"
+    "usage: tavigp value TYPE TEXT [--member MEMBERTYPE [--list]] [--xml] [--stream [--docversion V]]\n"
+    "                               [--domain SPEC]\n"
     "\n"
     "Asks the data type factory for the data type TYPE (a name 'tavigp types' lists, in any letter case), lets it\n"
     "create a value from TEXT, and sets TEXT on the value once more to get the message the value gives for it.\n"
     "Standard output gets the value in the forms asked for, in this order:\n"
     "\n"
     "  (no option)       the value's text form (GetAsText), on one line\n"
+    "  --member T        TYPE is a list type (GPMultiValue) whose members are of the data type T\n"
+    "  --list            the list's members' text forms, one per line, instead of the list's text form\n"
     "  --xml             the value's XML document\n"
     "  --stream          the bytes the value saves to a stream, in hexadecimal, on one line\n"
     "  --docversion V    the document version the stream is written for: 'current' (the default), 'older:K' or\n"

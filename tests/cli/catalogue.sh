@@ -43,6 +43,15 @@ expect_in "$work/out" "</GPString>" "both forms"
 # Failures: the library's own verdicts exit 1 with a line on standard error.
 expect_status 1 "an unknown type" "$tavigp" value GPMultiValue x
 expect_in "$work/err" "unknown data type 'GPMultiValue'" "the unknown type is named"
+# Lists: the member type makes each member; --list prints them one per line.
+expect_status 0 "a list of strings" "$tavigp" value GPMultiValue "a;'b c';;\"it's\"" --member GPString
+expect_file "$work/out" "a;'b c';\"it's\"" "the list's text form"
+expect_status 0 "its members" "$tavigp" value GPMultiValue "(5 meters;'3 feet')" --member GPLinearUnit --list
+expect_file "$work/out" "$(printf '5 Meters\n3 Feet')" "one member per line"
+expect_status 1 "a member the type cannot read" "$tavigp" value GPMultiValue "1;x" --member GPLong
+expect_in "$work/err" "error 818" "the list's message says a member could not be made"
+expect_status 1 "an unknown member type" "$tavigp" value GPMultiValue a --member GPNothing
+expect_in "$work/err" "unknown member data type 'GPNothing'" "the member type is named"
 expect_empty "$work/out" "nothing on standard output for an unknown type"
 # A catalogue row whose data type class (the name with "Type" after it) the library does not provide yet.
 "$tavigp" classes --pending | awk '{ print $1 }' >"$work/pending"
