@@ -115,7 +115,20 @@ bool ReadsBackAs(const String& form, std::u16string_view member, bool first) {
     return TokenEnd(followed, 0) == form.size() && DecodeMember(form) == member;
 }
 
-String MemberForm(const std::optional<String>& member, bool first) {
+// True for a text that stands for itself in a list: no character the grammar reads specially, no white space, and
+// not "#" (nor starting with "#" as the first member). Most members are such texts; they skip the classic form's
+// checks.
+bool IsBare(std::u16string_view text, bool first) {
+    if (text.empty() || text == kEmptyMember || (first && text.front() == u'#'))
+        return false;
+    for (char16_t c : text) {
+        if (c <= u' ' || c == kSeparator || IsQuote(c) || c == kBackslash || (c >= 0x80 && IsWhiteSpace(c)))
+            return false;
+    }
+    return true;
+}
+
+String MemberForm(std::optional<std::u16string_view> member, bool first) {
     if (!member || member->empty())
         return first ? String(u"''") : String(kEmptyMember); // a list starting with "#" reads as empty
     String classic = ClassicForm(*member);
@@ -143,22 +156,37 @@ String UnescapeQuoted(std::u16string_view text) {
 
 } // namespace
 
-String Join(std::span<const std::optional<String>> members) {
-    std::vector<String> forms;
-    forms.reserve(members.size());
-    for (size_t i = 0; i < members.size(); ++i)
-        forms.push_back(MemberForm(members[i], i == 0));
+void ListWriter::Add(std::optional<std::u16string_view> member) {
+    const bool first = count_++ == 0;
+    if (!first)
+        text_.push_back(kSeparator);
+    if (member && IsBare(*member, first)) {
+        text_.append(*member);
+    } else {
+        text_ += MemberForm(member, first);
+    }
+    if (first) {
+        firstFormLength_ = text_.size();
+        if (member)
+            first_ = String(*member);
+    }
+}
+
+String ListWriter::Finish() {
     // A list enclosed in parentheses reads as its inside: the first member then takes the escaped form, which starts
     // with a double quote. (A first member without text is written "''", which starts otherwise.)
-    if (!forms.empty() && forms.front().front() == u'(' && forms.back().back() == u')')
-        forms.front() = EscapedForm(*members.front());
-    String text;
-    for (size_t i = 0; i < forms.size(); ++i) {
-        if (i > 0)
-            text.push_back(kSeparator);
-        text += forms[i];
-    }
+    if (text_.size() >= 2 && text_.front() == u'(' && text_.back() == u')' && first_)
+        text_.replace(0, firstFormLength_, EscapedForm(*first_));
+    String text = std::move(text_);
+    *this = ListWriter();
     return text;
+}
+
+String Join(std::span<const std::optional<String>> members) {
+    ListWriter writer;
+    for (const auto& member : members)
+        writer.Add(member ? std::optional<std::u16string_view>(*member) : std::nullopt);
+    return writer.Finish();
 }
 
 Form FormOf(std::u16string_view text) {
@@ -170,28 +198,34 @@ Form FormOf(std::u16string_view text) {
     return Form::kOrdinary;
 }
 
-std::vector<String> Split(std::u16string_view text) {
-    String rest = Trim(text);
-    std::u16string_view inside = StripPair(rest, u'(', u')');
-    std::vector<String> members;
+void SplitEach(std::u16string_view text, const std::function<bool(const String&)>& member) {
+    std::u16string_view inside = StripPair(TextTokenizer::Trimmed(text), u'(', u')');
     if (inside.empty() || inside.front() == u'#')
-        return members;
+        return;
     size_t at = 0;
     for (;;) {
         while (at < inside.size() && inside[at] == kSeparator)
             ++at;
         if (at == inside.size())
-            break; // the first empty token ends the list
+            return; // the first empty token ends the list
         size_t end = TokenEnd(inside, at);
-        members.push_back(DecodeMember(inside.substr(at, end - at)));
+        if (!member(DecodeMember(inside.substr(at, end - at))))
+            return;
         at = end;
     }
+}
+
+std::vector<String> Split(std::u16string_view text) {
+    std::vector<String> members;
+    SplitEach(text, [&](const String& member) {
+        members.push_back(member);
+        return true;
+    });
     return members;
 }
 
 String DecodeMember(std::u16string_view token) {
-    String trimmed = Trim(token);
-    std::u16string_view text = trimmed;
+    std::u16string_view text = TextTokenizer::Trimmed(token);
     if (text == kEmptyMember)
         return String();
     bool quoted = text.size() > 2 && text.front() == kQuote && text.back() == kQuote;

@@ -16,6 +16,7 @@
 
 #include "host/String.h"
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -23,8 +24,24 @@
 
 namespace tavi::multivaluetext {
 
-// The list's text: every member in order, separated by ";". A member without a value (nullopt) is written as an
-// empty one.
+// Writes a list's text member by member: every member in order, separated by ";". A member without a value is
+// written as an empty one.
+class ListWriter {
+public:
+    // Room for `characters` of text, so that a long list grows its text once.
+    void Reserve(size_t characters) { text_.reserve(characters); }
+    void Add(std::optional<std::u16string_view> member);
+    // The text; the writer is then empty again.
+    String Finish();
+
+private:
+    String text_;
+    size_t count_ = 0;
+    std::optional<String> first_; // the first member, kept in case the list must not start with "("
+    size_t firstFormLength_ = 0;
+};
+
+// The list's text of `members` (ListWriter over them).
 String Join(std::span<const std::optional<String>> members);
 
 // How a list's text is to be read.
@@ -36,8 +53,10 @@ enum class Form {
 Form FormOf(std::u16string_view text);
 
 // The members' texts of a list in the ordinary form: blanks trimmed, one enclosing pair of parentheses removed, the
-// members split at every ";" outside quotes and not escaped, each member trimmed and unquoted.
+// members split at every ";" outside quotes and not escaped, each member trimmed and unquoted. SplitEach hands each
+// member's text to `member` in order and stops when it answers false.
 std::vector<String> Split(std::u16string_view text);
+void SplitEach(std::u16string_view text, const std::function<bool(const String&)>& member);
 
 // One member's text as the list holds it (a token of the tokenizer in the escaped-separator form, or of Split),
 // trimmed and unquoted.

@@ -10,6 +10,7 @@
 #include "host/XmlNamespace.h"
 #include "tavi/GPUtilities.h"
 #include "values/GPMultiValueType.h"
+#include "values/GPString.h"
 
 #include <optional>
 
@@ -61,16 +62,26 @@ bool SameType(IGPDataType* a, IGPDataType* b) {
     return mine && theirs && SUCCEEDED(mine->IsEqual(theirs.Get(), &equal)) && equal != VARIANT_FALSE;
 }
 
-// The text of a member as the list writes it: none for a member without a value.
-std::optional<String> MemberText(IGPValue* member, bool variableNames) {
-    if (!member)
-        return std::nullopt;
+// Hands the text of a member as the list writes it to `writer`: none for a member without a value; a plain string's
+// stored text as it is (without a copy), any other member's own text, or with `variableNames` a model variable's name.
+void AddMemberText(multivaluetext::ListWriter& writer, IGPValue* member, bool variableNames) {
+    if (!member) {
+        writer.Add(std::nullopt);
+        return;
+    }
     BStr text;
-    if (auto variable = QueryAs<IGPVariable>(member); variable && variableNames)
-        variable->get_Name(text.Out());
-    else
-        member->GetAsText(text.Out());
-    return text.str();
+    if (variableNames)
+        if (auto variable = QueryAs<IGPVariable>(member)) {
+            variable->get_Name(text.Out());
+            writer.Add(text.view());
+            return;
+        }
+    if (auto stored = QueryAs<IStoredText>(member)) {
+        writer.Add(stored->StoredText());
+        return;
+    }
+    member->GetAsText(text.Out());
+    writer.Add(text.view());
 }
 
 // The data type the factory knows by `name` (any letter case), or nothing.
@@ -122,11 +133,11 @@ HRESULT GPMultiValue::Empty() {
 }
 
 String GPMultiValue::ListText(bool variableNames) const {
-    std::vector<std::optional<String>> texts;
-    texts.reserve(members_.size());
+    multivaluetext::ListWriter writer;
+    writer.Reserve(members_.size() * 12); // a guess at the common short member; longer ones grow it
     for (const auto& member : members_)
-        texts.push_back(MemberText(member.Get(), variableNames));
-    return multivaluetext::Join(texts);
+        AddMemberText(writer, member.Get(), variableNames);
+    return writer.Finish();
 }
 
 HRESULT GPMultiValue::GetAsText(BSTR* text) {
@@ -158,9 +169,9 @@ HRESULT GPMultiValue::SetAsText(const OLECHAR* text, IGPMessage** message) {
     });
 }
 
-bool GPMultiValue::AppendMemberFromText(std::u16string_view text) {
+bool GPMultiValue::AppendMemberFromText(const String& text) {
     ComPtr<IGPValue> value;
-    HRESULT hr = member_->CreateValue(String(text).c_str(), value.Out());
+    HRESULT hr = member_->CreateValue(text.c_str(), value.Out());
     if (hr != S_OK || !value) // S_FALSE: the member type could not read the text
         return false;
     members_.push_back(std::move(value));
@@ -169,24 +180,27 @@ bool GPMultiValue::AppendMemberFromText(std::u16string_view text) {
 
 HRESULT GPMultiValue::ReadMembers(std::u16string_view text, IGPMessage* message) {
     DataElementSettingScope setting;
-    std::vector<String> tokens;
+    bool made = true;
+    auto append = [&](const String& token) {
+        if (!(made = AppendMemberFromText(token)))
+            return false;
+        if (members_.size() == 1)
+            setting.FirstMemberMade();
+        return true;
+    };
     if (multivaluetext::FormOf(text) == multivaluetext::Form::kEscapedSeparator) {
         std::optional<String> body = multivaluetext::EscapedSeparatorBody(text);
         if (!body)
             return S_OK;
         TextTokenizer tokenizer(*body, u";");
-        for (std::u16string_view token = tokenizer.NextToken(); !token.empty(); token = tokenizer.NextToken())
-            tokens.push_back(multivaluetext::DecodeMember(token));
+        for (std::u16string_view token = tokenizer.NextToken(); !token.empty() && made; token = tokenizer.NextToken())
+            append(multivaluetext::DecodeMember(token));
     } else {
-        tokens = multivaluetext::Split(text);
+        multivaluetext::SplitEach(text, append);
     }
-    for (const String& token : tokens) {
-        if (!AppendMemberFromText(token)) {
-            MakeTextError(message, kMemberNotMade);
-            return E_FAIL;
-        }
-        if (members_.size() == 1)
-            setting.FirstMemberMade();
+    if (!made) {
+        MakeTextError(message, kMemberNotMade);
+        return E_FAIL;
     }
     return S_OK;
 }

@@ -83,7 +83,7 @@ private:
     // Reads the members of a non-empty text into the (emptied) list; the message says which member failed.
     HRESULT ReadMembers(std::u16string_view text, IGPMessage* message);
     // Makes a member of the member type from its text and appends it; false when it cannot be made.
-    bool AppendMemberFromText(std::u16string_view text);
+    bool AppendMemberFromText(const String& text);
     // The first element of a record as a value (null for an empty or missing record).
     static ComPtr<IGPValue> RecordValue(IArray* record);
 
