@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "host/CreateInstance.h"
+#include "host/ModelVariables.h"
 #include "host/String.h"
 #include "tavi/GPComposite.h"
 #include "tavi/GPMessage.h"
@@ -241,6 +242,56 @@ TEST_F(GPMultiValueTest, StreamXmlAndTheNameKeepTheListAndItsMemberType) {
     ComPtr<IUnknown> opened;
     ASSERT_EQ(QueryAs<IName>(nameAgain.Get())->Open(opened.Out()), S_OK);
     EXPECT_TRUE(Equal(opened.Get(), type.Get()));
+}
+
+TEST_F(GPMultiValueTest, ModelVariablesByNameAndThroughAManager) {
+    // A manager of the host holding the variable "Folder" with the value "C:\\data".
+    auto variable = Create<IGPVariable>(CLSID_GPVariable);
+    variable->put_Name(u"Folder");
+    auto folder = Create<IGPValue>(CLSID_GPString);
+    ComPtr<IGPMessage> message;
+    folder->SetAsText(u"C:\\data", message.Out());
+    variable->putref_Value(folder.Get());
+    auto manager = Create<IGPVariableManager>(CLSID_GPVariableManager);
+    QueryAs<IArray>(manager.Get())->Add(variable.Get());
+    ComPtr<IGPVariable> found;
+    EXPECT_EQ(manager->FindVariable(u"FOLDER", found.Out()), S_OK);
+    EXPECT_EQ(manager->FindVariable(u"Other", found.Out()), E_FAIL);
+
+    auto list = ListOf(u"GPString");
+    Read(list.Get(), u"%Folder%\\roads;%Other%;x");
+    list->AddValue(QueryAs<IGPValue>(variable.Get()).Get());
+    auto expression = QueryAs<IGPValueExpression>(list.Get());
+    BStr text;
+    ASSERT_EQ(expression->GetAsText(nullptr, text.Out()), S_OK);
+    EXPECT_EQ(text.view(), u"%Folder%\\roads;%Other%;x;Folder"); // the variable member by its name
+    ASSERT_EQ(expression->GetAsText(manager.Get(), text.Out()), S_OK);
+    EXPECT_EQ(text.view(), u"C:\\data\\roads;%Other%;x;C:\\data"); // found variables replaced, others kept
+    ComPtr<IUnknown> names;
+    ASSERT_EQ(expression->GetVariableNames(names.Out()), S_OK);
+    auto strings = QueryAs<IBStringArray>(names.Get());
+    int32_t count = 0;
+    strings->get_Count(&count);
+    ASSERT_EQ(count, 2);
+    BStr first;
+    strings->get_Element(1, first.Out());
+    EXPECT_EQ(first.view(), u"Other");
+
+    ComPtr<IGPValue> resolved;
+    ASSERT_EQ(expression->ResolveValue(manager.Get(), resolved.Out()), S_OK);
+    EXPECT_EQ(Text(resolved.Get()), u"%Folder%\\roads;%Other%;x;C:\\data"); // the variable gives its value
+    VARIANT_BOOL isResolved = VARIANT_FALSE;
+    QueryAs<IGPValueExpression>(resolved.Get())->get_Resolved(&isResolved);
+    EXPECT_TRUE(isResolved);
+}
+
+TEST(ModelVariables, NamesAndTheirSpans) {
+    using modelvariables::NamesIn;
+    using Names = std::vector<String>;
+    EXPECT_EQ(NamesIn(u"a%x%b%y%%x%c"), (Names{u"x", u"y"})); // in order, each once
+    EXPECT_EQ(NamesIn(u"%%x%"), (Names{u"x"}));               // "%%" names nothing; its second mark opens
+    EXPECT_EQ(NamesIn(u"100% sure"), Names{});
+    EXPECT_EQ(modelvariables::Substitute(u"%x%;%y%", nullptr), u"%x%;%y%");
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "host/GPName.h"
 #include "host/Geometry.h"
 #include "host/Message.h"
+#include "host/ModelVariables.h"
 #include "host/MessageMaker.h"
 #include "host/ObjectArray.h"
 #include "host/RangeDomain.h"
@@ -37,6 +38,7 @@ const HostClassRow kHostClasses[] = {
     {Polygon::kClassId, Polygon::kClassName, &CreateInstance<Polygon>},
     {RangeDomain::kClassId, RangeDomain::kClassName, &CreateInstance<RangeDomain>},
     {CellSize::kClassId, CellSize::kClassName, &CreateInstance<CellSize>},
+    {GPVariableManager::kClassId, GPVariableManager::kClassName, &CreateInstance<GPVariableManager>},
 };
 
 } // namespace

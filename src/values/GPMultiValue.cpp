@@ -1,8 +1,10 @@
 // The multi-value.
 #include "values/GPMultiValue.h"
 
+#include "frame/EnumBSTR.h"
 #include "frame/Enumerators.h"
 #include "host/CreateInstance.h"
+#include "host/ModelVariables.h"
 #include "host/MultiValueText.h"
 #include "host/ObjectArray.h"
 #include "host/StreamIO.h"
@@ -458,7 +460,13 @@ HRESULT GPMultiValue::ResolveValue(IGPVariableManager* manager, IGPValue** resol
 HRESULT GPMultiValue::GetVariableNames(IUnknown** names) {
     if (HRESULT hr = ClearOut(names); FAILED(hr))
         return hr;
-    return E_NOTIMPL; // the model variable service comes with the model variables of the host
+    return guard([&] {
+        auto list = MakeObject<ComEnumBSTR>();
+        for (const String& name : modelvariables::NamesIn(ListText(true)))
+            list->Add(BStr(name).Get());
+        *names = static_cast<IBStringArray*>(list.Detach());
+        return S_OK;
+    });
 }
 
 HRESULT GPMultiValue::get_Variables(IArray** variables) {
@@ -474,15 +482,12 @@ HRESULT GPMultiValue::GetAsText(IGPVariableManager* manager, BSTR* text) {
     if (!text)
         return E_POINTER;
     *text = nullptr;
-    if (!manager)
-        return guard([&] {
-            *text = BStr(ListText(true)).Detach();
-            return S_OK;
-        });
-    ComPtr<IGPValue> resolved;
-    if (HRESULT hr = ResolveValue(manager, resolved.Out()); FAILED(hr))
-        return hr;
-    return resolved->GetAsText(text);
+    // With a manager: the value's text with each "%name%" replaced by that variable's value. Without one: the text in
+    // which a member that is a model variable stands as the variable's name.
+    return guard([&] {
+        *text = BStr(manager ? modelvariables::Substitute(ListText(false), manager) : ListText(true)).Detach();
+        return S_OK;
+    });
 }
 
 // --- the stream and XML forms ---
