@@ -1,6 +1,6 @@
 // The composite values: the multi-value (a list of values of one member data type), its data type and the name that
-// stands for that data type in documents; the one-column value table view they also present; and the enumerator of
-// values.
+// stands for that data type in documents; the one-column value table view they also present; the composite data
+// type (a value of any one of several data types) and its name; and the enumerator of values.
 //
 // No identifiers are documented for these interfaces; they are name-based (version 5) identifiers of
 // "taviGeoprocessing.<interface name>" in the namespace of the library's type library identifier
@@ -96,8 +96,33 @@ struct IGPValueTableType : IUnknown {
     virtual HRESULT get_ReadOnly(int32_t index, VARIANT_BOOL* readOnly) = 0;
 };
 
+// A data type that takes a value of any one of its member data types, tried in order.
+struct IGPCompositeDataType : IUnknown {
+    static constexpr IID iid{0x7CA644F5, 0xA9C5, 0x506A, {0x93, 0x82, 0xCB, 0x1E, 0x4F, 0xB9, 0x72, 0xF3}};
+    virtual HRESULT get_Count(int32_t* count) = 0;
+    // Null (S_OK) outside the list.
+    virtual HRESULT get_DataType(int32_t index, IGPDataType** dataType) = 0;
+    virtual HRESULT AddDataType(IGPDataType* dataType) = 0;
+    // E_FAIL outside the list.
+    virtual HRESULT RemoveDataType(int32_t index) = 0;
+};
+
+// The name of a composite data type: its members by their names.
+struct IGPCompositeDataTypeName : IUnknown {
+    static constexpr IID iid{0xAB1142AA, 0x8304, 0x5126, {0xBF, 0x5F, 0x23, 0x46, 0x8B, 0xA5, 0x84, 0x9A}};
+    virtual HRESULT get_Count(int32_t* count) = 0;
+    // Null (S_OK) outside the list.
+    virtual HRESULT get_DataTypeName(int32_t index, IGPDataTypeName** name) = 0;
+    virtual HRESULT AddDataTypeName(IUnknown* name) = 0;
+    // E_FAIL outside the list.
+    virtual HRESULT RemoveDataTypeName(int32_t index) = 0;
+};
+
 // Classes of this family.
 constexpr CLSID CLSID_GPMultiValue{0x6A34BC94, 0x06B2, 0x481B, {0xB1, 0x04, 0x66, 0x63, 0xC4, 0xA3, 0x44, 0xEF}};
 constexpr CLSID CLSID_GPMultiValueType{0xE798AAA9, 0xF35B, 0x48A1, {0x83, 0x80, 0x83, 0x16, 0x5F, 0x8B, 0x1C, 0xB8}};
 constexpr CLSID CLSID_GPMultiValueTypeName{
     0x35DE3370, 0x678E, 0x40FB, {0x9B, 0x7E, 0xFF, 0xAF, 0x08, 0x22, 0x4B, 0x99}};
+constexpr CLSID CLSID_GPCompositeDataType{0x69E51B7D, 0x0E6E, 0x4EF6, {0x8B, 0xE8, 0x27, 0x5E, 0xB9, 0x28, 0x1E, 0x13}};
+constexpr CLSID CLSID_GPCompositeDataTypeName{
+    0x409F1684, 0xA968, 0x43ED, {0x9C, 0x7A, 0x74, 0x7B, 0x6E, 0x66, 0xCA, 0xDD}};

@@ -50,6 +50,15 @@ void BindCompositeFamily(BindingTable& t) {
     BIND(t, IGPValueTableType, get_ControlCLSID);
     BIND(t, IGPValueTableType, put_ReadOnly);
     BIND(t, IGPValueTableType, get_ReadOnly);
+
+    BIND(t, IGPCompositeDataType, get_Count);
+    BIND(t, IGPCompositeDataType, get_DataType);
+    BIND(t, IGPCompositeDataType, AddDataType);
+    BIND(t, IGPCompositeDataType, RemoveDataType);
+    BIND(t, IGPCompositeDataTypeName, get_Count);
+    BIND(t, IGPCompositeDataTypeName, get_DataTypeName);
+    BIND(t, IGPCompositeDataTypeName, AddDataTypeName);
+    BIND(t, IGPCompositeDataTypeName, RemoveDataTypeName);
 }
 
 } // namespace tavigp

@@ -78,8 +78,9 @@ protected:
 };
 
 // The plain name: the base alone. Stream form: 16-bit version 1, then the base part.
-class GPName final
-    : public GPNameBase<GPName, IName, IGPName, IXMLSerialize, IPersistStream, Alias<IPersist, IPersistStream>> {
+// It answers IGPDataTypeName too: the names data types give as their full names are of this class.
+class GPName final : public GPNameBase<GPName, IName, IGPName, IGPDataTypeName, IXMLSerialize, IPersistStream,
+                                       Alias<IPersist, IPersistStream>> {
 public:
     static constexpr CLSID kClassId = CLSID_GPName;
     static constexpr const char16_t* kClassName = u"GPName";

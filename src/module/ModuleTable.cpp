@@ -21,6 +21,7 @@
 #include "values/GPBoolean.h"
 #include "values/GPCellSizeXY.h"
 #include "values/GPCellSizeXYType.h"
+#include "values/GPCompositeDataType.h"
 #include "values/GPDate.h"
 #include "values/GPDouble.h"
 #include "values/GPEncryptedString.h"
@@ -55,7 +56,7 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPMultiValueTypeName>(),
     Pending(u"GPValueTableTypeName", CLSID_GPValueTableTypeName),
     Pending(u"GPValueTableTypeNameProperty", CLSID_GPValueTableTypeNameProperty),
-    Pending(u"GPCompositeDataTypeName", CLSID_GPCompositeDataTypeName),
+    Row<GPCompositeDataTypeName>(),
     Row<GPBoolean>(),
     Row<GPBooleanType>(),
     Row<GPLong>(),
@@ -120,7 +121,7 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"GPFieldMapping", CLSID_GPFieldMapping),
     Pending(u"GPFieldMappingType", CLSID_GPFieldMappingType),
     Pending(u"GPFieldMap", CLSID_GPFieldMap),
-    Pending(u"GPCompositeDataType", CLSID_GPCompositeDataType),
+    Row<GPCompositeDataType>(),
     Pending(u"GPLayoutType", CLSID_GPLayoutType),
     Pending(u"GPLayout", CLSID_GPLayout),
     Pending(u"GPReportType", CLSID_GPReportType),
