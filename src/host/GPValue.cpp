@@ -64,6 +64,15 @@ bool AnswersAny(IUnknown* object, std::initializer_list<IID> iids) {
     return false;
 }
 
+bool EqualByClone(IUnknown* a, IUnknown* b) {
+    if (!a || !b)
+        return !a && !b;
+    auto mine = QueryAs<IClone>(a);
+    auto theirs = QueryAs<IClone>(b);
+    VARIANT_BOOL equal = VARIANT_FALSE;
+    return mine && theirs && SUCCEEDED(mine->IsEqual(theirs.Get(), &equal)) && equal != VARIANT_FALSE;
+}
+
 const OLECHAR* ValueNamespace() {
     return c_xml_ns_tavi;
 }

@@ -69,6 +69,8 @@ HRESULT CloneByClass(REFCLSID clsid, IClone* source, IClone** clone);
 HRESULT SaveFormSize(IPersistStream* object, uint64_t* size);
 // True when `object` answers one of `iids`.
 bool AnswersAny(IUnknown* object, std::initializer_list<IID> iids);
+// True when both are null, or both answer IClone and `a` finds `b` equal (IsEqual); false otherwise.
+bool EqualByClone(IUnknown* a, IUnknown* b);
 // The current namespace of value XML forms.
 const OLECHAR* ValueNamespace();
 // Out variants of Describe.

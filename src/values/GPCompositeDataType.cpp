@@ -24,13 +24,6 @@ bool Good(IGPMessage* message) {
     return MessageType(message) == 0;
 }
 
-bool Equal(IUnknown* a, IUnknown* b) {
-    auto mine = QueryAs<IClone>(a);
-    auto theirs = QueryAs<IClone>(b);
-    VARIANT_BOOL equal = VARIANT_FALSE;
-    return mine && theirs && SUCCEEDED(mine->IsEqual(theirs.Get(), &equal)) && equal != VARIANT_FALSE;
-}
-
 } // namespace
 
 GPCompositeDataType::GPCompositeDataType()
@@ -252,7 +245,7 @@ HRESULT GPCompositeDataType::IsEqual(IClone* other, VARIANT_BOOL* equal) {
         for (int32_t i = 0; i < count; ++i) {
             ComPtr<IGPDataType> theirs;
             composite->get_DataType(i, theirs.Out());
-            if (!theirs || !Equal(members_[static_cast<size_t>(i)].Get(), theirs.Get()))
+            if (!theirs || !EqualByClone(members_[static_cast<size_t>(i)].Get(), theirs.Get()))
                 return S_OK;
         }
         return CoreIsEqual(other, equal);

@@ -46,24 +46,6 @@ private:
     VARIANT_BOOL saved_ = VARIANT_TRUE;
 };
 
-bool SameValue(IGPValue* a, IGPValue* b) {
-    if (!a || !b)
-        return !a && !b;
-    auto mine = QueryAs<IClone>(a);
-    auto theirs = QueryAs<IClone>(b);
-    VARIANT_BOOL equal = VARIANT_FALSE;
-    return mine && theirs && SUCCEEDED(mine->IsEqual(theirs.Get(), &equal)) && equal != VARIANT_FALSE;
-}
-
-bool SameType(IGPDataType* a, IGPDataType* b) {
-    if (!a || !b)
-        return !a && !b;
-    auto mine = QueryAs<IClone>(a);
-    auto theirs = QueryAs<IClone>(b);
-    VARIANT_BOOL equal = VARIANT_FALSE;
-    return mine && theirs && SUCCEEDED(mine->IsEqual(theirs.Get(), &equal)) && equal != VARIANT_FALSE;
-}
-
 // Hands the text of a member as the list writes it to `writer`: none for a member without a value; a plain string's
 // stored text as it is (without a copy), any other member's own text, or with `variableNames` a model variable's name.
 void AddMemberText(multivaluetext::ListWriter& writer, IGPValue* member, bool variableNames) {
@@ -250,12 +232,12 @@ HRESULT GPMultiValue::IsEqual(IClone* other, VARIANT_BOOL* equal) {
         list->get_MemberDataType(memberType.Out());
         int32_t count = 0;
         list->get_Count(&count);
-        if (!SameType(member_.Get(), memberType.Get()) || static_cast<size_t>(count) != members_.size())
+        if (!EqualByClone(member_.Get(), memberType.Get()) || static_cast<size_t>(count) != members_.size())
             return S_OK;
         for (int32_t i = 0; i < count; ++i) {
             ComPtr<IGPValue> member;
             list->get_Value(i, member.Out());
-            if (!SameValue(members_[static_cast<size_t>(i)].Get(), member.Get()))
+            if (!EqualByClone(members_[static_cast<size_t>(i)].Get(), member.Get()))
                 return S_OK;
         }
         return BaseIsEqual(other, equal);

@@ -1,6 +1,7 @@
 // The multi-value data type and its name.
 #include "values/GPMultiValueType.h"
 
+#include "host/GPValue.h"
 #include "host/Message.h"
 #include "host/StreamIO.h"
 #include "host/UID.h"
@@ -18,15 +19,6 @@ ComPtr<IGPDataType> MemberTypeOf(IGPDataType* type) {
         return member;
     }
     return ComPtr<IGPDataType>(type);
-}
-
-bool SameType(IGPDataType* a, IGPDataType* b) {
-    if (!a || !b)
-        return !a && !b;
-    auto clone = QueryAs<IClone>(a);
-    auto other = QueryAs<IClone>(b);
-    VARIANT_BOOL equal = VARIANT_FALSE;
-    return clone && other && SUCCEEDED(clone->IsEqual(other.Get(), &equal)) && equal != VARIANT_FALSE;
 }
 
 } // namespace
@@ -127,7 +119,7 @@ HRESULT GPMultiValueType::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     return guard([&]() -> HRESULT {
         ComPtr<IGPDataType> member;
         multi->get_MemberDataType(member.Out());
-        if (!SameType(member_.Get(), member.Get()))
+        if (!EqualByClone(member_.Get(), member.Get()))
             return S_OK;
         return CoreIsEqual(other, equal);
     });
