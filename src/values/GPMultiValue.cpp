@@ -147,9 +147,10 @@ HRESULT GPMultiValue::SetAsText(const OLECHAR* text, IGPMessage** message) {
         members_.clear();
         SetModified();
         std::u16string_view view = text ? std::u16string_view(text) : std::u16string_view();
-        if (multivaluetext::FormOf(view) == multivaluetext::Form::kEmpty)
+        multivaluetext::Form form = multivaluetext::FormOf(view);
+        if (form == multivaluetext::Form::kEmpty)
             return S_OK;
-        return ReadMembers(view, made.Get());
+        return ReadMembers(view, form, made.Get());
     });
 }
 
@@ -162,7 +163,7 @@ bool GPMultiValue::AppendMemberFromText(const String& text) {
     return true;
 }
 
-HRESULT GPMultiValue::ReadMembers(std::u16string_view text, IGPMessage* message) {
+HRESULT GPMultiValue::ReadMembers(std::u16string_view text, multivaluetext::Form form, IGPMessage* message) {
     DataElementSettingScope setting;
     bool made = true;
     auto append = [&](const String& token) {
@@ -172,7 +173,7 @@ HRESULT GPMultiValue::ReadMembers(std::u16string_view text, IGPMessage* message)
             setting.FirstMemberMade();
         return true;
     };
-    if (multivaluetext::FormOf(text) == multivaluetext::Form::kEscapedSeparator) {
+    if (form == multivaluetext::Form::kEscapedSeparator) {
         std::optional<String> body = multivaluetext::EscapedSeparatorBody(text);
         if (!body)
             return S_OK;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "host/GPValue.h"
+#include "host/MultiValueText.h"
 #include "tavi/GPComposite.h"
 
 #include <vector>
@@ -80,8 +81,8 @@ private:
     bool IsIndex(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < members_.size(); }
     // The list's text; with `variableNames`, a member that is a model variable is written as its name.
     String ListText(bool variableNames) const;
-    // Reads the members of a non-empty text into the (emptied) list; the message says which member failed.
-    HRESULT ReadMembers(std::u16string_view text, IGPMessage* message);
+    // Reads the members of a text of `form` (not empty) into the (emptied) list; the message says which member failed.
+    HRESULT ReadMembers(std::u16string_view text, multivaluetext::Form form, IGPMessage* message);
     // Makes a member of the member type from its text and appends it; false when it cannot be made.
     bool AppendMemberFromText(const String& text);
     // The first element of a record as a value (null for an empty or missing record).
