@@ -115,5 +115,70 @@ TEST(MultiValueText, EveryListReadsBackExactly) {
     }
 }
 
+using Table = std::vector<std::vector<String>>;
+
+String WriteTable(const Table& records) {
+    multivaluetext::TableWriter writer;
+    for (const auto& record : records) {
+        writer.BeginRecord();
+        for (const auto& cell : record)
+            writer.AddCell(cell);
+    }
+    return writer.Finish();
+}
+
+Table ReadTable(std::u16string_view text) {
+    Table records;
+    multivaluetext::SplitRecords(text, [&](std::vector<String>& cells) {
+        records.push_back(cells);
+        return true;
+    });
+    return records;
+}
+
+TEST(MultiValueText, TableRecordsAndTheirValues) {
+    struct Case {
+        Table records;
+        std::u16string_view text;
+    };
+    const Case cases[] = {
+        {{{u"in.shp", u"1"}, {u"my data.shp", u"2"}}, u"in.shp 1;'my data.shp' 2"},
+        {{{u"", u"x"}, {u"", u""}}, u"'' x;# #"}, // the table's first value cannot be "#": the table would be empty
+        {{{u"a;b", u"it's"}}, u"'a;b' \"it's\""},
+        {{{u"#x", u"y"}, {u"#x", u"\\"}}, u"\"#x\" y;#x \\\\"},
+        {{}, u""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.text));
+        EXPECT_EQ(WriteTable(c.records), c.text);
+        EXPECT_EQ(ReadTable(c.text), c.records);
+    }
+    // Reading: runs of blanks and empty records are skipped; "#" first, or nothing, is an empty table.
+    EXPECT_EQ(ReadTable(u"  a   b ;; c  "), (Table{{u"a", u"b"}, {u"c"}}));
+    EXPECT_EQ(ReadTable(u"# a b"), Table{});
+    EXPECT_EQ(ReadTable(u"   "), Table{});
+}
+
+TEST(MultiValueText, EveryTableReadsBackExactly) {
+    const std::u16string_view alphabet = u"ab ;'\"\\#()\t\u00e9,";
+    std::mt19937_64 random(17);
+    auto pick = [&](size_t n) { return static_cast<size_t>(random() % n); };
+    for (int round = 0; round < 20000; ++round) {
+        Table records(1 + pick(3));
+        const size_t columns = 1 + pick(3);
+        for (auto& record : records) {
+            record.resize(columns);
+            for (auto& cell : record) {
+                size_t length = pick(4) == 0 ? 0 : 1 + pick(6);
+                for (size_t i = 0; i < length; ++i)
+                    cell.push_back(alphabet[pick(alphabet.size())]);
+            }
+        }
+        String text = WriteTable(records);
+        SCOPED_TRACE(ToUtf8(text));
+        ASSERT_EQ(ReadTable(text), records);
+    }
+}
+
 } // namespace
 } // namespace tavi::test

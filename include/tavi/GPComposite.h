@@ -1,5 +1,6 @@
 // The composite values: the multi-value (a list of values of one member data type), its data type and the name that
-// stands for that data type in documents; the one-column value table view they also present; the composite data
+// stands for that data type in documents; the value table (records of one value per column), its data type and
+// name, and the one-column value table view the multi-value also presents; the composite data
 // type (a value of any one of several data types) and its name; and the enumerator of values.
 //
 // No identifiers are documented for these interfaces; they are name-based (version 5) identifiers of
@@ -96,6 +97,42 @@ struct IGPValueTableType : IUnknown {
     virtual HRESULT get_ReadOnly(int32_t index, VARIANT_BOOL* readOnly) = 0;
 };
 
+// The name of a value table data type: per column the data type's name, heading, width, read-only setting and
+// editing control, kept in step.
+struct IGPValueTableTypeName : IUnknown {
+    static constexpr IID iid{0x2E09854B, 0x7D81, 0x50B2, {0x9F, 0x7E, 0xF0, 0x65, 0xD2, 0xD9, 0x98, 0x17}};
+    virtual HRESULT get_Count(int32_t* count) = 0;
+    // The column's data type name as IGPDataTypeName. Every index operation gives E_INVALIDARG outside the columns.
+    virtual HRESULT get_DataTypeName(int32_t index, IGPDataTypeName** name) = 0;
+    virtual HRESULT put_ReadOnly(int32_t index, VARIANT_BOOL readOnly) = 0;
+    virtual HRESULT get_ReadOnly(int32_t index, VARIANT_BOOL* readOnly) = 0;
+    virtual HRESULT get_Width(int32_t index, int32_t* width) = 0;
+    virtual HRESULT get_DisplayName(int32_t index, BSTR* name) = 0;
+    // Appends a column: the data type name (null gives E_POINTER), the heading, the width (0 becomes 20), not
+    // read-only, and the control (an IUID, or null).
+    virtual HRESULT AddDataType(IUnknown* name, const OLECHAR* displayName, int32_t width, IUnknown* control) = 0;
+    // Removes the column; a negative index removes the last one. E_FAIL outside the columns.
+    virtual HRESULT RemoveDataType(int32_t index) = 0;
+    virtual HRESULT get_ControlCLSID(int32_t index, IUID** control) = 0;
+};
+
+// One column of a value table data type name, as its XML form holds it.
+struct IGPValueTableTypeNameProperty : IUnknown {
+    static constexpr IID iid{0x1509F5F4, 0x05C7, 0x530F, {0xBD, 0x96, 0x1D, 0x5A, 0x2E, 0xFF, 0x1E, 0x86}};
+    virtual HRESULT get_Width(int32_t* width) = 0;
+    virtual HRESULT put_Width(int32_t width) = 0;
+    // A flag kept for the caller (false at start); no other operation, nor the XML form, uses it.
+    virtual HRESULT get_Flag(VARIANT_BOOL* flag) = 0;
+    virtual HRESULT put_Flag(VARIANT_BOOL flag) = 0;
+    // The data type name as IGPDataTypeName (null when none is set).
+    virtual HRESULT get_DataTypeName(IGPDataTypeName** name) = 0;
+    virtual HRESULT putref_DataTypeName(IUnknown* name) = 0;
+    virtual HRESULT put_DisplayName(const OLECHAR* name) = 0;
+    virtual HRESULT get_DisplayName(BSTR* name) = 0;
+    virtual HRESULT putref_ControlCLSID(IUID* control) = 0;
+    virtual HRESULT get_ControlCLSID(IUID** control) = 0;
+};
+
 // A data type that takes a value of any one of its member data types, tried in order.
 struct IGPCompositeDataType : IUnknown {
     static constexpr IID iid{0x7CA644F5, 0xA9C5, 0x506A, {0x93, 0x82, 0xCB, 0x1E, 0x4F, 0xB9, 0x72, 0xF3}};
@@ -123,6 +160,12 @@ constexpr CLSID CLSID_GPMultiValue{0x6A34BC94, 0x06B2, 0x481B, {0xB1, 0x04, 0x66
 constexpr CLSID CLSID_GPMultiValueType{0xE798AAA9, 0xF35B, 0x48A1, {0x83, 0x80, 0x83, 0x16, 0x5F, 0x8B, 0x1C, 0xB8}};
 constexpr CLSID CLSID_GPMultiValueTypeName{
     0x35DE3370, 0x678E, 0x40FB, {0x9B, 0x7E, 0xFF, 0xAF, 0x08, 0x22, 0x4B, 0x99}};
+constexpr CLSID CLSID_GPValueTable{0x98A7A0CD, 0x3282, 0x44CD, {0x90, 0xB7, 0x4F, 0x39, 0xCD, 0xB8, 0x5B, 0x84}};
+constexpr CLSID CLSID_GPValueTableType{0x50E9D14F, 0x745A, 0x490A, {0xBF, 0xE3, 0xF7, 0x9A, 0x19, 0xAA, 0x3E, 0x22}};
+constexpr CLSID CLSID_GPValueTableTypeName{
+    0x65521A5F, 0x7DA6, 0x4893, {0xAE, 0x58, 0xF7, 0x0F, 0xD3, 0xCD, 0x1D, 0xEE}};
+constexpr CLSID CLSID_GPValueTableTypeNameProperty{
+    0xBCBAB8F3, 0x85D8, 0x4E59, {0xB5, 0x82, 0x0B, 0x9D, 0x58, 0x3A, 0x71, 0x06}};
 constexpr CLSID CLSID_GPCompositeDataType{0x69E51B7D, 0x0E6E, 0x4EF6, {0x8B, 0xE8, 0x27, 0x5E, 0xB9, 0x28, 0x1E, 0x13}};
 constexpr CLSID CLSID_GPCompositeDataTypeName{
     0x409F1684, 0xA968, 0x43ED, {0x9C, 0x7A, 0x74, 0x7B, 0x6E, 0x66, 0xCA, 0xDD}};

@@ -33,7 +33,7 @@ private:
 class ComEnumBSTR final : public Object<ComEnumBSTR, IBStringArray, IEnumBSTR> {
 public:
     // Created and registered under the "EnumBSTR" row.
-    static constexpr CLSID kClassId{0x583CADF9, 0x039F, 0x4E85, {0xA7, 0xC1, 0xE2, 0x34, 0x19, 0x3A, 0x71, 0x51}};
+    static constexpr CLSID kClassId = CLSID_EnumBSTR;
     static constexpr const char16_t* kClassName = u"ComEnumBSTR";
 
     // IBStringArray. Indexes outside the list give E_FAIL; Insert accepts 0 to Count. A null BSTR is stored as the

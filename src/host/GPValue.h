@@ -50,6 +50,7 @@
 #include "tavi/Stream.h"
 
 #include <initializer_list>
+#include <optional>
 #include <type_traits>
 
 namespace tavi {
@@ -61,6 +62,38 @@ using ValueInterfaces =
 // The same rows for values whose lookup answers IGPDescribe too.
 using ValueInterfacesDescribed =
     Rows<IGPValue, IGPDescribe, IClone, IPersistStream, Alias<IPersist, IPersistStream>, IXMLSerialize>;
+
+// The stored text of the library's own plain string value, without a copy: for code that compares one text with
+// many string values (a coded value domain's membership walk, a list writing its members). The identifier is the
+// library's own and never published, so only GPString answers it and any other object refuses it.
+struct IStoredText : IUnknown {
+    static constexpr IID iid{0x2697E517, 0x8E31, 0x5074, {0xB7, 0x98, 0x5C, 0x36, 0x3B, 0x55, 0x80, 0x48}};
+    // Valid while the object lives and its text is not changed.
+    virtual const String& StoredText() const = 0;
+};
+
+// Hands `use` the text a list writes for `member` (a std::optional<std::u16string_view>, valid during the call):
+// none for a missing member; with `variableNames`, a model variable's name; a plain string's stored text without a
+// copy; any other member's own text.
+template <class Use> void UseMemberText(IGPValue* member, bool variableNames, Use&& use) {
+    if (!member) {
+        use(std::nullopt);
+        return;
+    }
+    BStr text;
+    if (variableNames)
+        if (auto variable = QueryAs<IGPVariable>(member)) {
+            variable->get_Name(text.Out());
+            use(std::optional<std::u16string_view>(text.view()));
+            return;
+        }
+    if (auto stored = QueryAs<IStoredText>(member)) {
+        use(std::optional<std::u16string_view>(stored->StoredText()));
+        return;
+    }
+    member->GetAsText(text.Out());
+    use(std::optional<std::u16string_view>(text.view()));
+}
 
 // Shared helpers of the bases.
 // Creates an object of `clsid` (AfCreateInstance) and lets it Assign from `source`; the new object or nothing.

@@ -1,6 +1,7 @@
 // Model variables in text, and the host's variable manager.
 #include "host/ModelVariables.h"
 
+#include "host/CreateInstance.h"
 #include "platform/BStr.h"
 
 #include <algorithm>
@@ -60,6 +61,23 @@ String Substitute(std::u16string_view text, IGPVariableManager* manager) {
     });
     out.append(text.substr(copied));
     return out;
+}
+
+HRESULT HandOutNamesIn(std::u16string_view text, IUnknown** names) {
+    if (HRESULT hr = ClearOut(names); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IBStringArray> list;
+        if (FAILED(
+                AfCreateInstance(CLSID_EnumBSTR, nullptr, CLSCTX_INPROC_SERVER, IBStringArray::iid, list.OutVoid())) ||
+            !list)
+            return E_FAIL;
+        for (const String& name : NamesIn(text))
+            if (HRESULT hr = list->Add(BStr(name).Get()); FAILED(hr))
+                return hr;
+        *names = list.Detach();
+        return S_OK;
+    });
 }
 
 } // namespace modelvariables

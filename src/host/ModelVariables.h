@@ -19,6 +19,8 @@ std::vector<String> NamesIn(std::u16string_view text);
 // `text` with every "%name%" whose variable `manager` finds replaced by the text of that variable's value (an empty
 // text for a variable without a value); other spans stay as they are.
 String Substitute(std::u16string_view text, IGPVariableManager* manager);
+// The names of NamesIn(text) as a new string list (IBStringArray) in *names, for IGPValueExpression::GetVariableNames.
+HRESULT HandOutNamesIn(std::u16string_view text, IUnknown** names);
 } // namespace modelvariables
 
 // The host's variable manager: FindVariable searches the variables put in through IArray (elements that are no

@@ -8,6 +8,7 @@ namespace tavi::multivaluetext {
 namespace {
 
 constexpr char16_t kSeparator = u';';
+constexpr char16_t kCellSeparator = u' ';
 constexpr char16_t kApostrophe = u'\'';
 constexpr char16_t kQuote = u'"';
 constexpr char16_t kBackslash = u'\\';
@@ -21,10 +22,10 @@ bool EnclosedIn(std::u16string_view text, char16_t mark) {
     return text.size() >= 2 && text.front() == mark && text.back() == mark;
 }
 
-// Where the token that starts at `from` ends: at the first ";" outside quotes, or at the end. A backslash escapes
-// the character after it wherever it stands; a double quote toggles double-quote mode unless apostrophe mode is on,
-// and the other way round.
-size_t TokenEnd(std::u16string_view text, size_t from) {
+// Where the token that starts at `from` ends: at the first `stop` or `alsoStop` outside quotes, or at the end. A
+// backslash escapes the character after it wherever it stands; a double quote toggles double-quote mode unless
+// apostrophe mode is on, and the other way round.
+size_t TokenEnd(std::u16string_view text, size_t from, char16_t stop = kSeparator, char16_t alsoStop = kSeparator) {
     bool inQuotes = false;
     bool inApostrophes = false;
     size_t at = from;
@@ -38,7 +39,7 @@ size_t TokenEnd(std::u16string_view text, size_t from) {
             inQuotes = !inQuotes;
         else if (c == kApostrophe && !inQuotes)
             inApostrophes = !inApostrophes;
-        else if (c == kSeparator && !inQuotes && !inApostrophes)
+        else if ((c == stop || c == alsoStop) && !inQuotes && !inApostrophes)
             break;
         ++at;
     }
@@ -107,12 +108,15 @@ String EscapedForm(std::u16string_view member) {
     return out;
 }
 
-// Whether `form` stands for `member` in a list: one whole token, with no escaped separator, that reads back as it.
-bool ReadsBackAs(const String& form, std::u16string_view member, bool first) {
+// Whether `form` stands for `member` in a list (or, with `cellStop` a blank, in a record of a table): one whole
+// token, with no escaped separator, that reads back as it.
+bool ReadsBackAs(const String& form, std::u16string_view member, bool first, char16_t cellStop = kSeparator) {
     if (form.find(u"\\;") != String::npos || (first && form.front() == u'#'))
         return false;
-    String followed = form + u";x";
-    return TokenEnd(followed, 0) == form.size() && DecodeMember(form) == member;
+    String followed = form;
+    followed.push_back(cellStop);
+    followed.push_back(u'x');
+    return TokenEnd(followed, 0, kSeparator, cellStop) == form.size() && DecodeMember(form) == member;
 }
 
 // True for a text that stands for itself in a list: no character the grammar reads specially, no white space, and
@@ -128,11 +132,11 @@ bool IsBare(std::u16string_view text, bool first) {
     return true;
 }
 
-String MemberForm(std::optional<std::u16string_view> member, bool first) {
+String MemberForm(std::optional<std::u16string_view> member, bool first, char16_t cellStop = kSeparator) {
     if (!member || member->empty())
         return first ? String(u"''") : String(kEmptyMember); // a list starting with "#" reads as empty
     String classic = ClassicForm(*member);
-    return ReadsBackAs(classic, *member, first) ? classic : EscapedForm(*member);
+    return ReadsBackAs(classic, *member, first, cellStop) ? classic : EscapedForm(*member);
 }
 
 // Removes one pair of `open`/`close` enclosing `text`.
@@ -187,6 +191,56 @@ String Join(std::span<const std::optional<String>> members) {
     for (const auto& member : members)
         writer.Add(member ? std::optional<std::u16string_view>(*member) : std::nullopt);
     return writer.Finish();
+}
+
+void TableWriter::BeginRecord() {
+    if (records_++ > 0)
+        text_.push_back(kSeparator);
+    cells_ = 0;
+}
+
+void TableWriter::AddCell(std::optional<std::u16string_view> cell) {
+    const bool first = records_ == 1 && cells_ == 0; // a table's text starting with "#" reads as empty
+    if (cells_++ > 0)
+        text_.push_back(kCellSeparator);
+    if (cell && IsBare(*cell, first))
+        text_.append(*cell);
+    else
+        text_ += MemberForm(cell, first, kCellSeparator);
+}
+
+String TableWriter::Finish() {
+    String text = std::move(text_);
+    *this = TableWriter();
+    return text;
+}
+
+void SplitRecords(std::u16string_view text, const std::function<bool(std::vector<String>&)>& record) {
+    std::u16string_view body = TextTokenizer::Trimmed(text);
+    if (body.empty() || body.front() == u'#')
+        return;
+    std::vector<String> cells;
+    for (size_t at = 0; at < body.size();) {
+        if (body[at] == kSeparator) {
+            ++at;
+            continue;
+        }
+        size_t end = TokenEnd(body, at);
+        std::u16string_view line = body.substr(at, end - at);
+        cells.clear();
+        for (size_t cell = 0; cell < line.size();) {
+            if (line[cell] == kCellSeparator) {
+                ++cell;
+                continue;
+            }
+            size_t cellEnd = TokenEnd(line, cell, kCellSeparator);
+            cells.push_back(DecodeMember(line.substr(cell, cellEnd - cell)));
+            cell = cellEnd;
+        }
+        if (!cells.empty() && !record(cells))
+            return;
+        at = end;
+    }
 }
 
 Form FormOf(std::u16string_view text) {

@@ -41,6 +41,23 @@ private:
     size_t firstFormLength_ = 0;
 };
 
+// Writes a value table's text record by record: records separated by ";", the values of a record by one blank, each
+// value in the list's quoting, held to the form that keeps it one value of its record (so a value with a blank is
+// quoted). A value without text is "#", or "''" when it is the table's first.
+class TableWriter {
+public:
+    void Reserve(size_t characters) { text_.reserve(characters); }
+    void BeginRecord();
+    void AddCell(std::optional<std::u16string_view> cell);
+    // The text; the writer is then empty again.
+    String Finish();
+
+private:
+    String text_;
+    size_t records_ = 0;
+    size_t cells_ = 0;
+};
+
 // The list's text of `members` (ListWriter over them).
 String Join(std::span<const std::optional<String>> members);
 
@@ -57,6 +74,12 @@ Form FormOf(std::u16string_view text);
 // member's text to `member` in order and stops when it answers false.
 std::vector<String> Split(std::u16string_view text);
 void SplitEach(std::u16string_view text, const std::function<bool(const String&)>& member);
+
+// The records of a value table's text, each as its values' texts: records split at every ";" outside quotes and not
+// escaped (empty records skipped), values at blanks likewise, each value trimmed and unquoted as a list member is.
+// An empty text, or one whose first character is "#", has no records. `record` may take the texts it is handed; it
+// answers false to stop.
+void SplitRecords(std::u16string_view text, const std::function<bool(std::vector<String>&)>& record);
 
 // One member's text as the list holds it (a token of the tokenizer in the escaped-separator form, or of Split),
 // trimmed and unquoted.

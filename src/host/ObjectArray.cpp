@@ -1,6 +1,8 @@
 // The foundation library's object array.
 #include "host/ObjectArray.h"
 
+#include "host/XmlNamespace.h"
+
 namespace tavi {
 
 HRESULT ObjectArray::get_Count(int32_t* count) {
@@ -54,6 +56,20 @@ HRESULT ObjectArray::Replace(int32_t index, IUnknown* element) {
 
 HRESULT CreateObjectArray(REFIID riid, void** ppv) {
     return CreateInstance<ObjectArray>(nullptr, riid, ppv);
+}
+
+HRESULT ReadXmlObjectArray(IXMLSerializeData* data, const OLECHAR* name, const OLECHAR* arrayType,
+                           std::vector<ComPtr<IUnknown>>& elements) {
+    int32_t index = -1;
+    if (HRESULT hr = data->Find(name, &index); FAILED(hr))
+        return hr;
+    if (index < 0)
+        return S_OK;
+    auto array = MakeObject<ObjectArray>();
+    if (FAILED(data->GetObjectArray(index, c_xml_ns_tavi, arrayType, static_cast<IArray*>(array.Get()))))
+        return E_FAIL;
+    elements.insert(elements.end(), array->Items().begin(), array->Items().end());
+    return S_OK;
 }
 
 } // namespace tavi

@@ -5,6 +5,7 @@
 #include "platform/ComPtr.h"
 #include "platform/Object.h"
 #include "tavi/Collections.h"
+#include "tavi/Xml.h"
 
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
     // IArray2
     HRESULT Replace(int32_t index, IUnknown* element) override;
 
+    const std::vector<ComPtr<IUnknown>>& Items() const { return items_; }
+
 private:
     bool IsIndex(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < items_.size(); }
 
@@ -34,5 +37,11 @@ private:
 
 // A new empty object array queried for `riid`.
 HRESULT CreateObjectArray(REFIID riid, void** ppv);
+
+// The elements of the object array element `name` of an XML form in the library's namespace, read with the array
+// type name `arrayType`, appended to `elements`; none when the document has no such element. E_FAIL when it cannot
+// be read.
+HRESULT ReadXmlObjectArray(IXMLSerializeData* data, const OLECHAR* name, const OLECHAR* arrayType,
+                           std::vector<ComPtr<IUnknown>>& elements);
 
 } // namespace tavi

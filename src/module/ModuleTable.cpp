@@ -42,6 +42,8 @@
 #include "values/GPString.h"
 #include "values/GPStringType.h"
 #include "values/GPUnitTypes.h"
+#include "values/GPValueTable.h"
+#include "values/GPValueTableType.h"
 #include "values/GPVariable.h"
 #include "values/GPVariant.h"
 #include "values/GPVariantType.h"
@@ -54,8 +56,8 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPDataTypeFactory>(kSingleton, {&CATID_GPDataTypeFactories}),
     Row<GPFunctionName>(),
     Row<GPMultiValueTypeName>(),
-    Pending(u"GPValueTableTypeName", CLSID_GPValueTableTypeName),
-    Pending(u"GPValueTableTypeNameProperty", CLSID_GPValueTableTypeNameProperty),
+    Row<GPValueTableTypeName>(),
+    Row<GPValueTableTypeNameProperty>(),
     Row<GPCompositeDataTypeName>(),
     Row<GPBoolean>(),
     Row<GPBooleanType>(),
@@ -113,8 +115,8 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"GPCalculatorExpression", CLSID_GPCalculatorExpression),
     Row<GPMultiValue>(),
     Row<GPMultiValueType>(),
-    Pending(u"GPValueTable", CLSID_GPValueTable),
-    Pending(u"GPValueTableType", CLSID_GPValueTableType),
+    Row<GPValueTable>(),
+    Row<GPValueTableType>(),
     Pending(u"GPFieldInfo", CLSID_GPFieldInfo),
     Pending(u"GPFieldInfoType", CLSID_GPFieldInfoType),
     Pending(u"GPFieldInfoProperty", CLSID_GPFieldInfoProperty),

@@ -423,24 +423,14 @@ HRESULT GPCompositeDataTypeName::Deserialize(IXMLSerializeData* data) {
     if (!data)
         return E_POINTER;
     return guard([&]() -> HRESULT {
-        int32_t index = -1;
-        if (HRESULT hr = data->Find(u"GPDataTypeNameArray", &index); FAILED(hr))
+        std::vector<ComPtr<IUnknown>> elements;
+        if (HRESULT hr = ReadXmlObjectArray(data, u"GPDataTypeNameArray", u"ArrayOfGPDataTypeName", elements);
+            FAILED(hr))
             return hr;
         std::vector<ComPtr<IUnknown>> members;
-        if (index >= 0) {
-            auto array = MakeObject<ObjectArray>();
-            if (FAILED(data->GetObjectArray(index, c_xml_ns_tavi, u"ArrayOfGPDataTypeName",
-                                            static_cast<IArray*>(array.Get()))))
-                return E_FAIL;
-            int32_t count = 0;
-            array->get_Count(&count);
-            for (int32_t i = 0; i < count; ++i) {
-                ComPtr<IUnknown> element;
-                array->get_Element(i, element.Out());
-                if (auto name = QueryAs<IGPDataTypeName>(element.Get()))
-                    members.emplace_back(name.Get());
-            }
-        }
+        for (const auto& element : elements)
+            if (auto name = QueryAs<IGPDataTypeName>(element.Get()))
+                members.emplace_back(name.Get());
         members_ = std::move(members);
         dirty_ = true;
         return S_OK;

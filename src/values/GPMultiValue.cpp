@@ -1,7 +1,6 @@
 // The multi-value.
 #include "values/GPMultiValue.h"
 
-#include "frame/EnumBSTR.h"
 #include "frame/Enumerators.h"
 #include "host/CreateInstance.h"
 #include "host/ModelVariables.h"
@@ -45,28 +44,6 @@ private:
     ComPtr<IDEUtilities> utilities_;
     VARIANT_BOOL saved_ = VARIANT_TRUE;
 };
-
-// Hands the text of a member as the list writes it to `writer`: none for a member without a value; a plain string's
-// stored text as it is (without a copy), any other member's own text, or with `variableNames` a model variable's name.
-void AddMemberText(multivaluetext::ListWriter& writer, IGPValue* member, bool variableNames) {
-    if (!member) {
-        writer.Add(std::nullopt);
-        return;
-    }
-    BStr text;
-    if (variableNames)
-        if (auto variable = QueryAs<IGPVariable>(member)) {
-            variable->get_Name(text.Out());
-            writer.Add(text.view());
-            return;
-        }
-    if (auto stored = QueryAs<IStoredText>(member)) {
-        writer.Add(stored->StoredText());
-        return;
-    }
-    member->GetAsText(text.Out());
-    writer.Add(text.view());
-}
 
 // The data type the factory knows by `name` (any letter case), or nothing.
 ComPtr<IGPDataType> DataTypeNamed(std::u16string_view name) {
@@ -120,7 +97,7 @@ String GPMultiValue::ListText(bool variableNames) const {
     multivaluetext::ListWriter writer;
     writer.Reserve(members_.size() * 12); // a guess at the common short member; longer ones grow it
     for (const auto& member : members_)
-        AddMemberText(writer, member.Get(), variableNames);
+        UseMemberText(member.Get(), variableNames, [&](std::optional<std::u16string_view> text) { writer.Add(text); });
     return writer.Finish();
 }
 
@@ -441,15 +418,7 @@ HRESULT GPMultiValue::ResolveValue(IGPVariableManager* manager, IGPValue** resol
 }
 
 HRESULT GPMultiValue::GetVariableNames(IUnknown** names) {
-    if (HRESULT hr = ClearOut(names); FAILED(hr))
-        return hr;
-    return guard([&] {
-        auto list = MakeObject<ComEnumBSTR>();
-        for (const String& name : modelvariables::NamesIn(ListText(true)))
-            list->Add(BStr(name).Get());
-        *names = static_cast<IBStringArray*>(list.Detach());
-        return S_OK;
-    });
+    return guard([&] { return modelvariables::HandOutNamesIn(ListText(true), names); });
 }
 
 HRESULT GPMultiValue::get_Variables(IArray** variables) {
@@ -538,21 +507,12 @@ HRESULT GPMultiValue::DeserializeContent(IXMLSerializeData* data) {
             if (ComPtr<IGPDataType> found = DataTypeNamed(name.view()))
                 member_ = found;
     }
-    members_.clear();
-    if (HRESULT hr = data->Find(u"Values", &index); FAILED(hr))
+    std::vector<ComPtr<IUnknown>> elements;
+    if (HRESULT hr = ReadXmlObjectArray(data, u"Values", u"GPValues", elements); FAILED(hr))
         return hr;
-    if (index < 0)
-        return S_OK;
-    auto array = MakeObject<ObjectArray>();
-    if (FAILED(data->GetObjectArray(index, c_xml_ns_tavi, u"GPValues", static_cast<IArray*>(array.Get()))))
-        return E_FAIL;
-    int32_t count = 0;
-    array->get_Count(&count);
-    for (int32_t i = 0; i < count; ++i) {
-        ComPtr<IUnknown> element;
-        array->get_Element(i, element.Out());
+    members_.clear();
+    for (const auto& element : elements)
         members_.push_back(QueryAs<IGPValue>(element.Get()));
-    }
     return S_OK;
 }
 

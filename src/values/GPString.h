@@ -8,15 +8,6 @@
 
 namespace tavi {
 
-// The stored text of the library's own plain string value, without a copy: for code that compares one text with
-// many string values (a coded value domain's membership walk). The identifier is the library's own and never
-// published, so only GPString answers it and any other object refuses it.
-struct IStoredText : IUnknown {
-    static constexpr IID iid{0x2697E517, 0x8E31, 0x5074, {0xB7, 0x98, 0x5C, 0x36, 0x3B, 0x55, 0x80, 0x48}};
-    // Valid while the object lives and its text is not changed.
-    virtual const String& StoredText() const = 0;
-};
-
 namespace stringvalue {
 // The escaped form of a hidden text: unchanged without a line feed; otherwise CR LF, a lone LF and a CR that is not
 // last each become "\n", and a CR that is last is dropped.
