@@ -14,6 +14,7 @@
 #include "tavi/Stream.h"
 #include "tavi/Xml.h"
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -29,8 +30,24 @@ struct ValueOptions {
     std::optional<std::string> docVersion;
     std::optional<std::string> domain;
     std::optional<std::string> member; // the member data type of a list type
-    bool list = false;                 // the members one per line instead of the text form
+    std::vector<std::string> columns;  // the column data types of a table type
+    bool list = false;                 // the members (or records) one per line instead of the text form
 };
+
+// The names of a comma-separated list, none empty.
+std::vector<std::string> SplitNames(std::string_view names) {
+    std::vector<std::string> split;
+    for (size_t at = 0;;) {
+        size_t comma = names.find(',', at);
+        std::string_view name = names.substr(at, comma == std::string_view::npos ? std::string_view::npos : comma - at);
+        if (name.empty())
+            throw UsageError("--columns needs data type names separated by commas, as in GPString,GPLong");
+        split.emplace_back(name);
+        if (comma == std::string_view::npos)
+            return split;
+        at = comma + 1;
+    }
+}
 
 // Two numbers "LOW,HIGH" in the C notation (a point as decimal separator).
 std::pair<double, double> ParseBounds(const std::string& kind, std::string_view bounds) {
@@ -92,6 +109,12 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
             options.member = args[++i];
         } else if (arg.starts_with("--member="))
             options.member = arg.substr(std::string_view("--member=").size());
+        else if (arg == "--columns") {
+            if (i + 1 >= args.size())
+                throw UsageError("--columns needs data types");
+            options.columns = SplitNames(args[++i]);
+        } else if (arg.starts_with("--columns="))
+            options.columns = SplitNames(std::string_view(arg).substr(std::string_view("--columns=").size()));
         else if (arg == "--list")
             options.list = true;
         else
@@ -104,6 +127,8 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
         throw UsageError("--docversion applies to --stream only");
     if (options.domain)
         SplitDomainSpec(*options.domain);
+    if (options.member && !options.columns.empty())
+        throw UsageError("--member and --columns do not go together");
     options.type = positional[0];
     options.text = positional[1];
     return options;
@@ -157,21 +182,30 @@ HRESULT StreamBytes(IGPValue* value, int32_t docVersion, std::vector<uint8_t>* b
     return S_OK;
 }
 
+// Prints a table's records one per line, the values' text forms separated by tabs (a list: one member per line).
+void PrintRecords(IGPValueTable* table) {
+    int32_t records = 0, columns = 0;
+    table->get_RecordCount(&records);
+    table->get_DataTypeCount(&columns);
+    for (int32_t r = 0; r < records; ++r) {
+        for (int32_t c = 0; c < std::max(columns, 1); ++c) {
+            tavi::ComPtr<IGPValue> cell;
+            tavi::BStr text;
+            if (SUCCEEDED(table->GetValue(r, c, cell.Out())) && cell)
+                cell->GetAsText(text.Out());
+            std::cout << (c > 0 ? "\t" : "") << Narrow(text.view());
+        }
+        std::cout << "\n";
+    }
+}
+
 // Prints the forms asked for; false (after saying why) when one cannot be made.
 bool PrintForms(IGPValue* value, const ValueOptions& options, int32_t docVersion) {
     if (options.list) {
-        auto list = tavi::QueryAs<IGPMultiValue>(value);
-        if (!list)
+        auto table = tavi::QueryAs<IGPValueTable>(value);
+        if (!table)
             return Fail("the value is no list of members"), false;
-        int32_t count = 0;
-        list->get_Count(&count);
-        for (int32_t i = 0; i < count; ++i) {
-            tavi::ComPtr<IGPValue> member;
-            tavi::BStr text;
-            if (SUCCEEDED(list->get_Value(i, member.Out())) && member)
-                member->GetAsText(text.Out());
-            std::cout << Narrow(text.view()) << "\n";
-        }
+        PrintRecords(table.Get());
     } else if (!options.xml && !options.stream) {
         tavi::BStr text;
         if (HRESULT hr = value->GetAsText(text.Out()); FAILED(hr))
@@ -280,11 +314,36 @@ tavi::ComPtr<IGPDataType> ListType(IGPDataTypeFactory* factory, const ValueOptio
     return tavi::QueryAs<IGPDataType>(object.Get());
 }
 
+// The table type TYPE (its class "<TYPE>Type") with a column of each data type of --columns from the factory, each
+// headed by its data type's name; a line on standard error and nothing when one cannot be had.
+tavi::ComPtr<IGPDataType> TableType(IGPDataTypeFactory* factory, const ValueOptions& options) {
+    tavi::ComPtr<IUnknown> object;
+    CreateObject(options.type + "Type", &object);
+    auto tableType = tavi::QueryAs<IGPValueTableType>(object.Get());
+    if (!tableType || tavi::QueryAs<IGPMultiValueType>(object.Get())) {
+        Fail("'" + options.type + "' is no table type that takes column data types");
+        return {};
+    }
+    for (const std::string& column : options.columns) {
+        tavi::ComPtr<IGPDataType> columnType;
+        const std::u16string name = Widen(column);
+        if (FAILED(factory->GetDataType(name.c_str(), columnType.Out())) || !columnType) {
+            Fail("unknown column data type '" + column + "'");
+            return {};
+        }
+        tableType->AddDataType(columnType.Get(), name.c_str(), 0, nullptr);
+    }
+    return tavi::QueryAs<IGPDataType>(object.Get());
+}
+
 int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t docVersion) {
     const std::u16string type = Widen(options.type), text = Widen(options.text);
     tavi::ComPtr<IGPDataType> dataType;
     if (options.member) {
         if (!(dataType = ListType(factory, options)))
+            return kExitFailure;
+    } else if (!options.columns.empty()) {
+        if (!(dataType = TableType(factory, options)))
             return kExitFailure;
     } else if (HRESULT hr = factory->GetDataType(type.c_str(), dataType.Out()); FAILED(hr) || !dataType) {
         tavi::ComPtr<IGPName> known;
@@ -337,8 +396,8 @@ int RunValue(const std::vector<std::string>& args) {
 const Command kValue{
     "value",
     "make a value of a data type from text",
-    "usage: tavigp value TYPE TEXT [--member MEMBERTYPE [--list]] [--xml] [--stream [--docversion V]]\n"
-    "                               [--domain SPEC]\n"
+    "usage: tavigp value TYPE TEXT [--member MEMBERTYPE | --columns T1,T2...] [--list] [--xml]\n"
+    "                               [--stream [--docversion V]] [--domain SPEC]\n"
     "\n"
     "Asks the data type factory for the data type TYPE (a name 'tavigp types' lists, in any letter case), lets it\n"
     "create a value from TEXT, and sets TEXT on the value once more to get the message the value gives for it.\n"
@@ -346,7 +405,9 @@ const Command kValue{
     "\n"
     "  (no option)       the value's text form (GetAsText), on one line\n"
     "  --member T        TYPE is a list type (GPMultiValue) whose members are of the data type T\n"
-    "  --list            the list's members' text forms, one per line, instead of the list's text form\n"
+    "  --columns T1,T2   TYPE is a table type (GPValueTable) with a column of each data type T1, T2...\n"
+    "  --list            the list's members' text forms, one per line, instead of the list's text form (of a\n"
+    "                    table: one record per line, its values' text forms separated by tabs)\n"
     "  --xml             the value's XML document\n"
     "  --stream          the bytes the value saves to a stream, in hexadecimal, on one line\n"
     "  --docversion V    the document version the stream is written for: 'current' (the default), 'older:K' or\n"

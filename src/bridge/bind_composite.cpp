@@ -51,6 +51,26 @@ void BindCompositeFamily(BindingTable& t) {
     BIND(t, IGPValueTableType, put_ReadOnly);
     BIND(t, IGPValueTableType, get_ReadOnly);
 
+    BIND(t, IGPValueTableTypeName, get_Count);
+    BIND(t, IGPValueTableTypeName, get_DataTypeName);
+    BIND(t, IGPValueTableTypeName, put_ReadOnly);
+    BIND(t, IGPValueTableTypeName, get_ReadOnly);
+    BIND(t, IGPValueTableTypeName, get_Width);
+    BIND(t, IGPValueTableTypeName, get_DisplayName);
+    BIND(t, IGPValueTableTypeName, AddDataType);
+    BIND(t, IGPValueTableTypeName, RemoveDataType);
+    BIND(t, IGPValueTableTypeName, get_ControlCLSID);
+    BIND(t, IGPValueTableTypeNameProperty, get_Width);
+    BIND(t, IGPValueTableTypeNameProperty, put_Width);
+    BIND(t, IGPValueTableTypeNameProperty, get_Flag);
+    BIND(t, IGPValueTableTypeNameProperty, put_Flag);
+    BIND(t, IGPValueTableTypeNameProperty, get_DataTypeName);
+    BIND(t, IGPValueTableTypeNameProperty, putref_DataTypeName);
+    BIND(t, IGPValueTableTypeNameProperty, put_DisplayName);
+    BIND(t, IGPValueTableTypeNameProperty, get_DisplayName);
+    BIND(t, IGPValueTableTypeNameProperty, putref_ControlCLSID);
+    BIND(t, IGPValueTableTypeNameProperty, get_ControlCLSID);
+
     BIND(t, IGPCompositeDataType, get_Count);
     BIND(t, IGPCompositeDataType, get_DataType);
     BIND(t, IGPCompositeDataType, AddDataType);

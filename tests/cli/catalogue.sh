@@ -53,6 +53,15 @@ expect_in "$work/err" "error 818" "the list's message says a member could not be
 expect_status 1 "an unknown member type" "$tavigp" value GPMultiValue a --member GPNothing
 expect_in "$work/err" "unknown member data type 'GPNothing'" "the member type is named"
 expect_empty "$work/out" "nothing on standard output for an unknown type"
+# Tables: a column of each --columns data type; --list prints one record per line, its values separated by tabs.
+expect_status 0 "a table" "$tavigp" value GPValueTable "in.shp 1;'my data.shp' 2" --columns GPString,GPLong
+expect_file "$work/out" "in.shp 1;'my data.shp' 2" "the table's text form"
+expect_status 0 "its records" "$tavigp" value GPValueTable "in.shp 1;'my data.shp' 2" --columns GPString,GPLong --list
+expect_file "$work/out" "$(printf 'in.shp\t1\nmy data.shp\t2')" "one record per line"
+expect_status 1 "more values than columns" "$tavigp" value GPValueTable "a 1 extra" --columns GPString,GPLong
+expect_in "$work/err" "error 818" "the table's message says a value could not be made"
+expect_status 1 "a list type given columns" "$tavigp" value GPMultiValue a --columns GPString
+expect_in "$work/err" "no table type" "the list type is refused"
 # A catalogue row whose data type class (the name with "Type" after it) the library does not provide yet.
 "$tavigp" classes --pending | awk '{ print $1 }' >"$work/pending"
 waiting=""
