@@ -68,6 +68,11 @@ ComPtr<IGPDataType> DataTypeNamed(std::u16string_view name) {
 
 } // namespace
 
+GPMultiValue::Member::Member(ComPtr<IGPValue> value) : value_(std::move(value)) {
+    if (auto stored = QueryAs<IStoredText>(value_.Get()))
+        stored_ = &stored->StoredText();
+}
+
 // --- IGPValue ---
 
 HRESULT GPMultiValue::get_DataType(IGPDataType** dataType) {
@@ -96,8 +101,13 @@ HRESULT GPMultiValue::Empty() {
 String GPMultiValue::ListText(bool variableNames) const {
     multivaluetext::ListWriter writer;
     writer.Reserve(members_.size() * 12); // a guess at the common short member; longer ones grow it
-    for (const auto& member : members_)
-        UseMemberText(member.Get(), variableNames, [&](std::optional<std::u16string_view> text) { writer.Add(text); });
+    for (const auto& member : members_) {
+        if (member.StoredText())
+            writer.Add(*member.StoredText());
+        else
+            UseMemberText(member.Get(), variableNames,
+                          [&](std::optional<std::u16string_view> text) { writer.Add(text); });
+    }
     return writer.Finish();
 }
 
@@ -178,7 +188,7 @@ HRESULT GPMultiValue::Assign(IClone* source) {
         other->get_MemberDataType(memberType.Out());
         int32_t count = 0;
         other->get_Count(&count);
-        std::vector<ComPtr<IGPValue>> copies;
+        std::vector<Member> copies;
         for (int32_t i = 0; i < count; ++i) {
             ComPtr<IGPValue> member;
             other->get_Value(i, member.Out());
@@ -229,7 +239,7 @@ HRESULT GPMultiValue::get_Value(int32_t index, IGPValue** value) {
         return hr;
     if (!IsIndex(index))
         return E_INVALIDARG;
-    *value = ComPtr<IGPValue>(members_[static_cast<size_t>(index)]).Detach();
+    *value = ComPtr<IGPValue>(members_[static_cast<size_t>(index)].Value()).Detach();
     return S_OK;
 }
 
@@ -239,7 +249,11 @@ HRESULT GPMultiValue::get_Values(IEnumGPValue** values) {
     if (members_.empty())
         return S_OK;
     return guard([&] {
-        auto enumerator = MakeObject<SimpleEnumerator<IEnumGPValue, IGPValue>>(members_);
+        std::vector<ComPtr<IGPValue>> items;
+        items.reserve(members_.size());
+        for (const auto& member : members_)
+            items.push_back(member.Value());
+        auto enumerator = MakeObject<SimpleEnumerator<IEnumGPValue, IGPValue>>(std::move(items));
         *values = static_cast<IEnumGPValue*>(enumerator.Detach());
         return S_OK;
     });
@@ -281,7 +295,7 @@ HRESULT GPMultiValue::InsertValue(int32_t index, IGPValue* value) {
     if (index < 0 || static_cast<size_t>(index) > members_.size())
         return E_INVALIDARG;
     return guard([&] {
-        members_.insert(members_.begin() + index, ComPtr<IGPValue>(value));
+        members_.insert(members_.begin() + index, Member(value));
         SetModified();
         return S_OK;
     });
@@ -407,9 +421,9 @@ HRESULT GPMultiValue::ResolveValue(IGPVariableManager* manager, IGPValue** resol
         AfCreateInstance(CLSID_GPUtilities, nullptr, CLSCTX_INPROC_SERVER, IGPUtilities::iid, utilities.OutVoid());
         for (const auto& member : members_) {
             ComPtr<IGPValue> value;
-            if (utilities && member)
+            if (utilities && member.Get())
                 utilities->ResolveValue(member.Get(), manager, value.Out());
-            made->members_.push_back(value ? value : member);
+            made->members_.push_back(value ? Member(value) : member);
         }
         made->resolved_ = VARIANT_TRUE;
         *resolved = static_cast<IGPValue*>(made.Detach());

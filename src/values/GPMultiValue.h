@@ -88,8 +88,24 @@ private:
     // The first element of a record as a value (null for an empty or missing record).
     static ComPtr<IGPValue> RecordValue(IArray* record);
 
+    // A member, with the stored text of a plain string member found when it joins the list: writing a long list
+    // then reads each plain string's text without asking the member for it (the text's place lives as long as the
+    // member, which the list holds).
+    class Member {
+    public:
+        Member(ComPtr<IGPValue> value = {});
+        Member(IGPValue* value) : Member(ComPtr<IGPValue>(value)) {}
+        IGPValue* Get() const { return value_.Get(); }
+        const ComPtr<IGPValue>& Value() const { return value_; }
+        const String* StoredText() const { return stored_; }
+
+    private:
+        ComPtr<IGPValue> value_;
+        const String* stored_ = nullptr;
+    };
+
     ComPtr<IGPDataType> member_;
-    std::vector<ComPtr<IGPValue>> members_;
+    std::vector<Member> members_;
     VARIANT_BOOL resolved_ = VARIANT_FALSE;
 };
 
