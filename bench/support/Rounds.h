@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
-#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -28,19 +27,6 @@ template <class F> double SecondsPerOp(F&& body, int count) {
                    body();
            }) /
            count;
-}
-
-// Puts every side of a round that walks or makes many objects in the same state: the allocator gathers the small
-// blocks the step before freed (a large request makes it, and whichever side asked first would pay for it), and the
-// processor's caches hold none of the benchmark's data (every line of a buffer larger than any cache is touched), so
-// that the side timed right after its objects were made does not find them still cached while the other finds its
-// own gone.
-inline void Settle() {
-    std::free(std::malloc(std::size_t(64) << 10));
-    static std::vector<unsigned char> buffer(std::size_t(128) << 20);
-    for (std::size_t at = 0; at < buffer.size(); at += 64)
-        buffer[at] = static_cast<unsigned char>(buffer[at] + 1);
-    asm volatile("" : : "r"(buffer.data()) : "memory");
 }
 
 // The middle one of `values` (the upper middle of an even count); 0 for none.

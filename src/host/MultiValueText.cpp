@@ -3,6 +3,8 @@
 
 #include "host/TextTokenizer.h"
 
+#include <array>
+
 namespace tavi::multivaluetext {
 
 namespace {
@@ -119,15 +121,36 @@ bool ReadsBackAs(const String& form, std::u16string_view member, bool first, cha
     return TokenEnd(followed, 0, kSeparator, cellStop) == form.size() && DecodeMember(form) == member;
 }
 
-// True for a text that stands for itself in a list: no character the grammar reads specially, no white space, and
-// not "#" (nor starting with "#" as the first member). Most members are such texts; they skip the classic form's
-// checks.
-bool IsBare(std::u16string_view text, bool first) {
+// Whether a character keeps a text from standing for itself in a list: white space (and any control character), the
+// separator, a quote, a backslash. A table answers the ASCII ones, since a list asks it of every character.
+constexpr auto kSpecialAscii = [] {
+    std::array<bool, 128> special{};
+    for (char16_t c = 0; c <= u' '; ++c)
+        special[c] = true;
+    for (char16_t c : {kSeparator, kApostrophe, kQuote, kBackslash})
+        special[c] = true;
+    return special;
+}();
+
+bool IsSpecial(char16_t c) {
+    return c < 0x80 ? kSpecialAscii[c] : IsWhiteSpace(c);
+}
+
+// Appends `text` to `out` when it stands for itself in a list: no character the grammar reads specially, no white
+// space, and not "#" (nor starting with "#" as the first member). Most members are such texts; they skip the classic
+// form's checks, and each character is checked as it is copied. False, with `out` as it was, for any other text.
+bool AppendBare(String& out, std::u16string_view text, bool first) {
     if (text.empty() || text == kEmptyMember || (first && text.front() == u'#'))
         return false;
+    const size_t start = out.size();
+    out.resize(start + text.size());
+    char16_t* to = out.data() + start;
     for (char16_t c : text) {
-        if (c <= u' ' || c == kSeparator || IsQuote(c) || c == kBackslash || (c >= 0x80 && IsWhiteSpace(c)))
+        if (IsSpecial(c)) {
+            out.resize(start);
             return false;
+        }
+        *to++ = c;
     }
     return true;
 }
@@ -164,11 +187,8 @@ void ListWriter::Add(std::optional<std::u16string_view> member) {
     const bool first = count_++ == 0;
     if (!first)
         text_.push_back(kSeparator);
-    if (member && IsBare(*member, first)) {
-        text_.append(*member);
-    } else {
+    if (!member || !AppendBare(text_, *member, first))
         text_ += MemberForm(member, first);
-    }
     if (first) {
         firstFormLength_ = text_.size();
         if (member)
@@ -203,9 +223,7 @@ void TableWriter::AddCell(std::optional<std::u16string_view> cell) {
     const bool first = records_ == 1 && cells_ == 0; // a table's text starting with "#" reads as empty
     if (cells_++ > 0)
         text_.push_back(kCellSeparator);
-    if (cell && IsBare(*cell, first))
-        text_.append(*cell);
-    else
+    if (!cell || !AppendBare(text_, *cell, first))
         text_ += MemberForm(cell, first, kCellSeparator);
 }
 
