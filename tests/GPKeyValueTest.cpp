@@ -3,9 +3,11 @@
 // position and through the value table view, validation with one message per key, and the stream and XML forms.
 #include "TestSupport.h"
 
+#include "host/DocumentVersion.h"
 #include "host/Message.h"
 #include "host/StreamIO.h"
 #include "host/String.h"
+#include "host/XmlNamespace.h"
 #include "tavi/GPDomains.h"
 #include "tavi/GPKeyValue.h"
 #include "tavi/GPMessage.h"
@@ -512,6 +514,40 @@ TEST_F(GPKeyValueTest, TheTypeNameKeepsKeysTypesAndRequiredFlags) {
     ComPtr<IGPDataType> lostType;
     EXPECT_EQ(QueryAs<IGPKeyValueType>(opened.Get())->get_KeyDataType(u"lost", lostType.Out()), S_OK);
     EXPECT_FALSE(lostType);
+}
+
+TEST_F(GPKeyValueTest, OlderDocumentsGetAStringInItsPlace) {
+    auto type = EveryKind();
+    auto value = ValueOf(type.Get(), uR"({"count":5})");
+    ComPtr<IGPName> typeName;
+    {
+        ComPtr<IName> name;
+        QueryAs<IGPDataType>(type.Get())->get_FullName(name.Out());
+        typeName = QueryAs<IGPName>(name.Get());
+    }
+    for (IUnknown* object : {static_cast<IUnknown*>(value.Get()), static_cast<IUnknown*>(type.Get()),
+                             static_cast<IUnknown*>(typeName.Get())}) {
+        auto versions = QueryAs<IDocumentVersionSupport>(object);
+        ASSERT_TRUE(versions);
+        VARIANT_BOOL supported = VARIANT_FALSE;
+        versions->IsSupportedAtVersion(docversion::kCurrent, &supported);
+        EXPECT_TRUE(supported);
+        versions->IsSupportedAtVersion(docversion::Newer(docversion::kNewerCount - 2), &supported);
+        EXPECT_FALSE(supported);
+        BStr minimum;
+        ASSERT_EQ(QueryAs<IXMLVersionSupport>(object)->get_MinNamespaceSupported(minimum.Out()), S_OK);
+        EXPECT_EQ(minimum.view(), c_xml_ns_tavi);
+    }
+    ComPtr<IUnknown> replacement;
+    ASSERT_EQ(QueryAs<IDocumentVersionSupport>(value.Get())->ConvertToSupportedObject(0, replacement.Out()), S_OK);
+    EXPECT_EQ(Text(replacement.Get()), uR"({"count":5})");
+    EXPECT_TRUE(QueryAs<IGPString>(replacement.Get()));
+    ASSERT_EQ(QueryAs<IDocumentVersionSupport>(type.Get())->ConvertToSupportedObject(0, replacement.Out()), S_OK);
+    EXPECT_TRUE(QueryAs<IGPStringType>(replacement.Get()));
+    ASSERT_EQ(QueryAs<IDocumentVersionSupport>(typeName.Get())->ConvertToSupportedObject(0, replacement.Out()), S_OK);
+    ComPtr<IUnknown> opened;
+    ASSERT_EQ(QueryAs<IName>(replacement.Get())->Open(opened.Out()), S_OK);
+    EXPECT_TRUE(QueryAs<IGPStringType>(opened.Get()));
 }
 
 } // namespace
