@@ -172,6 +172,7 @@ TEST_F(GPKeyValueTest, TextThatCannotBeReadFailsAndChangesNothing) {
         {"an object for a list", uR"({"tags":{"a":1}})", 888},
         {"an array for a key-value", uR"({"child":[1]})", 888},
         {"a nested member that cannot be read", uR"({"child":{"id":"x"}})", 888},
+        {"a string the data type would see cut short", uR"({"name":"a\u0000b"})", 888},
         {"a required key without value", uR"({"name":"x","count":null})", E_FAIL},
     };
     auto type = EveryKind(true);

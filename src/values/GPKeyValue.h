@@ -14,8 +14,9 @@
 //     value made by its data type: an object for a key-value type (a nested key-value, its required keys enforced
 //     too), an array for a multi-value type (members made by the member type, null members left out), an array of
 //     arrays for a value table type (one record per array, each cell made by its column's type), a string, number or
-//     boolean given as text to CreateValue (a string's content, a number's or boolean's JSON text); null leaves the
-//     key without value. Keys the object does not name hold no value afterwards.
+//     boolean given as text to CreateValue (a string's content, a number's or boolean's JSON text; a string holding
+//     U+0000 cannot be read); null leaves the key without value. Keys the object does not name hold no value
+//     afterwards.
 //   - a member that cannot be read, a text that is not an object, and JSON nested deeper than kMaxDepth levels (each
 //     object or array is one level; the outer object is the first) fail with E_FAIL and an error message of code
 //     kMemberNotRead naming the data type's display name; a required key left without value fails with E_FAIL and

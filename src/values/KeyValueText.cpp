@@ -93,11 +93,14 @@ bool ValueTable(IGPDataType* type, IGPValueTableType* tableType, const Json& arr
     return true;
 }
 
-// A string, number or boolean: given to the data type as text (a string's content, else the JSON text).
+// A string, number or boolean: given to the data type as text (a string's content, else the JSON text). A string
+// holding U+0000 cannot be read: the data type would see only the text before it.
 bool ScalarValue(IGPDataType* type, const Json& json, ComPtr<IGPValue>& value) {
-    std::string text = json.is_string() ? json.get<std::string>() : json.dump();
+    String text = FromUtf8(json.is_string() ? json.get<std::string>() : json.dump());
+    if (text.find(u'\0') != String::npos)
+        return false;
     ComPtr<IGPValue> made;
-    if (type->CreateValue(FromUtf8(text).c_str(), made.Out()) != S_OK || !made)
+    if (type->CreateValue(text.c_str(), made.Out()) != S_OK || !made)
         return false; // S_FALSE: the data type could not read the text
     value = made;
     return true;
