@@ -390,10 +390,7 @@ HRESULT GPKeyValue::ConvertToSupportedObject(int32_t, IUnknown** replacement) {
 }
 
 HRESULT GPKeyValue::get_MinNamespaceSupported(BSTR* namespaceURI) {
-    if (!namespaceURI)
-        return E_POINTER;
-    *namespaceURI = MakeBSTR(c_xml_ns_tavi);
-    return *namespaceURI ? S_OK : E_OUTOFMEMORY;
+    return HandOutCurrentNamespace(namespaceURI);
 }
 
 // --- the stream and XML forms ---

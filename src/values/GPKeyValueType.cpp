@@ -37,13 +37,6 @@ HRESULT HandOutNames(const KeyDeclarations& keys, IBStringArray** names) {
     });
 }
 
-HRESULT HandOutCurrentNamespace(BSTR* namespaceURI) {
-    if (!namespaceURI)
-        return E_POINTER;
-    *namespaceURI = MakeBSTR(c_xml_ns_tavi);
-    return *namespaceURI ? S_OK : E_OUTOFMEMORY;
-}
-
 // The domain a key's value is checked with: the composite domain's member at the key's position, or none.
 ComPtr<IGPDomain> KeyDomain(IGPDomain* domain, int32_t index) {
     ComPtr<IGPDomain> member;
@@ -54,6 +47,13 @@ ComPtr<IGPDomain> KeyDomain(IGPDomain* domain, int32_t index) {
 }
 
 } // namespace
+
+HRESULT HandOutCurrentNamespace(BSTR* namespaceURI) {
+    if (!namespaceURI)
+        return E_POINTER;
+    *namespaceURI = MakeBSTR(c_xml_ns_tavi);
+    return *namespaceURI ? S_OK : E_OUTOFMEMORY;
+}
 
 // --- the declarations ---
 
@@ -72,9 +72,15 @@ int32_t KeyDeclarations::Find(std::u16string_view name) const {
 }
 
 bool KeyDeclarations::Add(KeyDeclaration key) {
-    if (!index_.emplace(key.name, Count()).second)
+    auto [entry, added] = index_.emplace(key.name, Count());
+    if (!added)
         return false;
-    keys_.push_back(std::move(key));
+    try {
+        keys_.push_back(std::move(key));
+    } catch (...) {
+        index_.erase(entry); // the index never names a key the list does not hold
+        throw;
+    }
     return true;
 }
 

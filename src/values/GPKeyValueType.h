@@ -20,6 +20,9 @@
 
 namespace tavi {
 
+// IXMLVersionSupport's answer for the classes of the family, which older namespaces do not know: the current one.
+HRESULT HandOutCurrentNamespace(BSTR* namespaceURI);
+
 // The 64-bit FNV-1a hash of a text's UTF-16 code units, each as two bytes, low byte first.
 struct KeyNameHash {
     using is_transparent = void; // looked up by text view, without a copy of the name
