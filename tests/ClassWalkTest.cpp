@@ -12,6 +12,7 @@
 #include "module/ModuleTable.h"
 #include "tavi/ClassIds.h"
 #include "tavi/Entry.h"
+#include "tavi/GPKeyValue.h"
 #include "tavi/GPScalar.h"
 #include "tavi/GPValue.h"
 #include "tavi/Stream.h"
@@ -48,6 +49,7 @@ const std::map<std::u16string, std::u16string> kSampleText = {
     {u"GPLinearUnit", u"12 Meters"},
     {u"GPArealUnit", u"3 SquareKilometers"},
     {u"GPTimeUnit", u"4 Hours"},
+    {u"GPKeyValue", uR"({"id":42,"name":"some text","sizes":[1.5,2],"inner":{"flag":true}})"},
 };
 
 // A made-up interface no class answers.
@@ -65,6 +67,30 @@ protected:
         return made;
     }
 
+    static ComPtr<IGPDataType> TypeNamed(const char16_t* name) {
+        ComPtr<IGPDataTypeFactory> factory;
+        AfCreateInstance(CLSID_GPDataTypeFactory, nullptr, CLSCTX_INPROC_SERVER, IGPDataTypeFactory::iid,
+                         factory.OutVoid());
+        ComPtr<IGPDataType> type;
+        EXPECT_EQ(factory->GetDataType(name, type.Out()), S_OK);
+        return type;
+    }
+
+    // The keys a key-value's sample text fills: a long, a string, a list of doubles and a nested key-value.
+    static void DeclareSampleKeys(IGPKeyValue* keyValue) {
+        auto sizes = Make(CLSID_GPMultiValueType).As<IGPMultiValueType>();
+        sizes->putref_MemberDataType(TypeNamed(u"GPDouble").Get());
+        auto inner = Make(CLSID_GPKeyValueType).As<IGPKeyValueType>();
+        inner->AddKey(u"flag", TypeNamed(u"GPBoolean").Get(), VARIANT_TRUE);
+        auto type = Make(CLSID_GPKeyValueType).As<IGPKeyValueType>();
+        type->AddKey(u"id", TypeNamed(u"GPLong").Get(), VARIANT_TRUE);
+        type->AddKey(u"name", TypeNamed(u"GPString").Get(), VARIANT_FALSE);
+        type->AddKey(u"sizes", sizes.As<IGPDataType>().Get(), VARIANT_FALSE);
+        type->AddKey(u"inner", inner.As<IGPDataType>().Get(), VARIANT_FALSE);
+        type->AddKey(u"unset", TypeNamed(u"GPDate").Get(), VARIANT_FALSE);
+        EXPECT_EQ(keyValue->putref_DataType(type.As<IGPDataType>().Get()), S_OK);
+    }
+
     // The object of a class, holding its sample text when it has one.
     static ComPtr<IUnknown> MakeSample(const ClassEntry& entry) {
         auto made = Make(entry.classId);
@@ -72,6 +98,9 @@ protected:
         auto value = QueryAs<IGPValue>(made.Get());
         if (auto secret = QueryAs<IGPEncryptedString>(made.Get())) { // its SetAsText takes nothing
             EXPECT_EQ(secret->put_Value(u"secret text"), S_OK);
+        }
+        if (auto keyValue = QueryAs<IGPKeyValue>(made.Get())) { // its text means something only for its keys
+            DeclareSampleKeys(keyValue.Get());
         }
         if (value && sample != kSampleText.end()) {
             ComPtr<IGPMessage> message;

@@ -17,6 +17,14 @@ struct IXMLSerialize : IUnknown {
     virtual HRESULT Deserialize(IXMLSerializeData* data) = 0;
 };
 
+// What a class says of its XML form: the namespace URI of the oldest document generation its form can be written
+// for. Its identifier is the name-based (version 5) identifier of "taviGeoprocessing.IXMLVersionSupport" in the
+// namespace {D1AE5921-F2AC-437E-B79A-4A1BF0F4CBBC}, as those of tavi/GPComposite.h.
+struct IXMLVersionSupport : IUnknown {
+    static constexpr IID iid{0xF72AAF4B, 0x6A24, 0x5769, {0xA0, 0x46, 0x09, 0x68, 0xDE, 0x65, 0xCF, 0x4F}};
+    virtual HRESULT get_MinNamespaceSupported(BSTR* namespaceURI) = 0;
+};
+
 // Results common to every operation: E_POINTER for a null required argument; E_INVALIDARG for an element index
 // outside the list; E_FAIL when the element's text is not of the asked kind (the out value is then left cleared),
 // or when the operation does not fit the object (adding on a reader, reading on a writer).

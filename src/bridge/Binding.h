@@ -145,5 +145,6 @@ void BindShapeFamily(BindingTable& table);
 void BindSpatialReferenceFamily(BindingTable& table);
 void BindCellSizeFamily(BindingTable& table);
 void BindCompositeFamily(BindingTable& table);
+void BindKeyValueFamily(BindingTable& table);
 
 } // namespace tavigp

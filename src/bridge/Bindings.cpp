@@ -8,11 +8,11 @@ namespace tavigp {
 namespace {
 
 constexpr BindingFamily kBindingFamilies[] = {
-    &BindUnknownFamily,   &BindCollectionFamily, &BindPersistFamily, &BindCategoryFamily,
-    &BindMessageFamily,   &BindValueFamily,      &BindScalarFamily,  &BindCatalogueFamily,
-    &BindUtilitiesFamily, &BindXmlFamily,        &BindDataFamily,    &BindDomainFamily,
-    &BindUnitFamily,      &BindExtentFamily,     &BindShapeFamily,   &BindSpatialReferenceFamily,
-    &BindCellSizeFamily,  &BindCompositeFamily,
+    &BindUnknownFamily,   &BindCollectionFamily, &BindPersistFamily,  &BindCategoryFamily,
+    &BindMessageFamily,   &BindValueFamily,      &BindScalarFamily,   &BindCatalogueFamily,
+    &BindUtilitiesFamily, &BindXmlFamily,        &BindDataFamily,     &BindDomainFamily,
+    &BindUnitFamily,      &BindExtentFamily,     &BindShapeFamily,    &BindSpatialReferenceFamily,
+    &BindCellSizeFamily,  &BindCompositeFamily,  &BindKeyValueFamily,
 };
 
 } // namespace

@@ -8,6 +8,7 @@ namespace tavigp {
 void BindXmlFamily(BindingTable& t) {
     BIND(t, IXMLSerialize, Serialize);
     BIND(t, IXMLSerialize, Deserialize);
+    BIND(t, IXMLVersionSupport, get_MinNamespaceSupported);
 
     BIND(t, IXMLSerializeData, get_TypeName);
     BIND(t, IXMLSerializeData, put_TypeName);

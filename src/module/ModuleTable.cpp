@@ -28,6 +28,8 @@
 #include "values/GPEncryptedStringType.h"
 #include "values/GPEnvelope.h"
 #include "values/GPEnvelopeTypes.h"
+#include "values/GPKeyValue.h"
+#include "values/GPKeyValueType.h"
 #include "values/GPLine.h"
 #include "values/GPLinearUnit.h"
 #include "values/GPLong.h"
@@ -207,11 +209,11 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"GPTableViewType", CLSID_GPTableViewType),
     Pending(u"GPOrientedImageryLayer", CLSID_GPOrientedImageryLayer),
     Pending(u"GPOrientedImageryLayerType", CLSID_GPOrientedImageryLayerType),
-    Pending(u"GPKeyValue", CLSID_GPKeyValue),
-    Pending(u"GPKeyValueType", CLSID_GPKeyValueType),
-    Pending(u"GPKeyValuePair", CLSID_GPKeyValuePair),
-    Pending(u"GPKeyValueTypeName", CLSID_GPKeyValueTypeName),
-    Pending(u"GPKeyValueTypeNamePair", CLSID_GPKeyValueTypeNamePair),
+    Row<GPKeyValue>(),
+    Row<GPKeyValueType>(),
+    Row<GPKeyValuePair>(),
+    Row<GPKeyValueTypeName>(),
+    Row<GPKeyValueTypeNamePair>(),
     Row<GPCodedValueDomain>(),
     Row<GPCodedValueDomainProperty>(),
     Row<GPRangeDomain>(),
