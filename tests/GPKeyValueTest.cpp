@@ -8,6 +8,7 @@
 #include "host/StreamIO.h"
 #include "host/String.h"
 #include "host/XmlNamespace.h"
+#include "platform/Locale.h"
 #include "tavi/GPDomains.h"
 #include "tavi/GPKeyValue.h"
 #include "tavi/GPMessage.h"
@@ -135,6 +136,45 @@ TEST_F(GPKeyValueTest, TextIsWrittenByKindInDeclarationOrderAndReadsBackEqual) {
         auto again = ValueOf(type.Get());
         ASSERT_EQ(Read(again.Get(), Text(value.Get())), S_OK);
         EXPECT_TRUE(Equal(again.Get(), value.Get()));
+    }
+}
+
+TEST_F(GPKeyValueTest, JsonNumbersReadTheSameInEveryLocale) {
+    // JSON writes numbers with a point whatever the locale; a locale whose decimal separator is a comma reads them
+    // as they are and writes them back as JSON numbers.
+    locale::SetUserDefaultLocaleForTesting(1031);
+    ASSERT_EQ(SetThreadLocale(1031), 1);
+    auto type = EveryKind();
+    auto value = ValueOf(type.Get());
+    ASSERT_EQ(Read(value.Get(), uR"({"ratio":2.5,"count":-3,"name":1.25})"), S_OK);
+    EXPECT_EQ(Text(value.Get()), uR"({"count":-3,"ratio":2.5,"name":"1.25"})");
+    ComPtr<IGPValue> ratio;
+    QueryAs<IGPKeyValue>(value.Get())->get_Value(u"ratio", ratio.Out());
+    double number = 0;
+    QueryAs<IGPDouble>(ratio.Get())->get_Value(&number);
+    EXPECT_EQ(number, 2.5);
+}
+
+TEST_F(GPKeyValueTest, ValueTableKeysAreArraysOfRecords) {
+    auto table = Create<IGPValueTableType>(CLSID_GPValueTableType);
+    table->AddDataType(TypeNamed(u"GPString").Get(), u"path", 0, nullptr);
+    table->AddDataType(TypeNamed(u"GPLong").Get(), u"rank", 0, nullptr);
+    auto type = KeyType({{u"inputs", table.As<IGPDataType>()}});
+    auto value = ValueOf(type.Get());
+    ASSERT_EQ(Read(value.Get(), uR"({"inputs":[["a b",1],["c"]]})"), S_OK); // the missing cell holds no value
+    EXPECT_EQ(Text(value.Get()), uR"({"inputs":[["a b",1],["c",null]]})");
+    ComPtr<IGPValue> inputs;
+    QueryAs<IGPKeyValue>(value.Get())->get_Value(u"inputs", inputs.Out());
+    EXPECT_EQ(Text(inputs.Get()), u"'a b' 1;c #");
+    auto again = ValueOf(type.Get());
+    ASSERT_EQ(Read(again.Get(), Text(value.Get())), S_OK);
+    EXPECT_TRUE(Equal(again.Get(), value.Get()));
+    // A record longer than the columns, or a cell its column cannot read, is a member that cannot be read.
+    for (const char16_t* bad : {uR"({"inputs":[["a",1,2]]})", uR"({"inputs":[["a","one"]]})"}) {
+        int32_t code = 0;
+        EXPECT_EQ(Read(value.Get(), bad, &code), E_FAIL);
+        EXPECT_EQ(code, 888);
+        EXPECT_EQ(Text(value.Get()), uR"({"inputs":[["a b",1],["c",null]]})");
     }
 }
 
