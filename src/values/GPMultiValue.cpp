@@ -131,45 +131,51 @@ HRESULT GPMultiValue::SetAsText(const OLECHAR* text, IGPMessage** message) {
         *message = ComPtr<IGPMessage>(made).Detach();
         if (!member_)
             return S_OK;
-        members_.clear();
         SetModified();
         std::u16string_view view = text ? std::u16string_view(text) : std::u16string_view();
         multivaluetext::Form form = multivaluetext::FormOf(view);
-        if (form == multivaluetext::Form::kEmpty)
+        if (form == multivaluetext::Form::kEmpty) {
+            members_.clear();
             return S_OK;
+        }
         return ReadMembers(view, form, made.Get());
     });
 }
 
-bool GPMultiValue::AppendMemberFromText(const String& text) {
+bool GPMultiValue::AppendMemberFromText(const String& text, std::vector<Member>& read) const {
     ComPtr<IGPValue> value;
     HRESULT hr = member_->CreateValue(text.c_str(), value.Out());
     if (hr != S_OK || !value) // S_FALSE: the member type could not read the text
         return false;
-    members_.push_back(std::move(value));
+    read.emplace_back(std::move(value));
     return true;
 }
 
 HRESULT GPMultiValue::ReadMembers(std::u16string_view text, multivaluetext::Form form, IGPMessage* message) {
     DataElementSettingScope setting;
+    // The new members are made while the old ones still stand and take their place at the end (the members made
+    // before one that fails too): new values made from memory that a whole list just gave back would lie scattered
+    // through it, and every later walk over the list would pay for that.
+    std::vector<Member> read;
     bool made = true;
     auto append = [&](const String& token) {
-        if (!(made = AppendMemberFromText(token)))
+        if (!(made = AppendMemberFromText(token, read)))
             return false;
-        if (members_.size() == 1)
+        if (read.size() == 1)
             setting.FirstMemberMade();
         return true;
     };
     if (form == multivaluetext::Form::kEscapedSeparator) {
-        std::optional<String> body = multivaluetext::EscapedSeparatorBody(text);
-        if (!body)
-            return S_OK;
-        TextTokenizer tokenizer(*body, u";");
-        for (std::u16string_view token = tokenizer.NextToken(); !token.empty() && made; token = tokenizer.NextToken())
-            append(multivaluetext::DecodeMember(token));
+        if (std::optional<String> body = multivaluetext::EscapedSeparatorBody(text)) {
+            TextTokenizer tokenizer(*body, u";");
+            for (std::u16string_view token = tokenizer.NextToken(); !token.empty() && made;
+                 token = tokenizer.NextToken())
+                append(multivaluetext::DecodeMember(token));
+        }
     } else {
         multivaluetext::SplitEach(text, append);
     }
+    members_ = std::move(read);
     if (!made) {
         MakeTextError(message, kMemberNotMade);
         return E_FAIL;

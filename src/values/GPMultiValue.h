@@ -73,21 +73,6 @@ public:
     HRESULT GetAsText(IGPVariableManager* manager, BSTR* text) override;
 
 private:
-    HRESULT SaveContent(IStream* stream, uint16_t version) override;
-    HRESULT LoadContent(IStream* stream, uint16_t version) override;
-    HRESULT SerializeContent(IXMLSerializeData* data) override;
-    HRESULT DeserializeContent(IXMLSerializeData* data) override;
-
-    bool IsIndex(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < members_.size(); }
-    // The list's text; with `variableNames`, a member that is a model variable is written as its name.
-    String ListText(bool variableNames) const;
-    // Reads the members of a text of `form` (not empty) into the (emptied) list; the message says which member failed.
-    HRESULT ReadMembers(std::u16string_view text, multivaluetext::Form form, IGPMessage* message);
-    // Makes a member of the member type from its text and appends it; false when it cannot be made.
-    bool AppendMemberFromText(const String& text);
-    // The first element of a record as a value (null for an empty or missing record).
-    static ComPtr<IGPValue> RecordValue(IArray* record);
-
     // A member, with the stored text of a plain string member found when it joins the list: writing a long list
     // then reads each plain string's text without asking the member for it (the text's place lives as long as the
     // member, which the list holds).
@@ -103,6 +88,22 @@ private:
         ComPtr<IGPValue> value_;
         const String* stored_ = nullptr;
     };
+
+    HRESULT SaveContent(IStream* stream, uint16_t version) override;
+    HRESULT LoadContent(IStream* stream, uint16_t version) override;
+    HRESULT SerializeContent(IXMLSerializeData* data) override;
+    HRESULT DeserializeContent(IXMLSerializeData* data) override;
+
+    bool IsIndex(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < members_.size(); }
+    // The list's text; with `variableNames`, a member that is a model variable is written as its name.
+    String ListText(bool variableNames) const;
+    // Reads the members of a text of `form` (not empty) in place of the list's; the message says which member failed
+    // (the members before it make the list).
+    HRESULT ReadMembers(std::u16string_view text, multivaluetext::Form form, IGPMessage* message);
+    // Makes a member of the member type from its text and appends it to `read`; false when it cannot be made.
+    bool AppendMemberFromText(const String& text, std::vector<Member>& read) const;
+    // The first element of a record as a value (null for an empty or missing record).
+    static ComPtr<IGPValue> RecordValue(IArray* record);
 
     ComPtr<IGPDataType> member_;
     std::vector<Member> members_;
