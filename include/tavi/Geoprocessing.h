@@ -3,6 +3,7 @@
 
 #include "tavi/GPCatalog.h"
 #include "tavi/GPComposite.h"
+#include "tavi/GPExpressions.h"
 #include "tavi/GPKeyValue.h"
 #include "tavi/GPMessage.h"
 #include "tavi/GPScalar.h"

@@ -7,6 +7,7 @@
 #include "values/GPCellSizeXYType.h"
 #include "values/GPEncryptedStringType.h"
 #include "values/GPEnvelopeTypes.h"
+#include "values/GPExpressions.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
 #include "values/GPSpatialReferenceTypes.h"
@@ -69,8 +70,8 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry(u"DEType", CLSID_DEType, 4606, 4605, 4604),
     Entry(u"DEDatasetType", CLSID_DEDatasetType, 4546, 4545, 4544),
     Entry(u"DEGeoDatasetType", CLSID_DEGeoDatasetType, 4573, 4572, 4571),
-    Entry(u"GPSQLExpression", CLSID_GPSQLExpressionType, 4687, 4686, 4685),
-    Entry(u"GPINFOExpression", CLSID_GPINFOExpressionType, 4650, 4649, 4648),
+    Entry<GPSQLExpressionType>(u"GPSQLExpression", 4686, 4685),
+    Entry<GPINFOExpressionType>(u"GPINFOExpression", 4649, 4648),
     Entry<GPExtentType>(u"GPExtent", 4707, 4706),
     Entry<GPCoordinateSystemType>(u"GPCoordinateSystem", 4727, 4728),
     Entry<GPXYDomainType>(u"GPXYDomain", 4716, 4717),
@@ -96,7 +97,7 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry(u"GPParcelLayer", CLSID_GPParcelLayerType, 4833, 4128, 4834),
     Entry(u"GPVoxelLayer", CLSID_GPVoxelLayerType, 4845, 4846, 4847),
     Entry<GPCellSizeXYType>(u"GPCellSizeXY", 4809, 4810),
-    Entry(u"GPCalculatorExpression", CLSID_GPCalculatorExpressionType, 4104, 4105, 4106),
+    Entry<GPCalculatorExpressionType>(u"GPCalculatorExpression", 4105, 4106),
     Entry(u"GPRasterDataLayer", CLSID_GPRasterDataLayerType, 4789, 4789, 4782),
     Entry(u"GPDataFile", CLSID_GPDataFileType, 4795, 4795, 4782),
     Entry(u"GPInternetTiledLayer", CLSID_GPInternetTiledLayerType, 4817, 4818, 4816),

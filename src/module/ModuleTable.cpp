@@ -28,6 +28,7 @@
 #include "values/GPEncryptedStringType.h"
 #include "values/GPEnvelope.h"
 #include "values/GPEnvelopeTypes.h"
+#include "values/GPExpressions.h"
 #include "values/GPKeyValue.h"
 #include "values/GPKeyValueType.h"
 #include "values/GPLine.h"
@@ -105,16 +106,16 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"DEType", CLSID_DEType),
     Pending(u"DEDatasetType", CLSID_DEDatasetType),
     Pending(u"DEGeoDatasetType", CLSID_DEGeoDatasetType),
-    Pending(u"GPSQLExpression", CLSID_GPSQLExpression),
-    Pending(u"GPSQLExpressionType", CLSID_GPSQLExpressionType),
-    Pending(u"GPINFOExpression", CLSID_GPINFOExpression),
-    Pending(u"GPINFOExpressionType", CLSID_GPINFOExpressionType),
+    Row<GPSQLExpression>(),
+    Row<GPSQLExpressionType>(),
+    Row<GPINFOExpression>(),
+    Row<GPINFOExpressionType>(),
     Pending(u"GPRandomNumberGenerator", CLSID_GPRandomNumberGenerator),
     Pending(u"GPRandomNumberGeneratorType", CLSID_GPRandomNumberGeneratorType),
     Row<GPCellSizeXYType>(),
     Row<GPCellSizeXY>(),
-    Pending(u"GPCalculatorExpressionType", CLSID_GPCalculatorExpressionType),
-    Pending(u"GPCalculatorExpression", CLSID_GPCalculatorExpression),
+    Row<GPCalculatorExpressionType>(),
+    Row<GPCalculatorExpression>(),
     Row<GPMultiValue>(),
     Row<GPMultiValueType>(),
     Row<GPValueTable>(),
