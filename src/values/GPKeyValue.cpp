@@ -479,27 +479,18 @@ HRESULT GPKeyValue::DeserializeContent(IXMLSerializeData* data) {
             return E_FAIL;
     }
     std::vector<ComPtr<IGPValue>> values(static_cast<size_t>(Keys().Count()));
-    if (FAILED(data->Find(u"KeyValuePairs", &index)))
+    std::vector<ComPtr<IUnknown>> elements;
+    if (FAILED(ReadXmlObjectArray(data, u"KeyValuePairs", u"ArrayOfGPKeyValuePair", elements)))
         return E_FAIL;
-    if (index >= 0) {
-        auto array = MakeObject<ObjectArray>();
-        if (FAILED(data->GetObjectArray(index, c_xml_ns_tavi, u"ArrayOfGPKeyValuePair",
-                                        static_cast<IArray*>(array.Get()))))
+    for (const auto& element : elements) {
+        auto pair = QueryAs<IGPKeyValuePair>(element.Get());
+        BStr key;
+        if (!pair || FAILED(pair->get_Key(key.Out())))
             return E_FAIL;
-        int32_t count = 0;
-        array->get_Count(&count);
-        for (int32_t i = 0; i < count; ++i) {
-            ComPtr<IUnknown> element;
-            array->get_Element(i, element.Out());
-            auto pair = QueryAs<IGPKeyValuePair>(element.Get());
-            BStr key;
-            if (!pair || FAILED(pair->get_Key(key.Out())))
-                return E_FAIL;
-            int32_t position = Keys().Find(key.view());
-            if (position < 0 || values[static_cast<size_t>(position)])
-                return E_FAIL; // a key the type does not declare, or one read before
-            pair->get_Value(values[static_cast<size_t>(position)].Out());
-        }
+        int32_t position = Keys().Find(key.view());
+        if (position < 0 || values[static_cast<size_t>(position)])
+            return E_FAIL; // a key the type does not declare, or one read before
+        pair->get_Value(values[static_cast<size_t>(position)].Out());
     }
     values_ = std::move(values);
     SetEmptyFlag(!AnyValue());

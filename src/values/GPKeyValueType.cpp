@@ -576,24 +576,15 @@ HRESULT GPKeyValueTypeName::Deserialize(IXMLSerializeData* data) {
     if (!data)
         return E_POINTER;
     return guard([&]() -> HRESULT {
-        int32_t index = -1;
-        if (HRESULT hr = data->Find(u"KeyValueTypeNamePairs", &index); FAILED(hr))
+        std::vector<ComPtr<IUnknown>> elements;
+        if (HRESULT hr = ReadXmlObjectArray(data, u"KeyValueTypeNamePairs", u"ArrayOfGPKeyValueTypeNamePair", elements);
+            FAILED(hr))
             return hr;
         auto staged = MakeObject<GPKeyValueTypeName>();
-        if (index >= 0) {
-            auto array = MakeObject<ObjectArray>();
-            if (FAILED(data->GetObjectArray(index, c_xml_ns_tavi, u"ArrayOfGPKeyValueTypeNamePair",
-                                            static_cast<IArray*>(array.Get()))))
+        for (const auto& element : elements) {
+            auto pair = QueryAs<IGPKeyValueTypeNamePair>(element.Get());
+            if (!pair || staged->AddPair(pair.Get()) != S_OK)
                 return E_FAIL;
-            int32_t count = 0;
-            array->get_Count(&count);
-            for (int32_t i = 0; i < count; ++i) {
-                ComPtr<IUnknown> element;
-                array->get_Element(i, element.Out());
-                auto pair = QueryAs<IGPKeyValueTypeNamePair>(element.Get());
-                if (!pair || staged->AddPair(pair.Get()) != S_OK)
-                    return E_FAIL;
-            }
         }
         entries_ = std::move(staged->entries_);
         dirty_ = true;
