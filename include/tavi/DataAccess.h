@@ -34,6 +34,9 @@ enum taviFieldType : int32_t {
     taviFieldTypeGlobalID = 11,
     taviFieldTypeXML = 12,
     taviFieldTypeBigInteger = 13,
+    taviFieldTypeDateOnly = 14,
+    taviFieldTypeTimeOnly = 15,
+    taviFieldTypeTimestampOffset = 16,
 };
 
 // Geometry (shape) type codes. 0 is a feature class whose shape type is not known.
@@ -270,6 +273,19 @@ struct ICursor : IUnknown {
     virtual HRESULT NextRow(IRow** row) = 0;
 };
 
+// The description of a table data element: its fields and its object identifier field. A table opened from data
+// answers it with its layer's description, whose fields change only through the data (putref_Fields and
+// put_OIDFieldName give E_FAIL). A table description (CLSID_DETableDescription) holds a description of its own: it is
+// how a table is named and stored inside other objects, without the data behind it.
+struct IDEGdbTable7 : IUnknown {
+    static constexpr IID iid{0xA3DE5CE7, 0x4188, 0x5ECA, {0x80, 0x1A, 0x72, 0xDB, 0x02, 0xD4, 0xB2, 0x2D}};
+    virtual HRESULT get_Fields(IFields** fields) = 0;
+    virtual HRESULT putref_Fields(IFields* fields) = 0; // null stands for an empty list
+    virtual HRESULT get_HasOID(VARIANT_BOOL* hasOID) = 0;
+    virtual HRESULT get_OIDFieldName(BSTR* name) = 0;
+    virtual HRESULT put_OIDFieldName(const OLECHAR* name) = 0;
+};
+
 // A table (also answered by feature classes).
 struct ITable : IUnknown {
     static constexpr IID iid{0xEC620529, 0xCFE6, 0x5416, {0xB8, 0xB9, 0x4F, 0x78, 0xB6, 0xE0, 0x02, 0xC5}};
@@ -332,3 +348,10 @@ struct IWorkspace : IUnknown {
                                        VARIANT_BOOL hasM, ISpatialReference* spatialReference,
                                        IFeatureClass** featureClass) = 0;
 };
+
+// The host platform's classes that other objects create and store: a field (IField, IFieldEdit, IClone,
+// IPersistStream), a raster field's definition (IRasterDef, IPersistStream) and a table description (IDataElement,
+// IDEGdbTable7, IClone, IPersistStream). Name-based identifiers, as the interfaces'.
+constexpr CLSID CLSID_Field{0x66C5C25B, 0x0532, 0x5417, {0xA4, 0xE7, 0x68, 0xC5, 0xF5, 0xFB, 0x09, 0x45}};
+constexpr CLSID CLSID_RasterDef{0x4A9C0BFD, 0x26F0, 0x5443, {0x92, 0x58, 0xC7, 0xE9, 0xD3, 0x90, 0x02, 0xC6}};
+constexpr CLSID CLSID_DETableDescription{0x548683AD, 0x5B50, 0x5967, {0xAB, 0xE3, 0x43, 0x23, 0x3D, 0x8E, 0x88, 0x0A}};

@@ -68,6 +68,13 @@ protected:
     DataElementObject(String typeName, String catalogPath, String name)
         : typeName_(std::move(typeName)), catalogPath_(std::move(catalogPath)), name_(std::move(name)) {}
 
+    // A description read from a stream names the data anew.
+    void SetIdentity(String typeName, String catalogPath, String name) {
+        typeName_ = std::move(typeName);
+        catalogPath_ = std::move(catalogPath);
+        name_ = std::move(name);
+    }
+    const String& TypeName() const { return typeName_; }
     virtual bool IsContainer() const { return false; }
     virtual HRESULT ListChildren(std::vector<ComPtr<IDataElement>>& children) { return S_OK; }
 

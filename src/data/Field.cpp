@@ -1,6 +1,8 @@
 // Fields: see Field.h.
 #include "data/Field.h"
 
+#include "host/GPValue.h"
+#include "host/StreamIO.h"
 #include "platform/BStr.h"
 #include "platform/HandOut.h"
 #include "platform/Utf.h"
@@ -55,7 +57,7 @@ HRESULT Field::put_AliasName(const OLECHAR* alias) {
 }
 
 HRESULT Field::put_Type(int32_t type) {
-    if (type < taviFieldTypeSmallInteger || type > taviFieldTypeBigInteger)
+    if (type < taviFieldTypeSmallInteger || type > taviFieldTypeTimestampOffset)
         return E_INVALIDARG;
     p_.type = type;
     return S_OK;
@@ -100,6 +102,170 @@ HRESULT Field::put_Scale(int32_t scale) {
 HRESULT Field::putref_RasterDef(IRasterDef* rasterDef) {
     p_.rasterDef = ComPtr<IRasterDef>(rasterDef);
     return S_OK;
+}
+
+HRESULT Field::Clone(IClone** clone) {
+    if (HRESULT hr = ClearOut(clone); FAILED(hr))
+        return hr;
+    return guard([&] { *clone = static_cast<IClone*>(MakeField(p_).Detach()); });
+}
+
+HRESULT Field::Assign(IClone* source) {
+    return guard([&]() -> HRESULT {
+        auto field = QueryAs<IField>(source);
+        if (!field)
+            return E_INVALIDARG;
+        FieldProperties properties;
+        if (HRESULT hr = ReadFieldProperties(field.Get(), properties); FAILED(hr))
+            return hr;
+        p_ = std::move(properties);
+        return S_OK;
+    });
+}
+
+HRESULT Field::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    *equal = VARIANT_FALSE;
+    return guard([&]() -> HRESULT {
+        auto field = QueryAs<IField>(other);
+        FieldProperties o;
+        if (!field || FAILED(ReadFieldProperties(field.Get(), o)))
+            return S_OK;
+        bool same = o.name == p_.name && o.alias == p_.alias && o.type == p_.type && o.length == p_.length &&
+                    o.nullable == p_.nullable && o.editable == p_.editable && o.required == p_.required &&
+                    o.precision == p_.precision && o.scale == p_.scale && o.rasterDef.Get() == p_.rasterDef.Get();
+        *equal = ToBool(same);
+        return S_OK;
+    });
+}
+
+HRESULT Field::IsIdentical(IClone* other, VARIANT_BOOL* identical) {
+    if (!other || !identical)
+        return E_POINTER;
+    *identical = ToBool(SameObject(static_cast<IField*>(this), other));
+    return S_OK;
+}
+
+HRESULT Field::GetClassID(CLSID* clsid) {
+    return HandOutValue(kClassId, clsid);
+}
+
+namespace {
+
+constexpr uint16_t kFieldStreamVersion = 1;
+
+HRESULT WriteBool(IStream* stream, bool value) {
+    return AfStreamWrite(stream, static_cast<int16_t>(ToBool(value)));
+}
+
+HRESULT ReadBool(IStream* stream, bool& value) {
+    int16_t stored = 0;
+    if (FAILED(AfStreamRead(stream, &stored)))
+        return E_FAIL;
+    value = stored != 0;
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT Field::Save(IStream* stream, int32_t clearDirty) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        HRESULT results[] = {AfStreamWrite(stream, kFieldStreamVersion),
+                             WriteString(stream, p_.name),
+                             WriteString(stream, p_.alias),
+                             AfStreamWrite(stream, p_.type),
+                             AfStreamWrite(stream, p_.length),
+                             WriteBool(stream, p_.nullable),
+                             WriteBool(stream, p_.editable),
+                             WriteBool(stream, p_.required),
+                             AfStreamWrite(stream, p_.precision),
+                             AfStreamWrite(stream, p_.scale),
+                             SaveObject(p_.rasterDef.Get(), stream, clearDirty != 0)};
+        for (HRESULT hr : results)
+            if (FAILED(hr))
+                return E_FAIL;
+        return S_OK;
+    });
+}
+
+// Reads into a copy, so that a form that breaks off leaves the field as it was.
+HRESULT Field::Load(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        uint16_t version = 0;
+        FieldProperties p;
+        if (FAILED(AfStreamRead(stream, &version)) || version != kFieldStreamVersion)
+            return E_FAIL;
+        HRESULT results[] = {
+            ReadString(stream, &p.name),    ReadString(stream, &p.alias),
+            AfStreamRead(stream, &p.type),  AfStreamRead(stream, &p.length),
+            ReadBool(stream, p.nullable),   ReadBool(stream, p.editable),
+            ReadBool(stream, p.required),   AfStreamRead(stream, &p.precision),
+            AfStreamRead(stream, &p.scale), LoadObject(stream, IRasterDef::iid, p.rasterDef.OutVoid())};
+        for (HRESULT hr : results)
+            if (FAILED(hr))
+                return E_FAIL;
+        if (p.type < taviFieldTypeSmallInteger || p.type > taviFieldTypeTimestampOffset || p.length < 0)
+            return E_FAIL;
+        p_ = std::move(p);
+        return S_OK;
+    });
+}
+
+HRESULT Field::GetSizeMax(uint64_t* size) {
+    return SaveFormSize(this, size);
+}
+
+ComPtr<Field> MakeField(FieldProperties properties) {
+    return MakeObject<Field>(std::move(properties));
+}
+
+HRESULT RasterDef::get_Description(BSTR* description) {
+    return HandOut(description_, description);
+}
+
+HRESULT RasterDef::get_SpatialReference(ISpatialReference** spatialReference) {
+    return spatialReference_.CopyTo(spatialReference);
+}
+
+HRESULT RasterDef::GetClassID(CLSID* clsid) {
+    return HandOutValue(kClassId, clsid);
+}
+
+HRESULT RasterDef::Save(IStream* stream, int32_t clearDirty) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        if (FAILED(AfStreamWrite(stream, kFieldStreamVersion)) || FAILED(WriteString(stream, description_)) ||
+            FAILED(SaveObject(spatialReference_.Get(), stream, clearDirty != 0)))
+            return E_FAIL;
+        return S_OK;
+    });
+}
+
+HRESULT RasterDef::Load(IStream* stream) {
+    if (!stream)
+        return E_POINTER;
+    return guard([&]() -> HRESULT {
+        uint16_t version = 0;
+        String description;
+        ComPtr<ISpatialReference> spatialReference;
+        if (FAILED(AfStreamRead(stream, &version)) || version != kFieldStreamVersion ||
+            FAILED(ReadString(stream, &description)) ||
+            FAILED(LoadObject(stream, ISpatialReference::iid, spatialReference.OutVoid())))
+            return E_FAIL;
+        description_ = std::move(description);
+        spatialReference_ = std::move(spatialReference);
+        return S_OK;
+    });
+}
+
+HRESULT RasterDef::GetSizeMax(uint64_t* size) {
+    return SaveFormSize(this, size);
 }
 
 HRESULT Fields::get_FieldCount(int32_t* count) {

@@ -7,6 +7,8 @@
 #include "platform/ComPtr.h"
 #include "platform/Object.h"
 #include "tavi/DataAccess.h"
+#include "tavi/GPValue.h"
+#include "tavi/Stream.h"
 
 #include <ogrsf_frmts.h>
 
@@ -29,8 +31,12 @@ struct FieldProperties {
     ComPtr<IRasterDef> rasterDef;
 };
 
-class Field final : public Object<Field, IField, IFieldEdit> {
+// A field. Its stream form (version 1): name and alias (Strings; the alias as set, empty when the field has none),
+// type and length (32-bit), nullable, editable and required (16-bit booleans), precision and scale (32-bit), then
+// the raster definition as a nested object (none for most fields).
+class Field final : public Object<Field, IField, IFieldEdit, IClone, IPersistStream, Alias<IPersist, IPersistStream>> {
 public:
+    static constexpr CLSID kClassId = CLSID_Field;
     static constexpr const char16_t* kClassName = u"Field";
 
     Field() = default;
@@ -61,8 +67,42 @@ public:
     HRESULT put_Scale(int32_t scale) override;
     HRESULT putref_RasterDef(IRasterDef* rasterDef) override;
 
+    // IClone: fields are equal when every property is, the raster definitions by identity.
+    HRESULT Clone(IClone** clone) override;
+    HRESULT Assign(IClone* source) override;
+    HRESULT IsEqual(IClone* other, VARIANT_BOOL* equal) override;
+    HRESULT IsIdentical(IClone* other, VARIANT_BOOL* identical) override;
+
+    // IPersistStream. A field keeps no dirty flag: IsDirty answers S_OK, so that it is always saved.
+    HRESULT GetClassID(CLSID* clsid) override;
+    HRESULT IsDirty() override { return S_OK; }
+    HRESULT Load(IStream* stream) override;
+    HRESULT Save(IStream* stream, int32_t clearDirty) override;
+    HRESULT GetSizeMax(uint64_t* size) override;
+
 private:
     FieldProperties p_;
+};
+
+// The definition of a raster field: a description and the rasters' spatial reference, both empty on a new one.
+// Stream form (version 1): the description (String), then the spatial reference as a nested object.
+class RasterDef final : public Object<RasterDef, IRasterDef, IPersistStream, Alias<IPersist, IPersistStream>> {
+public:
+    static constexpr CLSID kClassId = CLSID_RasterDef;
+    static constexpr const char16_t* kClassName = u"RasterDef";
+    // IRasterDef
+    HRESULT get_Description(BSTR* description) override;
+    HRESULT get_SpatialReference(ISpatialReference** spatialReference) override;
+    // IPersistStream
+    HRESULT GetClassID(CLSID* clsid) override;
+    HRESULT IsDirty() override { return S_OK; }
+    HRESULT Load(IStream* stream) override;
+    HRESULT Save(IStream* stream, int32_t clearDirty) override;
+    HRESULT GetSizeMax(uint64_t* size) override;
+
+private:
+    String description_;
+    ComPtr<ISpatialReference> spatialReference_;
 };
 
 // Where a table field's values live in an OGR feature.
@@ -102,6 +142,8 @@ HRESULT ReadFieldProperties(IField* field, FieldProperties& properties);
 // An OGR field definition for a field; E_INVALIDARG for a field type OGR cannot store as an attribute.
 HRESULT ToOgrField(const FieldProperties& properties, std::unique_ptr<OGRFieldDefn>& definition);
 
+// A new field with `properties`.
+ComPtr<Field> MakeField(FieldProperties properties);
 // A new field with default properties (a nullable, editable string named by nothing), to be set through IFieldEdit.
 HRESULT CreateField(IField** field);
 

@@ -26,7 +26,7 @@ struct LayerHandle {
 
 // A table ("DETable") or, when the layer has a geometry field, a feature class ("DEFeatureClass"). Only a feature
 // class answers IFeatureClass.
-class TableElement final : public DataElementObject<TableElement, IDEDataset4, ITable, IFeatureClass> {
+class TableElement final : public DataElementObject<TableElement, IDEDataset4, ITable, IFeatureClass, IDEGdbTable7> {
 public:
     static constexpr const char16_t* kClassName = u"DETable";
 
@@ -47,6 +47,9 @@ public:
     HRESULT Search(const OLECHAR* whereClause, ICursor** cursor) override;
     HRESULT GetRow(int64_t oid, IRow** row) override;
     HRESULT CreateRow(IRow** row) override;
+    // IDEGdbTable7: the fields and identifier field of ITable; the layer's fields change only through the data.
+    HRESULT putref_Fields(IFields*) override { return E_FAIL; }
+    HRESULT put_OIDFieldName(const OLECHAR*) override { return E_FAIL; }
     // IFeatureClass
     HRESULT get_ShapeType(int32_t* shapeType) override;
     HRESULT get_FeatureType(int32_t* featureType) override;

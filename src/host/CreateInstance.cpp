@@ -16,6 +16,7 @@ namespace tavi {
 namespace {
 
 std::atomic<ClassObjectSource> moduleClassSource{nullptr};
+std::atomic<ClassTableSource> platformClassTable{nullptr};
 
 using DllGetClassObjectFn = HRESULT (*)(REFCLSID, REFIID, void**);
 
@@ -28,9 +29,9 @@ HRESULT CreateFromFactorySource(DllGetClassObjectFn source, REFCLSID clsid, IUnk
     return factory->CreateInstance(outer, riid, out);
 }
 
-HRESULT CreateFromHostTable(REFCLSID clsid, IUnknown* outer, REFIID riid, void** out) {
+HRESULT CreateFromTable(ClassTableSource table, REFCLSID clsid, IUnknown* outer, REFIID riid, void** out) {
     size_t count = 0;
-    const HostClassRow* rows = HostClassTable(&count);
+    const HostClassRow* rows = table ? table(&count) : nullptr;
     for (size_t i = 0; i < count; ++i)
         if (rows[i].clsid == clsid)
             return rows[i].create(outer, riid, out);
@@ -78,6 +79,10 @@ void SetModuleClassSource(ClassObjectSource getClassObject) {
     moduleClassSource = getClassObject;
 }
 
+void SetPlatformClassTable(ClassTableSource table) {
+    platformClassTable = table;
+}
+
 ClassObjectSource ModuleClassSource() {
     return moduleClassSource.load();
 }
@@ -87,7 +92,10 @@ HRESULT AfCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID 
         return E_POINTER;
     *out = nullptr;
     try {
-        HRESULT hr = CreateFromHostTable(clsid, outer, riid, out);
+        HRESULT hr = CreateFromTable(&HostClassTable, clsid, outer, riid, out);
+        if (hr != REGDB_E_CLASSNOTREG)
+            return hr;
+        hr = CreateFromTable(platformClassTable.load(), clsid, outer, riid, out);
         if (hr != REGDB_E_CLASSNOTREG)
             return hr;
         if (ClassObjectSource source = moduleClassSource.load()) {

@@ -1,4 +1,5 @@
-// Object creation by class identifier: the host's own classes, then the module's class table (through a hook the
+// Object creation by class identifier: the host's own classes, then the platform's data classes, then the module's
+// class table (through a hook the
 // module installs), then classes registered in the registry store (InprocServer32 libraries).
 #pragma once
 
@@ -30,5 +31,11 @@ struct HostClassRow {
 };
 // The host's class table (HostClassTable.cpp).
 const HostClassRow* HostClassTable(size_t* count);
+
+// The classes of the host platform built above this layer (the data access's fields and table descriptions), which
+// other objects create and load by class identifier. The module installs their table, which AfCreateInstance asks
+// after the host's own; null removes it.
+using ClassTableSource = const HostClassRow* (*)(size_t* count);
+void SetPlatformClassTable(ClassTableSource table);
 
 } // namespace tavi

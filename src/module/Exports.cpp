@@ -2,6 +2,7 @@
 // loaded and unloaded.
 #include "tavi/Entry.h"
 
+#include "data/DataClasses.h"
 #include "frame/Registration.h"
 #include "host/CreateInstance.h"
 #include "host/RepositorySync.h"
@@ -45,10 +46,12 @@ class ModuleLifetime {
 public:
     ModuleLifetime() {
         SetModuleClassSource(&DllGetClassObject);
+        SetPlatformClassTable(&DataClassTable);
         resources_ = TAVILocale::LoadLocalizedRes(nullptr);
     }
     ~ModuleLifetime() {
         SetModuleClassSource(nullptr);
+        SetPlatformClassTable(nullptr);
         if (resources_)
             TAVILocale::FreeLocalizedRes(resources_);
     }

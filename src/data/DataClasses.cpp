@@ -1,0 +1,26 @@
+// The data access's creatable classes: see DataClasses.h.
+#include "data/DataClasses.h"
+
+#include "data/Field.h"
+#include "data/TableDescription.h"
+
+#include <iterator>
+
+namespace tavi {
+
+namespace {
+
+const HostClassRow kDataClasses[] = {
+    {Field::kClassId, Field::kClassName, &CreateInstance<Field>},
+    {RasterDef::kClassId, RasterDef::kClassName, &CreateInstance<RasterDef>},
+    {TableDescription::kClassId, TableDescription::kClassName, &CreateInstance<TableDescription>},
+};
+
+} // namespace
+
+const HostClassRow* DataClassTable(size_t* count) {
+    *count = std::size(kDataClasses);
+    return kDataClasses;
+}
+
+} // namespace tavi
