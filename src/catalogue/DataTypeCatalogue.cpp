@@ -8,6 +8,7 @@
 #include "values/GPEncryptedStringType.h"
 #include "values/GPEnvelopeTypes.h"
 #include "values/GPExpressions.h"
+#include "values/GPFieldMappingType.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
 #include "values/GPSpatialReferenceTypes.h"
@@ -61,7 +62,7 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry(u"GPTinLayer", CLSID_GPTinLayerType, 4696, 4695, 4694),
     Entry(u"GPTableView", CLSID_GPTableViewType, 4693, 4692, 4691),
     Entry(u"GPFieldInfo", CLSID_GPFieldInfoType, 4635, 4634, 4633),
-    Entry(u"GPFieldMapping", CLSID_GPFieldMappingType, 4748, 4749, 4750),
+    Entry<GPFieldMappingType>(u"GPFieldMapping", 4749, 4750),
     Entry<GPTimeUnitType>(u"GPTimeUnit", 4743, 4742),
     Entry<GPLinearUnitType>(u"GPLinearUnit", 4660, 4659),
     Entry<GPArealUnitType>(u"GPArealUnit", 4785, 4523),

@@ -116,6 +116,38 @@ HRESULT SupportedFromVersion(int32_t firstVersion, int32_t docVersion, VARIANT_B
     return S_OK;
 }
 
+HRESULT SupportedAtEveryVersion(VARIANT_BOOL* supported) {
+    if (!supported)
+        return E_POINTER;
+    *supported = VARIANT_TRUE;
+    return S_OK;
+}
+
+HRESULT SelfAsSupportedObject(IUnknown* self, IUnknown** replacement) {
+    if (HRESULT hr = ClearOut(replacement); FAILED(hr))
+        return hr;
+    return self->QueryInterface(IUnknown::iid, reinterpret_cast<void**>(replacement));
+}
+
+HRESULT ResolvedWithoutVariables(VARIANT_BOOL* resolved) {
+    if (!resolved)
+        return E_POINTER;
+    *resolved = VARIANT_TRUE;
+    return S_OK;
+}
+
+HRESULT ResolveAsClone(IClone* self, IGPValue** resolved) {
+    if (!resolved)
+        return E_POINTER;
+    *resolved = nullptr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IClone> clone;
+        if (SUCCEEDED(self->Clone(clone.Out())) && clone)
+            *resolved = clone.As<IGPValue>().Detach();
+        return S_OK; // a clone that cannot be made is reported as no value
+    });
+}
+
 HRESULT PlainStringReplacement(std::u16string_view text, IUnknown** replacement) {
     if (HRESULT hr = ClearOut(replacement); FAILED(hr))
         return hr;

@@ -112,6 +112,14 @@ HRESULT DescribeUnknown(IUnknown* object, VARIANT* value);
 HRESULT DescribeBool(bool flag, VARIANT* value);
 // IDocumentVersionSupport::IsSupportedAtVersion of a class that documents before `firstVersion` do not know.
 HRESULT SupportedFromVersion(int32_t firstVersion, int32_t docVersion, VARIANT_BOOL* supported);
+// IDocumentVersionSupport of a class that documents of every version know: supported everywhere, and the object
+// itself (`self`) as its own replacement.
+HRESULT SupportedAtEveryVersion(VARIANT_BOOL* supported);
+HRESULT SelfAsSupportedObject(IUnknown* self, IUnknown** replacement);
+// IGPValueExpression of a value whose text names no model variables: always resolved, resolving gives a clone of
+// `self` (no value when the clone cannot be made), no variable names or variables.
+HRESULT ResolvedWithoutVariables(VARIANT_BOOL* resolved);
+HRESULT ResolveAsClone(IClone* self, IGPValue** resolved);
 // The replacement a value gives documents that do not know it: a new GPString holding `text` in *replacement, or
 // null (and S_OK) when it cannot be made.
 HRESULT PlainStringReplacement(std::u16string_view text, IUnknown** replacement);

@@ -29,6 +29,9 @@
 #include "values/GPEnvelope.h"
 #include "values/GPEnvelopeTypes.h"
 #include "values/GPExpressions.h"
+#include "values/GPFieldMap.h"
+#include "values/GPFieldMapping.h"
+#include "values/GPFieldMappingType.h"
 #include "values/GPKeyValue.h"
 #include "values/GPKeyValueType.h"
 #include "values/GPLine.h"
@@ -123,9 +126,9 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"GPFieldInfo", CLSID_GPFieldInfo),
     Pending(u"GPFieldInfoType", CLSID_GPFieldInfoType),
     Pending(u"GPFieldInfoProperty", CLSID_GPFieldInfoProperty),
-    Pending(u"GPFieldMapping", CLSID_GPFieldMapping),
-    Pending(u"GPFieldMappingType", CLSID_GPFieldMappingType),
-    Pending(u"GPFieldMap", CLSID_GPFieldMap),
+    Row<GPFieldMapping>(),
+    Row<GPFieldMappingType>(),
+    Row<GPFieldMap>(),
     Row<GPCompositeDataType>(),
     Pending(u"GPLayoutType", CLSID_GPLayoutType),
     Pending(u"GPLayout", CLSID_GPLayout),

@@ -131,26 +131,15 @@ HRESULT GPEncryptedString::SetAsText(const OLECHAR* text, IGPMessage** message) 
 // ---- IGPValueExpression ----
 
 HRESULT GPEncryptedString::get_Resolved(VARIANT_BOOL* resolved) {
-    if (!resolved)
-        return E_POINTER;
-    *resolved = VARIANT_TRUE;
-    return S_OK;
+    return ResolvedWithoutVariables(resolved);
 }
 
 HRESULT GPEncryptedString::put_Resolved(VARIANT_BOOL resolved) {
     return S_OK;
 }
 
-HRESULT GPEncryptedString::ResolveValue(IGPVariableManager* manager, IGPValue** resolved) {
-    if (!resolved)
-        return E_POINTER;
-    *resolved = nullptr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IClone> clone;
-        if (SUCCEEDED(Clone(clone.Out())) && clone)
-            *resolved = clone.As<IGPValue>().Detach();
-        return S_OK; // a clone that cannot be made is reported as no value
-    });
+HRESULT GPEncryptedString::ResolveValue(IGPVariableManager*, IGPValue** resolved) {
+    return ResolveAsClone(this, resolved);
 }
 
 HRESULT GPEncryptedString::GetVariableNames(IUnknown** names) {

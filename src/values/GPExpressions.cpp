@@ -6,16 +6,11 @@
 namespace tavi {
 
 HRESULT GPCalculatorExpression::IsSupportedAtVersion(int32_t, VARIANT_BOOL* supported) {
-    if (!supported)
-        return E_POINTER;
-    *supported = VARIANT_TRUE;
-    return S_OK;
+    return SupportedAtEveryVersion(supported);
 }
 
 HRESULT GPCalculatorExpression::ConvertToSupportedObject(int32_t, IUnknown** replacement) {
-    if (HRESULT hr = ClearOut(replacement); FAILED(hr))
-        return hr;
-    return QueryInterface(IUnknown::iid, reinterpret_cast<void**>(replacement));
+    return SelfAsSupportedObject(static_cast<IGPValue*>(this), replacement);
 }
 
 HRESULT ExpressionTypeCore::CheckValue(GPDataTypeCore& type, REFCLSID valueClass, IGPValue* value, IGPDomain* domain,
