@@ -141,7 +141,7 @@ TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info) {
 }
 
 // Creates one of the host's own classes, the ones object creation inside the library finds before it asks the module
-// (identifier objects, arrays, messages, names, geometry, ...), for hosts that have no other way to reach them.
+// (identifier objects, arrays, messages, names, geometry, fields and table descriptions, ...), for hosts that have no other way to reach them.
 // `name` is the class name (u"UID") or its class identifier in braces. E_POINTER for a null `ppv`, E_INVALIDARG for a
 // null `name`, REGDB_E_CLASSNOTREG when no host class has that name or identifier, else the creator's result.
 TAVI_API HRESULT TaviCreateHostInstance(const OLECHAR* name, REFIID riid, void** ppv) {
@@ -153,11 +153,13 @@ TAVI_API HRESULT TaviCreateHostInstance(const OLECHAR* name, REFIID riid, void**
     return guard([&]() -> HRESULT {
         CLSID classId{};
         bool byId = name[0] == u'{' && SUCCEEDED(CLSIDFromString(name, &classId));
-        size_t count = 0;
-        const HostClassRow* rows = HostClassTable(&count);
-        for (size_t i = 0; i < count; ++i)
-            if (byId ? rows[i].clsid == classId : rows[i].name && std::u16string_view(name) == rows[i].name)
-                return rows[i].create(nullptr, riid, ppv);
+        for (ClassTableSource table : {&HostClassTable, &DataClassTable}) {
+            size_t count = 0;
+            const HostClassRow* rows = table(&count);
+            for (size_t i = 0; i < count; ++i)
+                if (byId ? rows[i].clsid == classId : rows[i].name && std::u16string_view(name) == rows[i].name)
+                    return rows[i].create(nullptr, riid, ppv);
+        }
         return REGDB_E_CLASSNOTREG;
     });
 }
