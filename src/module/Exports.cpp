@@ -141,9 +141,10 @@ TAVI_API HRESULT TaviGetClassInfo(int32_t index, TaviClassInfo* info) {
 }
 
 // Creates one of the host's own classes, the ones object creation inside the library finds before it asks the module
-// (identifier objects, arrays, messages, names, geometry, fields and table descriptions, ...), for hosts that have no other way to reach them.
-// `name` is the class name (u"UID") or its class identifier in braces. E_POINTER for a null `ppv`, E_INVALIDARG for a
-// null `name`, REGDB_E_CLASSNOTREG when no host class has that name or identifier, else the creator's result.
+// (identifier objects, arrays, messages, names, geometry, fields and table descriptions, ...), for hosts that have no
+// other way to reach them. `name` is the class name (u"UID") or its class identifier in braces. E_POINTER for a null
+// `ppv`, E_INVALIDARG for a null `name`, REGDB_E_CLASSNOTREG when no host class has that name or identifier, else the
+// creator's result.
 TAVI_API HRESULT TaviCreateHostInstance(const OLECHAR* name, REFIID riid, void** ppv) {
     if (!ppv)
         return E_POINTER;
