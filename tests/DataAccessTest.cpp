@@ -10,6 +10,8 @@
 #include "host/SpatialReference.h"
 #include "tavi/DataAccess.h"
 
+#include <sys/stat.h>
+
 #include <memory>
 
 namespace tavi::test {
@@ -129,6 +131,8 @@ struct FailureCase {
 };
 
 TEST_F(DataAccess, MissingOrUnreadableDataGivesAClearCode) {
+    // A named pipe nobody writes to: reading it would wait for ever.
+    ASSERT_EQ(mkfifo(data_->Path("pipe.shp").c_str(), 0600), 0);
     const FailureCase cases[] = {
         {u"", E_INVALIDARG, "empty path"},
         {u"   ", E_INVALIDARG, "blank path"},
@@ -140,6 +144,8 @@ TEST_F(DataAccess, MissingOrUnreadableDataGivesAClearCode) {
         {P("notes.txt/child"), TAVI_E_DATA_NOT_FOUND, "a plain file holds nothing"},
         {P("empty folder/child.shp"), TAVI_E_DATA_NOT_FOUND, "a folder does not invent files"},
         {P("broken.shp"), TAVI_E_DATA_UNREADABLE, "a shapefile that is not one"},
+        {P("pipe.shp"), TAVI_E_DATA_UNREADABLE, "a named pipe is no data"},
+        {u"/dev/zero", TAVI_E_DATA_UNREADABLE, "a device is no data"},
         {u"/proc/self/mem/x.shp", TAVI_E_DATA_NOT_FOUND, "below a file that is no container"},
         {u"/vsicurl/http://example.invalid/roads.shp", E_INVALIDARG, "no GDAL virtual file systems"},
         {u"https://example.invalid/roads.shp", E_INVALIDARG, "no URLs"},

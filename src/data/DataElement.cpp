@@ -8,6 +8,7 @@
 #include "platform/Utf.h"
 
 #include <cpl_vsi.h>
+#include <sys/stat.h>
 
 #include <unistd.h>
 
@@ -28,13 +29,16 @@ bool HasDataExtension(const GPCatalogPath& path) {
     return false;
 }
 
-enum class Kind { Missing, Folder, File };
+// A device, pipe or socket is no data: opening one could block on a read that never ends.
+enum class Kind { Missing, Folder, File, Special };
 
 Kind KindAt(const String& path) {
     VSIStatBufL stat;
     if (VSIStatL(gdal::ToGdalPath(path).c_str(), &stat) != 0)
         return Kind::Missing;
-    return VSI_ISDIR(stat.st_mode) ? Kind::Folder : Kind::File;
+    if (VSI_ISDIR(stat.st_mode))
+        return Kind::Folder;
+    return S_ISREG(stat.st_mode) ? Kind::File : Kind::Special;
 }
 
 bool IsReadable(const String& path) {
@@ -111,6 +115,8 @@ HRESULT OpenFolder(const GPCatalogPath& path, IDataElement** element) {
 }
 
 HRESULT OpenExisting(const GPCatalogPath& path, Kind kind, IDataElement** element) {
+    if (kind == Kind::Special)
+        return TAVI_E_DATA_UNREADABLE;
     return kind == Kind::Folder ? OpenFolder(path, element) : OpenFile(path, element);
 }
 
