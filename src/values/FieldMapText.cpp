@@ -140,15 +140,15 @@ std::u16string_view Unquoted(std::u16string_view text) {
 
 constexpr std::u16string_view kDoubleQuoteWord = u"[double_quote]";
 
-String EncodeAlias(std::u16string_view alias) {
-    String written;
-    written.reserve(alias.size());
-    for (char16_t c : alias)
-        if (c == u'"')
-            written += kDoubleQuoteWord;
-        else
-            written += c;
-    return written;
+void AppendEncodedAlias(String& text, std::u16string_view alias) {
+    for (size_t from = 0;;) {
+        size_t quote = alias.find(u'"', from);
+        text += alias.substr(from, quote == std::u16string_view::npos ? std::u16string_view::npos : quote - from);
+        if (quote == std::u16string_view::npos)
+            return;
+        text += kDoubleQuoteWord;
+        from = quote + 1;
+    }
 }
 
 String DecodeAlias(std::u16string_view written) {

@@ -32,8 +32,9 @@ std::optional<std::vector<std::u16string_view>> Split(std::u16string_view text, 
 // `text` without one enclosing pair of double quotes or of apostrophes, else trimmed of blanks.
 std::u16string_view Unquoted(std::u16string_view text);
 
-// The alias as written inside its double quotes ("[double_quote]" for each double quote), and back.
-String EncodeAlias(std::u16string_view alias);
+// The alias as written inside its double quotes ("[double_quote]" for each double quote), appended to `text`; and
+// back.
+void AppendEncodedAlias(String& text, std::u16string_view alias);
 String DecodeAlias(std::u16string_view written);
 
 // A whole 32-bit number written in decimal (an optional sign and digits, blanks around allowed); none otherwise.

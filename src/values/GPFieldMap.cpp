@@ -8,6 +8,8 @@
 #include "platform/HandOut.h"
 #include "values/FieldMapText.h"
 
+#include <charconv>
+
 namespace tavi {
 
 using namespace fieldmaptext;
@@ -17,10 +19,6 @@ namespace {
 constexpr int16_t kSaveVersions[] = {1, 1, 1, 2};
 // The first save version that stores each input's table index.
 constexpr uint16_t kTableIndexVersion = 11;
-
-String DecimalText(int32_t value) {
-    return FormatInteger("%d", value);
-}
 
 const char16_t* BoolWord(bool value) {
     return value ? u"true" : u"false";
@@ -33,11 +31,22 @@ bool PropertiesOf(IField* field, FieldProperties& properties) {
 
 // A stored copy of a field: the library's own field with the same properties, which a stream can hold whatever
 // object the caller handed in.
-ComPtr<IField> StorableField(IField* field) {
+ComPtr<Field> StorableField(IField* field) {
     FieldProperties properties;
     if (!PropertiesOf(field, properties))
         return {};
-    return ComPtr<IField>(static_cast<IField*>(MakeField(std::move(properties)).Get()));
+    return MakeField(std::move(properties));
+}
+
+IField* AsField(const ComPtr<Field>& field) {
+    return static_cast<IField*>(field.Get());
+}
+
+// A whole number's decimal text appended to `text`.
+void AppendDecimal(String& text, int32_t value) {
+    char digits[16];
+    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end);
 }
 
 // `text` without one enclosing pair of quotes that encloses all of it (a text such as "a" "b" keeps its quotes).
@@ -71,6 +80,15 @@ void AppendPath(String& text, const String& path) {
 }
 
 } // namespace
+
+GPFieldMap::Input GPFieldMap::Input::Of(ComPtr<IField> field, ComPtr<IDEGdbTable7> table, int32_t start, int32_t end,
+                                        int32_t tableIndex) {
+    BStr name;
+    if (field)
+        field->get_Name(name.Out());
+    String path = CatalogPathOf(table.Get());
+    return {std::move(field), std::move(table), start, end, tableIndex, name.str(), std::move(path)};
+}
 
 String CatalogPathOf(IUnknown* table) {
     BStr path;
@@ -141,10 +159,10 @@ HRESULT GPFieldMap::get_OutputField(IField** field) {
     if (HRESULT hr = ClearOut(field); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
-        ComPtr<IField> copy = StorableField(output_.Get());
+        ComPtr<Field> copy = StorableField(AsField(output_));
         if (!copy)
             return E_FAIL;
-        *field = copy.Detach();
+        *field = static_cast<IField*>(copy.Detach());
         return S_OK;
     });
 }
@@ -156,7 +174,7 @@ HRESULT GPFieldMap::putref_OutputField(IField* field) {
         BStr name;
         if (FAILED(field->get_Name(name.Out())) || TrimRight(name.view()).empty())
             return E_FAIL;
-        output_ = ComPtr<IField>(field);
+        output_ = StorableField(field);
         SetDirty();
         return S_OK;
     });
@@ -189,7 +207,7 @@ HRESULT GPFieldMap::AddInputField(IDEGdbTable7* table, IField* field, int32_t st
     if (!table || !field)
         return E_POINTER;
     return guard([&] {
-        inputs_.push_back({ComPtr<IField>(field), ComPtr<IDEGdbTable7>(table), start, end, 0});
+        inputs_.push_back(Input::Of(ComPtr<IField>(field), ComPtr<IDEGdbTable7>(table), start, end));
         SetDirty();
     });
 }
@@ -203,9 +221,7 @@ HRESULT GPFieldMap::FindInputField(IDEGdbTable7* table, const OLECHAR* fieldName
     return guard([&]() -> HRESULT {
         String path = ComparablePath(CatalogPathOf(table));
         for (size_t i = 0; i < inputs_.size(); ++i) {
-            BStr name;
-            if (inputs_[i].field && SUCCEEDED(inputs_[i].field->get_Name(name.Out())) &&
-                EqualsNoCase(name.view(), fieldName) && ComparablePath(CatalogPathOf(inputs_[i].table.Get())) == path) {
+            if (EqualsNoCase(inputs_[i].fieldName, fieldName) && ComparablePath(inputs_[i].tablePath) == path) {
                 *index = static_cast<int32_t>(i);
                 return S_OK;
             }
@@ -294,23 +310,23 @@ HRESULT GPFieldMap::Check() {
 }
 
 void GPFieldMap::AppendText(String& text) const {
-    FieldProperties out;
-    if (PropertiesOf(output_.Get(), out) && !(out.name.empty() && out.alias.empty())) {
+    if (output_ && !(output_->Properties().name.empty() && output_->Properties().alias.empty())) {
+        const FieldProperties& out = output_->Properties();
         text += out.name;
         text += u" \"";
-        text += EncodeAlias(out.alias.empty() ? out.name : out.alias);
+        AppendEncodedAlias(text, out.alias.empty() ? out.name : out.alias);
         text += u"\" ";
         for (bool setting : {out.editable, out.nullable, out.required}) {
             text += BoolWord(setting);
             text += u' ';
         }
-        text += DecimalText(out.length);
+        AppendDecimal(text, out.length);
         text += u' ';
         text += FieldTypeKeyword(out.type);
         text += u' ';
-        text += DecimalText(out.precision);
+        AppendDecimal(text, out.precision);
         text += u' ';
-        text += DecimalText(out.scale);
+        AppendDecimal(text, out.scale);
     }
     text += u',';
     text += MergeRuleKeyword(mergeRule_);
@@ -322,17 +338,14 @@ void GPFieldMap::AppendText(String& text) const {
         text += u'"';
     }
     for (const Input& input : inputs_) {
-        BStr name;
-        if (input.field)
-            input.field->get_Name(name.Out());
         text += u',';
-        AppendPath(text, CatalogPathOf(input.table.Get()));
+        AppendPath(text, input.tablePath);
         text += u',';
-        text += name.view();
+        text += input.fieldName;
         text += u',';
-        text += DecimalText(input.start);
+        AppendDecimal(text, input.start);
         text += u',';
-        text += DecimalText(input.end);
+        AppendDecimal(text, input.end);
     }
 }
 
@@ -371,7 +384,7 @@ bool GPFieldMap::ReadFieldPart(std::u16string_view part) {
     number(8, p.scale);
     if (p.alias == p.name)
         p.alias.clear();
-    output_ = ComPtr<IField>(static_cast<IField*>(MakeField(std::move(p)).Get()));
+    output_ = MakeField(std::move(p));
     return true;
 }
 
@@ -387,8 +400,7 @@ bool GPFieldMap::ReadText(std::u16string_view text, TableSource& tables) {
             joinDelimiter_ = delimiter;
     }
     inputs_.clear();
-    FieldProperties out;
-    ReadFieldProperties(output_.Get(), out);
+    const FieldProperties& out = output_->Properties();
     for (size_t i = 3; i < parts->size(); i += 4) {
         if (i + 1 >= parts->size())
             return false; // a table without a field
@@ -411,22 +423,21 @@ bool GPFieldMap::ReadText(std::u16string_view text, TableSource& tables) {
         }
         FieldProperties in;
         if (PropertiesOf(field.Get(), in)) {
-            auto edit = QueryAs<IFieldEdit>(output_.Get());
             if (in.rasterDef)
-                edit->putref_RasterDef(in.rasterDef.Get());
+                output_->putref_RasterDef(in.rasterDef.Get());
             if (in.type == taviFieldTypeDate && out.type == taviFieldTypeDate)
-                edit->put_Precision(in.precision);
+                output_->put_Precision(in.precision);
         }
-        inputs_.push_back({field, opened.table, position(i + 2), position(i + 3), 0});
+        inputs_.push_back(Input::Of(field, opened.table, position(i + 2), position(i + 3)));
     }
     SetDirty();
     return true;
 }
 
 HRESULT GPFieldMap::CheckMap() const {
-    FieldProperties out;
-    if (!PropertiesOf(output_.Get(), out) || TrimRight(out.name).empty())
+    if (!output_ || TrimRight(output_->Properties().name).empty())
         return E_FAIL;
+    const FieldProperties& out = output_->Properties();
     bool outputIsBlob = out.type == taviFieldTypeBlob;
     for (const Input& input : inputs_) {
         int32_t type = 0;
@@ -437,10 +448,7 @@ HRESULT GPFieldMap::CheckMap() const {
 }
 
 String GPFieldMap::OutputKey() const {
-    BStr name;
-    if (output_)
-        output_->get_Name(name.Out());
-    return FoldCase(name.view());
+    return output_ ? FoldCase(output_->Properties().name) : String();
 }
 
 // ---- IClone ----
@@ -481,6 +489,8 @@ HRESULT GPFieldMap::Assign(IClone* source) {
                 FAILED(other->get_InputTableIndex(i, &input.tableIndex)))
                 return E_FAIL;
         }
+        for (Input& input : inputs)
+            input = Input::Of(std::move(input.field), std::move(input.table), input.start, input.end, input.tableIndex);
         output_ = StorableField(output.Get());
         mergeRule_ = rule;
         joinDelimiter_ = delimiter.str();
@@ -537,14 +547,14 @@ int32_t GPFieldMap::SaveVersionFor(IStream* stream) {
 HRESULT GPFieldMap::SaveContent(IStream* stream, uint16_t version) {
     bool clearDirty = SaveClearsDirty();
     if (FAILED(AfStreamWrite(stream, mergeRule_)) || FAILED(WriteString(stream, joinDelimiter_)) ||
-        FAILED(SaveObject(StorableField(output_.Get()).Get(), stream, clearDirty)) ||
+        FAILED(SaveObject(AsField(output_), stream, clearDirty)) ||
         FAILED(AfStreamWrite(stream, static_cast<int32_t>(inputs_.size()))))
         return E_FAIL;
     for (const Input& input : inputs_) {
         // The table is stored as a light description: its name and path, without its fields and data.
         ComPtr<TableDescription> table;
         if (FAILED(DescribeTable(input.table.Get(), false, table)) ||
-            FAILED(SaveObject(StorableField(input.field.Get()).Get(), stream, clearDirty)) ||
+            FAILED(SaveObject(AsField(StorableField(input.field.Get())), stream, clearDirty)) ||
             FAILED(SaveObject(static_cast<IDataElement*>(table.Get()), stream, clearDirty)) ||
             FAILED(AfStreamWrite(stream, input.start)) || FAILED(AfStreamWrite(stream, input.end)))
             return E_FAIL;
@@ -556,8 +566,9 @@ HRESULT GPFieldMap::SaveContent(IStream* stream, uint16_t version) {
 
 HRESULT GPFieldMap::LoadContent(IStream* stream, uint16_t version) {
     int32_t count = 0;
+    ComPtr<IField> output;
     if (FAILED(AfStreamRead(stream, &mergeRule_)) || mergeRule_ < 0 || mergeRule_ >= kMergeRuleCount ||
-        FAILED(ReadString(stream, &joinDelimiter_)) || FAILED(LoadObject(stream, IField::iid, output_.OutVoid())) ||
+        FAILED(ReadString(stream, &joinDelimiter_)) || FAILED(LoadObject(stream, IField::iid, output.OutVoid())) ||
         FAILED(AfStreamRead(stream, &count)) || count < 0)
         return E_FAIL;
     for (int32_t i = 0; i < count; ++i) {
@@ -568,8 +579,10 @@ HRESULT GPFieldMap::LoadContent(IStream* stream, uint16_t version) {
             return E_FAIL;
         if (version >= kTableIndexVersion && FAILED(AfStreamRead(stream, &input.tableIndex)))
             return E_FAIL;
-        inputs_.push_back(std::move(input));
+        inputs_.push_back(Input::Of(std::move(input.field), std::move(input.table), input.start, input.end,
+                                    input.tableIndex));
     }
+    output_ = StorableField(output.Get());
     return S_OK;
 }
 

@@ -17,6 +17,7 @@
 // and end, 32-bit each, and from version 11 on the table index. XML form: the text form as the string "Value".
 #pragma once
 
+#include "data/Field.h"
 #include "data/TableDescription.h"
 #include "host/PersistFrame.h"
 #include "tavi/GPFieldMapping.h"
@@ -48,12 +49,18 @@ public:
     static constexpr CLSID kClassId = CLSID_GPFieldMap;
     static constexpr const char16_t* kClassName = u"GPFieldMap";
 
+    // An input entry. Its field's name and its table's catalog path are kept as they were when the entry was made,
+    // so that writing a long mapping asks no object for them.
     struct Input {
         ComPtr<IField> field;
         ComPtr<IDEGdbTable7> table;
         int32_t start = -1;
         int32_t end = -1;
         int32_t tableIndex = 0;
+        String fieldName;
+        String tablePath;
+        static Input Of(ComPtr<IField> field, ComPtr<IDEGdbTable7> table, int32_t start, int32_t end,
+                        int32_t tableIndex = 0);
     };
 
     // IGPFieldMap
@@ -103,7 +110,7 @@ public:
     HRESULT ConvertToSupportedObject(int32_t docVersion, IUnknown** replacement) override;
 
     // For the mapping.
-    const ComPtr<IField>& OutputField() const { return output_; }
+    const ComPtr<Field>& OutputField() const { return output_; }
     std::vector<Input>& Inputs() { return inputs_; }
     const std::vector<Input>& Inputs() const { return inputs_; }
     // Appends the field map's text to `text` (nothing for a map without output field part or inputs... see .cpp).
@@ -128,7 +135,7 @@ private:
     bool IsIndex(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < inputs_.size(); }
     bool ReadFieldPart(std::u16string_view part);
 
-    ComPtr<IField> output_;
+    ComPtr<Field> output_; // the map's own copy
     int32_t mergeRule_ = taviGPFieldMapMergeRuleFirst;
     String joinDelimiter_;
     std::vector<Input> inputs_;

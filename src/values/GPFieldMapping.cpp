@@ -56,17 +56,13 @@ void GPFieldMapping::ClearContent() {
     readFlag_ = 0;
 }
 
+// A field map's text is never empty (it holds its merge rule at least), so every map is written.
 String GPFieldMapping::JoinedText(std::u16string_view separator) const {
     String text;
-    String one;
     for (const auto& map : maps_) {
-        one.clear();
-        map->AppendText(one);
-        if (one.empty())
-            continue;
         if (!text.empty())
             text += separator;
-        text += one;
+        map->AppendText(text);
     }
     return text;
 }
@@ -120,7 +116,7 @@ HRESULT GPFieldMapping::ReadText(std::u16string_view text) {
         if (HRESULT hr = map->CheckMap(); FAILED(hr))
             return hr;
         for (auto& input : map->Inputs())
-            RegisterTable(input.table.Get());
+            RegisterTable(input.table.Get(), input.tablePath);
         maps_.push_back(std::move(map));
     }
     return S_OK;
@@ -223,7 +219,7 @@ HRESULT GPFieldMapping::MergeTable(IDEGdbTable7* table, int32_t tableIndex) {
         // The object identifier and the shape belong to the output table itself, not to its mapped fields.
         if (in.type == taviFieldTypeOID || in.type == taviFieldTypeGeometry)
             continue;
-        GPFieldMap::Input input{field, ComPtr<IDEGdbTable7>(table), -1, -1, tableIndex};
+        GPFieldMap::Input input = GPFieldMap::Input::Of(field, ComPtr<IDEGdbTable7>(table), -1, -1, tableIndex);
         String name = in.name;
         auto existing = mapByOutputName_.find(FoldCase(name));
         if (existing != mapByOutputName_.end()) {
@@ -349,9 +345,8 @@ HRESULT GPFieldMapping::RemoveTable(int32_t tableIndex) {
     return guard([&] {
         const String path = tablePaths_[tableIndex];
         for (auto& map : maps_)
-            std::erase_if(map->Inputs(), [&](const GPFieldMap::Input& input) {
-                return ComparablePath(CatalogPathOf(input.table.Get())) == path;
-            });
+            std::erase_if(map->Inputs(),
+                          [&](const GPFieldMap::Input& input) { return ComparablePath(input.tablePath) == path; });
         std::erase_if(maps_, [](const ComPtr<GPFieldMap>& map) { return map->Inputs().empty(); });
         tables_.erase(tables_.begin() + tableIndex);
         tablePaths_.erase(tablePaths_.begin() + tableIndex);
@@ -414,8 +409,8 @@ HRESULT GPFieldMapping::putref_TargetTable(IDEGdbTable7* table) {
 
 // ---- indexes ----
 
-int32_t GPFieldMapping::RegisterTable(IDEGdbTable7* table) {
-    String path = ComparablePath(CatalogPathOf(table));
+int32_t GPFieldMapping::RegisterTable(IDEGdbTable7* table, std::u16string_view catalogPath) {
+    String path = ComparablePath(catalogPath);
     for (size_t i = 0; i < tablePaths_.size(); ++i)
         if (tablePaths_[i] == path)
             return static_cast<int32_t>(i);
@@ -428,7 +423,7 @@ void GPFieldMapping::Reindex() {
     mapByOutputName_.clear();
     for (size_t i = 0; i < maps_.size(); ++i) {
         for (auto& input : maps_[i]->Inputs())
-            input.tableIndex = input.table ? RegisterTable(input.table.Get()) : -1;
+            input.tableIndex = input.table ? RegisterTable(input.table.Get(), input.tablePath) : -1;
         mapByOutputName_.emplace(maps_[i]->OutputKey(), i);
     }
 }

@@ -101,8 +101,9 @@ private:
     static HRESULT CheckedCopy(IGPFieldMap* fieldMap, ComPtr<GPFieldMap>& copy);
     // Merges the fields of `table` into the field maps as AddTable does; the table must already stand at `tableIndex`.
     HRESULT MergeTable(IDEGdbTable7* table, int32_t tableIndex);
-    // The position of `table` among the input tables, appending it when no input table has its catalog path.
-    int32_t RegisterTable(IDEGdbTable7* table);
+    // The position of `table` (at `catalogPath`) among the input tables, appending it when no input table has its
+    // catalog path.
+    int32_t RegisterTable(IDEGdbTable7* table, std::u16string_view catalogPath);
     // Sets every entry's table index from its table, then indexes the output names.
     void Reindex();
     void ClearContent();
