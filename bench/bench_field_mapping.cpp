@@ -128,8 +128,7 @@ void FieldMappingBesideSplitting(benchmark::State& state) {
     const std::string path = (std::filesystem::temp_directory_path() / "bench field mapping.gpkg").string();
     const std::u16string text = MakeTablesAndText(fields, path);
     ComPtr<IGPValue> value;
-    tavi::AfCreateInstance(CLSID_GPFieldMapping, nullptr, tavi::CLSCTX_INPROC_SERVER, IGPValue::iid,
-                           value.OutVoid());
+    tavi::AfCreateInstance(CLSID_GPFieldMapping, nullptr, tavi::CLSCTX_INPROC_SERVER, IGPValue::iid, value.OutVoid());
     tavibench::Rounds rounds;
     ReferenceMapping reference;
     for (auto _ : state) {
