@@ -29,6 +29,7 @@
 #include "values/GPEnvelope.h"
 #include "values/GPEnvelopeTypes.h"
 #include "values/GPExpressions.h"
+#include "values/GPFieldInfo.h"
 #include "values/GPKeyValue.h"
 #include "values/GPKeyValueType.h"
 #include "values/GPLine.h"
@@ -120,9 +121,9 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPMultiValueType>(),
     Row<GPValueTable>(),
     Row<GPValueTableType>(),
-    Pending(u"GPFieldInfo", CLSID_GPFieldInfo),
-    Pending(u"GPFieldInfoType", CLSID_GPFieldInfoType),
-    Pending(u"GPFieldInfoProperty", CLSID_GPFieldInfoProperty),
+    Row<GPFieldInfo>(),
+    Row<GPFieldInfoType>(),
+    Row<GPFieldInfoProperty>(),
     Pending(u"GPFieldMapping", CLSID_GPFieldMapping),
     Pending(u"GPFieldMappingType", CLSID_GPFieldMappingType),
     Pending(u"GPFieldMap", CLSID_GPFieldMap),
