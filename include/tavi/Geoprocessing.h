@@ -4,6 +4,7 @@
 #include "tavi/GPCatalog.h"
 #include "tavi/GPComposite.h"
 #include "tavi/GPExpressions.h"
+#include "tavi/GPFieldInfo.h"
 #include "tavi/GPKeyValue.h"
 #include "tavi/GPMessage.h"
 #include "tavi/GPScalar.h"

@@ -147,5 +147,6 @@ void BindCellSizeFamily(BindingTable& table);
 void BindCompositeFamily(BindingTable& table);
 void BindKeyValueFamily(BindingTable& table);
 void BindFieldMappingFamily(BindingTable& table);
+void BindFieldInfoFamily(BindingTable& table);
 
 } // namespace tavigp

@@ -8,6 +8,7 @@
 #include "values/GPEncryptedStringType.h"
 #include "values/GPEnvelopeTypes.h"
 #include "values/GPExpressions.h"
+#include "values/GPFieldInfo.h"
 #include "values/GPFieldMappingType.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
@@ -61,7 +62,7 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry(u"GPRouteMeasureEventProperties", CLSID_GPRouteMeasureEventPropertiesType, 4681, 4680, 4679),
     Entry(u"GPTinLayer", CLSID_GPTinLayerType, 4696, 4695, 4694),
     Entry(u"GPTableView", CLSID_GPTableViewType, 4693, 4692, 4691),
-    Entry(u"GPFieldInfo", CLSID_GPFieldInfoType, 4635, 4634, 4633),
+    Entry<GPFieldInfoType>(u"GPFieldInfo", 4634, 4633),
     Entry<GPFieldMappingType>(u"GPFieldMapping", 4749, 4750),
     Entry<GPTimeUnitType>(u"GPTimeUnit", 4743, 4742),
     Entry<GPLinearUnitType>(u"GPLinearUnit", 4660, 4659),

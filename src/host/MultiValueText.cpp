@@ -162,13 +162,6 @@ String MemberForm(std::optional<std::u16string_view> member, bool first, char16_
     return ReadsBackAs(classic, *member, first, cellStop) ? classic : EscapedForm(*member);
 }
 
-// Removes one pair of `open`/`close` enclosing `text`.
-std::u16string_view StripPair(std::u16string_view text, char16_t open, char16_t close) {
-    if (text.size() >= 2 && text.front() == open && text.back() == close)
-        return text.substr(1, text.size() - 2);
-    return text;
-}
-
 // Inside double quotes: a backslash before an apostrophe, a double quote or a backslash stands for that character.
 String UnescapeQuoted(std::u16string_view text) {
     String out;
@@ -271,7 +264,7 @@ Form FormOf(std::u16string_view text) {
 }
 
 void SplitEach(std::u16string_view text, const std::function<bool(const String&)>& member) {
-    std::u16string_view inside = StripPair(TextTokenizer::Trimmed(text), u'(', u')');
+    std::u16string_view inside = GeoprocessingUtil::StripOuterChars(TextTokenizer::Trimmed(text), u'(', u')');
     if (inside.empty() || inside.front() == u'#')
         return;
     size_t at = 0;
@@ -301,7 +294,8 @@ String DecodeMember(std::u16string_view token) {
     if (text == kEmptyMember)
         return String();
     bool quoted = text.size() > 2 && text.front() == kQuote && text.back() == kQuote;
-    text = EnclosedIn(text, kApostrophe) ? text.substr(1, text.size() - 2) : StripPair(text, kQuote, kQuote);
+    text = EnclosedIn(text, kApostrophe) ? text.substr(1, text.size() - 2)
+                                         : GeoprocessingUtil::StripOuterChars(text, kQuote, kQuote);
     if (quoted)
         return UnescapeQuoted(text);
     String member(text);
@@ -311,7 +305,8 @@ String DecodeMember(std::u16string_view token) {
 }
 
 std::optional<String> EscapedSeparatorBody(std::u16string_view text) {
-    std::u16string_view body = StripPair(StripPair(text, kQuote, kQuote), u'(', u')');
+    std::u16string_view body =
+        GeoprocessingUtil::StripOuterChars(GeoprocessingUtil::StripOuterChars(text, kQuote, kQuote), u'(', u')');
     if (body == kEmptyMember)
         return std::nullopt;
     return String(body);

@@ -377,6 +377,12 @@ String Quote(std::u16string_view text) {
     return quoted;
 }
 
+std::u16string_view StripOuterChars(std::u16string_view text, char16_t open, char16_t close) {
+    if (text.size() >= 2 && text.front() == open && text.back() == close)
+        return text.substr(1, text.size() - 2);
+    return text;
+}
+
 } // namespace GeoprocessingUtil
 
 } // namespace tavi

@@ -167,6 +167,8 @@ bool NeedsQuote(std::u16string_view text);
 // it holds an apostrophe; in apostrophes otherwise. A text that holds both kinds of quote goes in apostrophes with
 // each of its apostrophes doubled, since double quotes around a double quote could not be read back.
 String Quote(std::u16string_view text);
+// `text` without one pair of `open` and `close` enclosing it (its first and last characters); unchanged otherwise.
+std::u16string_view StripOuterChars(std::u16string_view text, char16_t open, char16_t close);
 } // namespace GeoprocessingUtil
 
 } // namespace tavi

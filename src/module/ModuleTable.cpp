@@ -29,6 +29,7 @@
 #include "values/GPEnvelope.h"
 #include "values/GPEnvelopeTypes.h"
 #include "values/GPExpressions.h"
+#include "values/GPFieldInfo.h"
 #include "values/GPFieldMap.h"
 #include "values/GPFieldMapping.h"
 #include "values/GPFieldMappingType.h"
@@ -123,9 +124,9 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPMultiValueType>(),
     Row<GPValueTable>(),
     Row<GPValueTableType>(),
-    Pending(u"GPFieldInfo", CLSID_GPFieldInfo),
-    Pending(u"GPFieldInfoType", CLSID_GPFieldInfoType),
-    Pending(u"GPFieldInfoProperty", CLSID_GPFieldInfoProperty),
+    Row<GPFieldInfo>(),
+    Row<GPFieldInfoType>(),
+    Row<GPFieldInfoProperty>(),
     Row<GPFieldMapping>(),
     Row<GPFieldMappingType>(),
     Row<GPFieldMap>(),
