@@ -579,8 +579,8 @@ HRESULT GPFieldMap::LoadContent(IStream* stream, uint16_t version) {
             return E_FAIL;
         if (version >= kTableIndexVersion && FAILED(AfStreamRead(stream, &input.tableIndex)))
             return E_FAIL;
-        inputs_.push_back(Input::Of(std::move(input.field), std::move(input.table), input.start, input.end,
-                                    input.tableIndex));
+        inputs_.push_back(
+            Input::Of(std::move(input.field), std::move(input.table), input.start, input.end, input.tableIndex));
     }
     output_ = StorableField(output.Get());
     return S_OK;
