@@ -242,6 +242,10 @@ TEST_F(GPFieldMappingTest, RefusedTextsGiveCode801AndKeepTheMapping) {
         u"\"unclosed,First,#",                                                     // a quote left open
         u" \"\" true true false 5 Text 0 0,First,#",                               // no output name
         u"A \"A\" true true false 5 Text 0 0,First,#," + gpkg,                     // a table without a field
+        // Texts whose parts could not be written back as they were read.
+        u"\"a,b\" \"A\" true true false 5 Text 0 0,First,#",                    // a name with a comma
+        u"A \"A\" true true false 5 Text 0 0,First,#," + gpkg + u",\"\",-1,-1", // an empty field name
+        u"A \"A\" true true false 5 Text 0 0,Join,'x\"y'",                      // a delimiter with a quote
     };
     for (const String& text : refused) {
         SCOPED_TRACE(ToUtf8(text));

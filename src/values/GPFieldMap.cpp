@@ -67,16 +67,24 @@ std::u16string_view AliasToken(std::u16string_view token) {
     return token;
 }
 
-// A table path as the text writes it: in double quotes when it holds a character that would otherwise split the
-// text or open a quote.
+// A table path or input field name as the text writes it: in double quotes when it holds a character that would
+// otherwise split the text or open a quote, or blanks at its ends that reading would trim.
 void AppendPath(String& text, const String& path) {
-    if (path.find_first_of(u",;'") == String::npos) {
+    bool blankEnd = !path.empty() && (path.front() == u' ' || path.back() == u' ');
+    if (!blankEnd && path.find_first_of(u",;'") == String::npos) {
         text += path;
         return;
     }
     text += u'"';
     text += path;
     text += u'"';
+}
+
+// Whether an input's table path or field name read from text can be written back: an empty part would vanish
+// between its commas, and double quotes could not hold a double quote, nor end in a backslash that would escape the
+// closing quote.
+bool IsWritableInputPart(std::u16string_view part) {
+    return !part.empty() && part.find(u'"') == std::u16string_view::npos && !part.ends_with(u'\\');
 }
 
 } // namespace
@@ -341,7 +349,7 @@ void GPFieldMap::AppendText(String& text) const {
         text += u',';
         AppendPath(text, input.tablePath);
         text += u',';
-        text += input.fieldName;
+        AppendPath(text, input.fieldName);
         text += u',';
         AppendDecimal(text, input.start);
         text += u',';
@@ -367,8 +375,13 @@ bool GPFieldMap::ReadFieldPart(std::u16string_view part) {
                 setting = *value;
     };
     p.name = Unquoted((*tokens)[0]);
-    if (auto alias = token(1))
+    if (p.name.find_first_of(u"\"',; \t\\") != String::npos)
+        return false; // a name the field part could not write back
+    if (auto alias = token(1)) {
         p.alias = DecodeAlias(AliasToken(*alias));
+        if (p.alias.ends_with(u'\\'))
+            return false; // it would escape the double quote that closes it
+    }
     bool* settings[] = {&p.editable, &p.nullable, &p.required};
     for (size_t i = 0; i < 3; ++i)
         if (auto t = token(2 + i))
@@ -396,6 +409,8 @@ bool GPFieldMap::ReadText(std::u16string_view text, TableSource& tables) {
     joinDelimiter_.clear();
     if (parts->size() > 2) {
         std::u16string_view delimiter = Unquoted((*parts)[2]);
+        if (delimiter.find(u'"') != std::u16string_view::npos || delimiter.ends_with(u'\\'))
+            return false; // a delimiter its double quotes could not hold
         if (!delimiter.empty() && delimiter.front() != u'#')
             joinDelimiter_ = delimiter;
     }
@@ -408,8 +423,11 @@ bool GPFieldMap::ReadText(std::u16string_view text, TableSource& tables) {
             std::optional<int32_t> value = at < parts->size() ? ReadInteger(Unquoted((*parts)[at])) : std::nullopt;
             return value.value_or(-1);
         };
-        const TableSource::Opened& opened = tables.Open(String(Unquoted((*parts)[i])));
+        String path(Unquoted((*parts)[i]));
         String name(Unquoted((*parts)[i + 1]));
+        if (!IsWritableInputPart(path) || !IsWritableInputPart(name))
+            return false;
+        const TableSource::Opened& opened = tables.Open(path);
         auto found = opened.fieldsByName.find(FoldCase(name));
         ComPtr<IField> field;
         if (found != opened.fieldsByName.end()) {
