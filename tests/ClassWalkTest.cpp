@@ -50,6 +50,8 @@ const std::map<std::u16string, std::u16string> kSampleText = {
     {u"GPArealUnit", u"3 SquareKilometers"},
     {u"GPTimeUnit", u"4 Hours"},
     {u"GPKeyValue", uR"({"id":42,"name":"some text","sizes":[1.5,2],"inner":{"flag":true}})"},
+    {u"GPFieldInfo", u"NAME Name VISIBLE NONE;'my field' Other HIDDEN RATIO"},
+    {u"GPFieldMapping", uR"(NAME "Name" true true false 20 Text 0 0,Join,"; ",/nowhere/a.shp,NAME,0,3)"},
 };
 
 // A made-up interface no class answers.

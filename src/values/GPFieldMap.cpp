@@ -403,8 +403,15 @@ bool GPFieldMap::ReadFieldPart(std::u16string_view part) {
 
 bool GPFieldMap::ReadText(std::u16string_view text, TableSource& tables) {
     auto parts = Split(text, u',');
-    if (!parts || parts->empty() || !ReadFieldPart((*parts)[0]))
+    if (!parts || parts->empty())
         return false;
+    if (text.starts_with(u',')) {
+        // The text of a map without output field begins with its merge rule.
+        parts->insert(parts->begin(), std::u16string_view());
+        output_ = {};
+    } else if (!ReadFieldPart((*parts)[0])) {
+        return false;
+    }
     mergeRule_ = parts->size() > 1 ? MergeRuleOf((*parts)[1]) : taviGPFieldMapMergeRuleFirst;
     joinDelimiter_.clear();
     if (parts->size() > 2) {
@@ -415,7 +422,7 @@ bool GPFieldMap::ReadText(std::u16string_view text, TableSource& tables) {
             joinDelimiter_ = delimiter;
     }
     inputs_.clear();
-    const FieldProperties& out = output_->Properties();
+    const FieldProperties out = output_ ? output_->Properties() : FieldProperties{};
     for (size_t i = 3; i < parts->size(); i += 4) {
         if (i + 1 >= parts->size())
             return false; // a table without a field
@@ -440,7 +447,7 @@ bool GPFieldMap::ReadText(std::u16string_view text, TableSource& tables) {
             field = ComPtr<IField>(static_cast<IField*>(MakeField(std::move(missing)).Get()));
         }
         FieldProperties in;
-        if (PropertiesOf(field.Get(), in)) {
+        if (output_ && PropertiesOf(field.Get(), in)) {
             if (in.rasterDef)
                 output_->putref_RasterDef(in.rasterDef.Get());
             if (in.type == taviFieldTypeDate && out.type == taviFieldTypeDate)
