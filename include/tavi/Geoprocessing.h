@@ -6,6 +6,7 @@
 #include "tavi/GPExpressions.h"
 #include "tavi/GPKeyValue.h"
 #include "tavi/GPMessage.h"
+#include "tavi/GPRandom.h"
 #include "tavi/GPScalar.h"
 #include "tavi/GPValue.h"
 #include "tavi/Xml.h"

@@ -8,6 +8,7 @@
 #include "values/GPEncryptedStringType.h"
 #include "values/GPEnvelopeTypes.h"
 #include "values/GPExpressions.h"
+#include "values/GPRandomNumberGenerator.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
 #include "values/GPSpatialReferenceTypes.h"
@@ -65,7 +66,7 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry<GPTimeUnitType>(u"GPTimeUnit", 4743, 4742),
     Entry<GPLinearUnitType>(u"GPLinearUnit", 4660, 4659),
     Entry<GPArealUnitType>(u"GPArealUnit", 4785, 4523),
-    Entry(u"GPRandomNumberGenerator", CLSID_GPRandomNumberGeneratorType, 4766, 4764, 4763),
+    Entry<GPRandomNumberGeneratorType>(u"GPRandomNumberGenerator", 4764, 4763),
     Entry<GPType>(u"GPType", 4646, 4645),
     Entry(u"DEType", CLSID_DEType, 4606, 4605, 4604),
     Entry(u"DEDatasetType", CLSID_DEDatasetType, 4546, 4545, 4544),
