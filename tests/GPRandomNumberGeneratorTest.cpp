@@ -297,11 +297,13 @@ TEST_F(GPRandomNumberGeneratorTest, Ranges) {
     const Case cases[] = {
         {1, -2, 3, S_FALSE, -2, 3},          //
         {2, 1, 6, S_OK, 1, 6},               //
+        {2, 1.5, -3.7, S_OK, 1, -3},         // whole numbers toward zero, as the draw takes them
         {3, 0, 1, S_FALSE, lowest, highest}, //
         {4, 1, 0, S_FALSE, 0, highest},      //
         {5, 3, 0, S_OK, 0, 2147483647},      // a Poisson draw may be 0
         {6, 1, 1, S_FALSE, lowest, highest}, //
         {7, 20, 0.5, S_OK, 0, 20},           //
+        {7, 20.9, 0.5, S_OK, 0, 20},         //
         {8, 0.5, 0, S_OK, 0, 2147483647},    //
         {9, 10, 0.5, S_OK, 0, 2147483647},   // no failure before the successes is possible
         {0, 1, 1, E_FAIL, kNaN, kNaN},       // unknown kinds

@@ -228,9 +228,10 @@ double RandomGenerator::Uniform(double a, double b) {
         return kNaN;
     double u = NextDouble();
     double width = b - a;
-    if (std::isfinite(width))
-        return a + width * u;
-    return a * (1.0 - u) + b * u; // the ends lie so far apart that their difference overflows
+    // When the ends lie so far apart that their difference overflows, the weighted sum of the ends.
+    double x = std::isfinite(width) ? a + width * u : a * (1.0 - u) + b * u;
+    // Rounding of the width may carry the sum a little past an end.
+    return std::clamp(x, std::min(a, b), std::max(a, b));
 }
 
 int32_t RandomGenerator::Integer(int32_t a, int32_t b) {

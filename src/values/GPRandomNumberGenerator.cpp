@@ -192,7 +192,8 @@ HRESULT GPRandomNumberGenerator::ParseDistribution(const OLECHAR* text, int32_t*
     });
 }
 
-// Poisson and negative binomial draws start at 0 (no success, no failure), as geometric ones do.
+// Poisson and negative binomial draws start at 0 (no event, no failure), as geometric ones do. The parameters of
+// INTEGER and BINOMIAL's trials are cut to whole numbers as the draws cut them, so the range holds every draw.
 HRESULT GPRandomNumberGenerator::GetRange(int32_t kind, const double* parameters, double* minimum, double* maximum) {
     if (!parameters || !minimum || !maximum)
         return E_POINTER;
@@ -204,22 +205,26 @@ HRESULT GPRandomNumberGenerator::GetRange(int32_t kind, const double* parameters
         *maximum = high;
         return hr;
     };
+    auto whole = [](double parameter) {
+        auto cut = WholeParameter(parameter);
+        return cut ? static_cast<double>(*cut) : parameter;
+    };
     switch (kind) {
     case 1:
         return range(parameters[0], parameters[1], S_FALSE);
     case 2:
-        return range(parameters[0], parameters[1], S_OK);
+        return range(whole(parameters[0]), whole(parameters[1]), S_OK);
     case 3:
     case 6:
         return range(kLowest, kHighest, S_FALSE);
     case 4:
         return range(0, kHighest, S_FALSE);
     case 5:
-    case 9:
     case 8:
+    case 9:
         return range(0, kIntegerCap, S_OK);
     case 7:
-        return range(0, parameters[0], S_OK);
+        return range(0, whole(parameters[0]), S_OK);
     default:
         return range(kNaN, kNaN, E_FAIL);
     }
