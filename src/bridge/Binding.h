@@ -146,5 +146,6 @@ void BindSpatialReferenceFamily(BindingTable& table);
 void BindCellSizeFamily(BindingTable& table);
 void BindCompositeFamily(BindingTable& table);
 void BindKeyValueFamily(BindingTable& table);
+void BindRandomFamily(BindingTable& table);
 
 } // namespace tavigp

@@ -12,7 +12,7 @@ constexpr BindingFamily kBindingFamilies[] = {
     &BindMessageFamily,   &BindValueFamily,      &BindScalarFamily,   &BindCatalogueFamily,
     &BindUtilitiesFamily, &BindXmlFamily,        &BindDataFamily,     &BindDomainFamily,
     &BindUnitFamily,      &BindExtentFamily,     &BindShapeFamily,    &BindSpatialReferenceFamily,
-    &BindCellSizeFamily,  &BindCompositeFamily,  &BindKeyValueFamily,
+    &BindCellSizeFamily,  &BindCompositeFamily,  &BindKeyValueFamily, &BindRandomFamily,
 };
 
 } // namespace
