@@ -46,6 +46,7 @@ const std::map<std::u16string, std::u16string> kSampleText = {
     {u"GPZDomain", u"-100 100"},
     {u"GPMDomain", u"0 1.5"},
     {u"GPCellSizeXY", u"10 20"},
+    {u"GPRandomNumberGenerator", u"-7 MERSENNE_TWISTER"},
     {u"GPLinearUnit", u"12 Meters"},
     {u"GPArealUnit", u"3 SquareKilometers"},
     {u"GPTimeUnit", u"4 Hours"},

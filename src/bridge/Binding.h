@@ -148,5 +148,6 @@ void BindCompositeFamily(BindingTable& table);
 void BindKeyValueFamily(BindingTable& table);
 void BindFieldMappingFamily(BindingTable& table);
 void BindFieldInfoFamily(BindingTable& table);
+void BindRandomFamily(BindingTable& table);
 
 } // namespace tavigp

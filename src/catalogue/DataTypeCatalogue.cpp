@@ -10,6 +10,7 @@
 #include "values/GPExpressions.h"
 #include "values/GPFieldInfo.h"
 #include "values/GPFieldMappingType.h"
+#include "values/GPRandomNumberGenerator.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
 #include "values/GPSpatialReferenceTypes.h"
@@ -67,7 +68,7 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry<GPTimeUnitType>(u"GPTimeUnit", 4743, 4742),
     Entry<GPLinearUnitType>(u"GPLinearUnit", 4660, 4659),
     Entry<GPArealUnitType>(u"GPArealUnit", 4785, 4523),
-    Entry(u"GPRandomNumberGenerator", CLSID_GPRandomNumberGeneratorType, 4766, 4764, 4763),
+    Entry<GPRandomNumberGeneratorType>(u"GPRandomNumberGenerator", 4764, 4763),
     Entry<GPType>(u"GPType", 4646, 4645),
     Entry(u"DEType", CLSID_DEType, 4606, 4605, 4604),
     Entry(u"DEDatasetType", CLSID_DEDatasetType, 4546, 4545, 4544),

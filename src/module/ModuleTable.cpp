@@ -41,6 +41,7 @@
 #include "values/GPMultiValue.h"
 #include "values/GPMultiValueType.h"
 #include "values/GPPoint.h"
+#include "values/GPRandomNumberGenerator.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
 #include "values/GPSpatialDomains.h"
@@ -114,8 +115,8 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPSQLExpressionType>(),
     Row<GPINFOExpression>(),
     Row<GPINFOExpressionType>(),
-    Pending(u"GPRandomNumberGenerator", CLSID_GPRandomNumberGenerator),
-    Pending(u"GPRandomNumberGeneratorType", CLSID_GPRandomNumberGeneratorType),
+    Row<GPRandomNumberGenerator>(),
+    Row<GPRandomNumberGeneratorType>(),
     Row<GPCellSizeXYType>(),
     Row<GPCellSizeXY>(),
     Row<GPCalculatorExpressionType>(),
