@@ -352,9 +352,9 @@ int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t 
         return Fail("unknown data type '" + options.type + "' ('tavigp types' lists them)");
     }
     tavi::ComPtr<IGPValue> value;
-    if (HRESULT hr = dataType->CreateValue(text.c_str(), value.Out()); FAILED(hr) || !value)
+    if (HRESULT hr = dataType->CreateValue(nullptr, value.Out()); FAILED(hr) || !value)
         return Fail("cannot create a " + options.type + " value: " + CodeText(FAILED(hr) ? hr : E_POINTER));
-    // CreateValue keeps the message of the text to itself; setting the text again on the value hands it out.
+    // The value is made empty and then given the text, so that the message of a text it refuses is handed out.
     tavi::ComPtr<IGPMessage> message;
     HRESULT hr = value->SetAsText(text.c_str(), message.Out());
     if (FAILED(hr)) {

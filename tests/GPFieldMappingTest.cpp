@@ -38,7 +38,8 @@ protected:
               {{"NAME", OFTString, 20}, {"COUNT", OFTInteger}, {"NOTE", OFTString, 10}});
         Table("GPKG", "city data.gpkg", "roads", wkbLineString,
               {{"NAME", OFTString, 64, "Road, \"main\" name"}, {"NOTE", OFTBinary}, {"WIDTH", OFTReal}});
-        Table("OpenFileGDB", "base.gdb", "owners", wkbNone, {{"NAME", OFTString, 40}, {"NOTE", OFTBinary}});
+        Table("OpenFileGDB", "base.gdb", "owners", wkbNone,
+              {{"NAME", OFTString, 40, "Road, \"main\" name"}, {"NOTE", OFTBinary}});
     }
 
     void Table(const char* driver, const std::string& relative, const char* layerName, OGRwkbGeometryType geometry,
@@ -231,6 +232,18 @@ TEST_F(GPFieldMappingTest, AddTableMergesSameNamedFieldsAndNumbersBlobClashes) {
     EXPECT_EQ(Output(Map(mapping.Get(), 3).Get()).name, u"NOTE1") << "rebuilt from two tables, one Blob clash";
     Map(mapping.Get(), 3)->get_InputTableIndex(0, &tableIndex);
     EXPECT_EQ(tableIndex, 1) << "the geodatabase moved down one place";
+}
+
+TEST_F(GPFieldMappingTest, AnAliasFromATableComesBackThroughTheText) {
+    auto mapping = Create<IGPFieldMapping>(CLSID_GPFieldMapping);
+    ASSERT_EQ(mapping->AddTable(Open(P("base.gdb/owners")).Get()), S_OK);
+    FieldProperties name = Output(Map(mapping.Get(), 0).Get());
+    EXPECT_EQ(ToUtf8(name.alias), "Road, \"main\" name");
+    EXPECT_EQ(name.length, 40);
+    auto again = Create<IGPFieldMapping>(CLSID_GPFieldMapping);
+    ASSERT_EQ(Read(again.Get(), Text(mapping.Get())), S_OK);
+    EXPECT_EQ(ToUtf8(Output(Map(again.Get(), 0).Get()).alias), "Road, \"main\" name");
+    EXPECT_TRUE(Equal(again.Get(), mapping.Get()));
 }
 
 TEST_F(GPFieldMappingTest, RefusedTextsGiveCode801AndKeepTheMapping) {

@@ -43,6 +43,6 @@ expect_status 1 "a missing table" "$tavigp" fieldmap "$data/nothing.shp"
 expect_in "$work/err" "tavigp fieldmap: $data/nothing.shp" "the path in the message"
 expect_status 2 "no table" "$tavigp" fieldmap
 expect_status 1 "an unreadable mapping text" "$tavigp" value GPFieldMapping '"open,First,#'
-expect_in "$work/err" "cannot create a GPFieldMapping value" "the refusal"
+expect_in "$work/err" "error 801: " "the message of the refused text"
 
 finish
