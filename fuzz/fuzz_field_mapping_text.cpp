@@ -4,6 +4,7 @@
 // after that one round the text must stay the same; a text that is refused must leave the mapping as it was. No input
 // may crash, hang or leak: the module object count must come back to where it was.
 #include "ProvidedClasses.h"
+#include "data/GdalDataset.h"
 #include "platform/BStr.h"
 #include "platform/ComPtr.h"
 #include "platform/Object.h"
@@ -33,12 +34,12 @@ Tables MakeTables() {
     GDALAllRegister();
     std::string folder = (std::filesystem::temp_directory_path() / "fuzz field maps").string();
     std::filesystem::create_directories(folder);
-    auto make = [&](const char* driver, const std::string& file, const char* layerName,
+    auto make = [&](const char* extension, const std::string& file, const char* layerName,
                     std::initializer_list<std::pair<const char*, OGRFieldType>> fields) {
         std::string path = folder + "/" + file;
         std::filesystem::remove(path);
         GDALDataset* dataset =
-            GetGDALDriverManager()->GetDriverByName(driver)->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+            gdal::VectorDriverForExtension(extension)->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
         OGRLayer* layer = dataset->CreateLayer(layerName, nullptr, wkbPoint, nullptr);
         for (auto [name, type] : fields) {
             OGRFieldDefn field(name, type);
@@ -46,8 +47,8 @@ Tables MakeTables() {
         }
         GDALClose(dataset);
     };
-    make("ESRI Shapefile", "parcels.shp", "parcels", {{"NAME", OFTString}, {"COUNT", OFTInteger}});
-    make("GPKG", "data.gpkg", "roads", {{"NAME", OFTString}, {"NOTE", OFTBinary}});
+    make("shp", "parcels.shp", "parcels", {{"NAME", OFTString}, {"COUNT", OFTInteger}});
+    make("gpkg", "data.gpkg", "roads", {{"NAME", OFTString}, {"NOTE", OFTBinary}});
     return {FromUtf8(folder + "/parcels.shp"), FromUtf8(folder + "/data.gpkg/roads")};
 }
 
