@@ -93,11 +93,8 @@ HRESULT GPFieldMapping::SetAsText(const OLECHAR* text, IGPMessage** message) {
             return hr;
         }
         ClearContent();
-        maps_ = std::move(staged->maps_);
-        tables_ = std::move(staged->tables_);
-        tablePaths_ = std::move(staged->tablePaths_);
+        TakeMapsAndTables(*staged);
         readFlag_ = maps_.empty() ? readFlag_ : -1;
-        Reindex();
         SetModified();
         *message = made.Detach();
         return S_OK;
@@ -115,8 +112,6 @@ HRESULT GPFieldMapping::ReadText(std::u16string_view text) {
             return E_FAIL;
         if (HRESULT hr = map->CheckMap(); FAILED(hr))
             return hr;
-        for (auto& input : map->Inputs())
-            RegisterTable(input.table.Get(), input.tablePath);
         maps_.push_back(std::move(map));
     }
     return S_OK;
@@ -153,12 +148,9 @@ HRESULT GPFieldMapping::Assign(IClone* source) {
         }
         if (HRESULT hr = BaseAssign(source); FAILED(hr))
             return hr;
-        maps_ = std::move(staged->maps_);
-        tables_ = std::move(staged->tables_);
-        tablePaths_ = std::move(staged->tablePaths_);
+        TakeMapsAndTables(*staged);
         target_ = std::move(staged->target_);
         readFlag_ = maps_.empty() ? 0 : -1;
-        Reindex();
         return S_OK;
     });
 }
@@ -196,10 +188,7 @@ HRESULT GPFieldMapping::AddTable(IDEGdbTable7* table) {
         staged->tablePaths_.push_back(ComparablePath(CatalogPathOf(table)));
         if (HRESULT hr = staged->MergeTable(table, tableIndex); FAILED(hr))
             return hr;
-        maps_ = std::move(staged->maps_);
-        tables_ = std::move(staged->tables_);
-        tablePaths_ = std::move(staged->tablePaths_);
-        Reindex();
+        TakeMapsAndTables(*staged);
         SetModified();
         return S_OK;
     });
@@ -419,6 +408,13 @@ int32_t GPFieldMapping::RegisterTable(IDEGdbTable7* table, std::u16string_view c
     return static_cast<int32_t>(tables_.size() - 1);
 }
 
+void GPFieldMapping::TakeMapsAndTables(GPFieldMapping& staged) {
+    maps_ = std::move(staged.maps_);
+    tables_ = std::move(staged.tables_);
+    tablePaths_ = std::move(staged.tablePaths_);
+    Reindex();
+}
+
 void GPFieldMapping::Reindex() {
     mapByOutputName_.clear();
     for (size_t i = 0; i < maps_.size(); ++i) {
@@ -523,11 +519,8 @@ HRESULT GPFieldMapping::DeserializeContent(IXMLSerializeData* data) {
     auto staged = MakeObject<GPFieldMapping>();
     if (!text.view().empty() && FAILED(staged->ReadText(text.view())))
         return E_FAIL;
-    maps_ = std::move(staged->maps_);
-    tables_ = std::move(staged->tables_);
-    tablePaths_ = std::move(staged->tablePaths_);
+    TakeMapsAndTables(*staged);
     readFlag_ = maps_.empty() ? readFlag_ : -1;
-    Reindex();
     return S_OK;
 }
 

@@ -95,7 +95,8 @@ private:
     bool IsIndex(int32_t index) const { return index >= 0 && static_cast<size_t>(index) < maps_.size(); }
     // The mapping's text, or the text of its field maps joined by `separator`.
     String JoinedText(std::u16string_view separator) const;
-    // Reads a mapping text (not empty) into this object's maps and tables; the field map check's failure, or E_FAIL.
+    // Reads a mapping text (not empty) into this object's field maps (their tables are registered by Reindex); the
+    // field map check's failure, or E_FAIL.
     HRESULT ReadText(std::u16string_view text);
     // A copy of `fieldMap` after the field map check.
     static HRESULT CheckedCopy(IGPFieldMap* fieldMap, ComPtr<GPFieldMap>& copy);
@@ -104,8 +105,10 @@ private:
     // The position of `table` (at `catalogPath`) among the input tables, appending it when no input table has its
     // catalog path.
     int32_t RegisterTable(IDEGdbTable7* table, std::u16string_view catalogPath);
-    // Sets every entry's table index from its table, then indexes the output names.
+    // Sets every entry's table index from its table (registering the tables met), then indexes the output names.
     void Reindex();
+    // Takes the field maps and input tables of `staged` in place of this mapping's, then Reindex.
+    void TakeMapsAndTables(GPFieldMapping& staged);
     void ClearContent();
 
     std::vector<ComPtr<GPFieldMap>> maps_;
