@@ -56,13 +56,27 @@ enum taviFeatureType : int32_t {
     taviFeatureTypeDimension = 13,
 };
 
-// Dataset type numbers (IDEDataset4's first operation).
+// Dataset type numbers (IDEDataset4's first operation). The data read through this host is of the kinds feature
+// class, table and raster dataset; the other kinds are named by filters and by values of other hosts.
 enum taviDatasetType : int32_t {
     taviDatasetTypeAny = 1,
     taviDatasetTypeContainer = 2,
+    taviDatasetTypeGeo = 3,
+    taviDatasetTypeFeatureDataset = 4,
     taviDatasetTypeFeatureClass = 5,
+    taviDatasetTypeTopology = 8,
     taviDatasetTypeTable = 10,
     taviDatasetTypeRasterDataset = 12,
+    taviDatasetTypeTin = 14,
+    taviDatasetTypeToolbox = 17,
+    taviDatasetTypeTool = 18,
+    taviDatasetTypeNetworkDataset = 19,
+    taviDatasetTypeTerrain = 20,
+    taviDatasetTypeMosaicDataset = 21,
+    taviDatasetTypeLasDataset = 22,
+    taviDatasetTypeUtilityNetwork = 23,
+    taviDatasetTypeTraceNetwork = 24,
+    taviDatasetTypeParcelFabric = 25,
 };
 
 // Workspace type numbers (IDEWorkspace's first operation): a folder, or a database in a file or in memory.
@@ -70,6 +84,7 @@ enum taviWorkspaceType : int32_t {
     taviWorkspaceFileSystem = 0,
     taviWorkspaceLocalDatabase = 1,
     taviWorkspaceRemoteDatabase = 2,
+    taviWorkspacePortalFeatures = 32, // the feature services of a portal
 };
 
 struct IEnvelope;

@@ -18,6 +18,7 @@
 #include "services/DEUtilities.h"
 #include "services/GPUtilities.h"
 #include "tavi/ClassIds.h"
+#include "tavi/GPDataDomains.h"
 #include "values/GPBoolean.h"
 #include "values/GPCellSizeXY.h"
 #include "values/GPCellSizeXYType.h"
