@@ -20,7 +20,7 @@ struct IGPFieldDomain : IUnknown {
     // A new array (IArray of IField) of the key fields (one new field per key name) followed by the fields of the
     // data the value names that the domain allows. The utility object's result code; S_FALSE and null when the
     // data has no fields.
-    virtual HRESULT GetFields(IGPValue* value, IUnknown** fields) = 0;
+    virtual HRESULT GetFields(IGPValue* value, IArray** fields) = 0;
     virtual HRESULT put_FilterIndex(VARIANT_BOOL filterIndex, int16_t filterIndexType) = 0;
     virtual HRESULT get_FilterIndex(VARIANT_BOOL* filterIndex) = 0;
     virtual HRESULT get_FilterIndexType(int16_t* filterIndexType) = 0;
