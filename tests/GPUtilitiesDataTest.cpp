@@ -11,6 +11,7 @@
 #include "tavi/Entry.h"
 #include "tavi/GPScalar.h"
 #include "tavi/GPUtilities.h"
+#include "tavi/TypeConverter.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -283,6 +284,52 @@ TEST_F(GPUtilitiesData, MemoryWorkspacesByNameOnly) {
     ComPtr<IWorkspace> workspace;
     EXPECT_EQ(utilities_->OpenVirtualWorkspace(P("city.gpkg").c_str(), workspace.Out()), E_INVALIDARG);
     EXPECT_FALSE(workspace);
+}
+
+// Listing options whose depth cannot be read.
+class BrokenListingOptions final : public Object<BrokenListingOptions, IDEListingOptions> {
+public:
+    HRESULT get_ListChildren(VARIANT_BOOL* list) override {
+        *list = VARIANT_TRUE;
+        return S_OK;
+    }
+    HRESULT put_ListChildren(VARIANT_BOOL) override { return S_OK; }
+    HRESULT get_ChildDepth(int32_t*) override { return E_UNEXPECTED; }
+    HRESULT put_ChildDepth(int32_t) override { return S_OK; }
+};
+
+TEST_F(GPUtilitiesData, PrepareDataElementTakesListingOptionsOnly) {
+    ComPtr<IDataElement> element;
+    ASSERT_EQ(utilities_->OpenDataElementFromText(P("sub folder").c_str(), element.Out()), S_OK);
+    ComPtr<IDEListingOptions> options;
+    ASSERT_EQ(AfCreateInstance(CLSID_DEListingOptions, nullptr, CLSCTX_INPROC_SERVER, IDEListingOptions::iid,
+                               options.OutVoid()),
+              S_OK);
+    VARIANT_BOOL list = VARIANT_TRUE;
+    int32_t depth = 0;
+    EXPECT_EQ(options->get_ListChildren(&list), S_OK);
+    EXPECT_EQ(options->get_ChildDepth(&depth), S_OK);
+    EXPECT_EQ(list, VARIANT_FALSE);
+    EXPECT_EQ(depth, -1);
+    EXPECT_EQ(options->put_ListChildren(1), S_OK); // any non-zero value is true, and reads back as VARIANT_TRUE
+    EXPECT_EQ(options->get_ListChildren(&list), S_OK);
+    EXPECT_EQ(list, VARIANT_TRUE);
+    EXPECT_EQ(options->put_ChildDepth(2), S_OK);
+    for (int32_t refused : {0, -2, INT32_MIN})
+        EXPECT_EQ(options->put_ChildDepth(refused), E_INVALIDARG) << refused;
+    EXPECT_EQ(options->get_ChildDepth(&depth), S_OK);
+    EXPECT_EQ(depth, 2) << "a refused depth keeps the one held";
+    EXPECT_EQ(options->get_ChildDepth(nullptr), E_POINTER);
+    EXPECT_EQ(options->get_ListChildren(nullptr), E_POINTER);
+
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), nullptr), S_OK);
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), options.Get()), S_OK);
+    EXPECT_EQ(utilities_->PrepareDataElement(nullptr, options.Get()), E_POINTER);
+    auto notOptions = StringValue(u"depth 1");
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), notOptions.Get()), E_INVALIDARG);
+    auto broken = MakeObject<BrokenListingOptions>();
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), static_cast<IDEListingOptions*>(broken.Get())),
+              E_UNEXPECTED);
 }
 
 // Restores an environment variable when the test ends.
