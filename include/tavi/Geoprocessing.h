@@ -1,6 +1,7 @@
 // The geoprocessing interfaces in one include: messages, values, data types, domains, names, the catalogue and XML.
 #pragma once
 
+#include "tavi/DEDataTypes.h"
 #include "tavi/GPCatalog.h"
 #include "tavi/GPComposite.h"
 #include "tavi/GPExpressions.h"
