@@ -11,6 +11,8 @@
 #include "catalogue/GPParseString.h"
 #include "domains/GPCodedValueDomain.h"
 #include "domains/GPCompositeDomain.h"
+#include "domains/GPFeatureClassDomain.h"
+#include "domains/GPFieldDomain.h"
 #include "domains/GPNumericDomain.h"
 #include "domains/GPRangeDomain.h"
 #include "domains/GPUnitDomain.h"
@@ -226,10 +228,10 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPCodedValueDomainProperty>(),
     Row<GPRangeDomain>(),
     Pending(u"GPDatasetDomain", CLSID_GPDatasetDomain),
-    Pending(u"GPFeatureClassDomain", CLSID_GPFeatureClassDomain),
+    Row<GPFeatureClassDomain>(),
     Row<GPUnitDomain>(),
     Pending(u"GPWorkspaceDomain", CLSID_GPWorkspaceDomain),
-    Pending(u"GPFieldDomain", CLSID_GPFieldDomain),
+    Row<GPFieldDomain>(),
     Pending(u"DataElementDomain", CLSID_DataElementDomain),
     Row<GPCompositeDomain>(),
     Pending(u"GPFileDomain", CLSID_GPFileDomain),

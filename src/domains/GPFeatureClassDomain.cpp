@@ -1,0 +1,448 @@
+// GPFeatureClassDomain: membership of feature classes, the feature classes inside a container that pass, browse
+// filters, and the stream and XML forms.
+#include "domains/GPFeatureClassDomain.h"
+
+#include "host/CreateInstance.h"
+#include "host/GPValue.h"
+#include "host/Message.h"
+#include "host/ObjectArray.h"
+#include "host/StreamIO.h"
+#include "host/TypeTexts.h"
+#include "platform/BStr.h"
+#include "platform/HandOut.h"
+#include "tavi/GPLayer.h"
+#include "tavi/GPScalar.h"
+
+#include <charconv>
+
+namespace tavi {
+
+namespace {
+
+constexpr int32_t kNotAFeatureClassCode = 811;
+constexpr int32_t kIndexCode = 3914;
+constexpr int32_t kHasMsCode = 3915;
+constexpr int32_t kHasZsCode = 3916;
+constexpr int32_t kShapeTypeCode = 3917;
+constexpr int32_t kFeatureTypeCode = 3918;
+
+constexpr const OLECHAR* kTypeArray = u"TypeArray";
+constexpr const OLECHAR* kFeatureTypeArray = u"FeatureTypeArray";
+constexpr const char16_t* kFilterPrefix = u"tavi_browseDialogFilters_";
+
+bool FlagOf(HRESULT (IFeatureClass::*getter)(VARIANT_BOOL*), IFeatureClass* featureClass) {
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    return SUCCEEDED((featureClass->*getter)(&flag)) && IsTrue(flag);
+}
+
+HRESULT ListGet(const CodeList& list, int32_t index, int32_t* code) {
+    if (!code)
+        return E_POINTER;
+    if (!list.IsIndex(index))
+        return E_INVALIDARG;
+    *code = list.At(index);
+    return S_OK;
+}
+
+// The third list is written as decimal texts; 0 as the empty text.
+String ThirdTypeText(int32_t code) {
+    return code == 0 ? String() : FormatInteger("%d", code);
+}
+
+std::optional<int32_t> ThirdTypeFromText(std::u16string_view text) {
+    String trimmed(Trim(text));
+    if (trimmed.empty())
+        return 0;
+    std::string narrow(trimmed.begin(), trimmed.end());
+    int32_t code = 0;
+    auto [end, error] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), code);
+    if (error != std::errc() || end != narrow.data() + narrow.size())
+        return std::nullopt;
+    return code;
+}
+
+HRESULT ReadCodeArray(IXMLSerializeData* data, int32_t index, std::optional<int32_t> (*fromText)(std::u16string_view),
+                      CodeList* codes) {
+    codes->Clear();
+    if (index < 0)
+        return S_OK;
+    NameList texts;
+    if (FAILED(ReadStringArray(data, index, &texts)))
+        return E_FAIL;
+    return CodesFromTexts(texts, fromText, codes);
+}
+
+// The indexes of the first and second elements named "TypeArray", -1 when absent.
+std::pair<int32_t, int32_t> TypeArrayIndexes(IXMLSerializeData* data) {
+    std::pair<int32_t, int32_t> found{-1, -1};
+    int32_t count = 0;
+    data->get_ElementCount(&count);
+    for (int32_t i = 0; i < count; ++i) {
+        BStr name;
+        if (FAILED(data->GetElementName(i, name.Out())) || name.view() != kTypeArray)
+            continue;
+        (found.first < 0 ? found.first : found.second) = i;
+        if (found.second >= 0)
+            break;
+    }
+    return found;
+}
+
+HRESULT AddFlagPair(IXMLSerializeData* data, const OLECHAR* filterName, bool filter, const OLECHAR* valueName,
+                    bool value) {
+    if (!filter)
+        return S_OK;
+    if (HRESULT hr = data->AddBoolean(filterName, VARIANT_TRUE); FAILED(hr))
+        return hr;
+    return data->AddBoolean(valueName, ToVariantBool(value));
+}
+
+String FilterOfShapeType(int32_t shapeType) {
+    std::u16string_view text = GeometryTypeText(shapeType);
+    if (text.empty() || shapeType == taviGeometryNull)
+        return String(kFilterPrefix) + u"FeatureClasses";
+    return String(kFilterPrefix) + String(text) + u"FeatureClasses";
+}
+
+HRESULT AddFilter(IArray* filters, const String& identifier) {
+    ComPtr<IGPString> filter;
+    HRESULT hr = AfCreateInstance(CLSID_GPString, nullptr, CLSCTX_INPROC_SERVER, IGPString::iid, filter.OutVoid());
+    if (FAILED(hr) || FAILED(hr = filter->put_Value(BStr(identifier).c_str())))
+        return hr;
+    return filters->Add(filter.Get());
+}
+
+} // namespace
+
+// ---- resolving a value ----
+
+ComPtr<IFeatureClass> FeatureClassOfValue(IUnknown* value) {
+    if (!value)
+        return {};
+    if (auto featureClass = QueryAs<IFeatureClass>(value))
+        return featureClass;
+    ComPtr<IGPLayer> layer;
+    if (auto holder = QueryAs<IGPLayerHolder>(value)) {
+        if (FAILED(holder->get_Layer(layer.Out())))
+            return {};
+    } else {
+        layer = QueryAs<IGPLayer>(value);
+    }
+    ComPtr<IDataElement> element;
+    if (!layer || FAILED(layer->get_DataElement(element.Out())))
+        return {};
+    return QueryAs<IFeatureClass>(element.Get());
+}
+
+// ---- membership ----
+
+int32_t GPFeatureClassDomain::FeatureClassVerdict(IFeatureClass* featureClass) const {
+    int32_t shapeType = taviGeometryNull;
+    featureClass->get_ShapeType(&shapeType);
+    if (!shapeTypes_.Empty() && shapeType != taviGeometryNull && !shapeTypes_.Contains(shapeType))
+        return kShapeTypeCode;
+    int32_t featureType = 0;
+    featureClass->get_FeatureType(&featureType);
+    if (!featureTypes_.Empty() && !featureTypes_.Contains(featureType))
+        return kFeatureTypeCode;
+    if (filterIndex_ && FlagOf(&IFeatureClass::get_HasSpatialIndex, featureClass) != filterIndexType_)
+        return kIndexCode;
+    if (filterHasMs_ && FlagOf(&IFeatureClass::get_HasM, featureClass) != includeHasMs_)
+        return kHasMsCode;
+    if (filterHasZs_ && FlagOf(&IFeatureClass::get_HasZ, featureClass) != includeHasZs_)
+        return kHasZsCode;
+    return 0;
+}
+
+HRESULT GPFeatureClassDomain::VerdictMessage(int32_t code, IGPMessage** message) const {
+    if (code == kShapeTypeCode)
+        return MakeVerdict(code,
+                           JoinAlternatives(TextsOfCodes(shapeTypes_, &GeoprocessingUtil::ConvertGeometryTypeToString)),
+                           message);
+    if (code == kFeatureTypeCode)
+        return MakeVerdict(
+            code, JoinAlternatives(TextsOfCodes(featureTypes_, &GeoprocessingUtil::ConvertFeatureTypeToString)),
+            message);
+    return MakeVerdict(code, {}, message);
+}
+
+HRESULT GPFeatureClassDomain::MemberOf(IGPValue* value, IGPMessage** message) {
+    if (HRESULT hr = ClearOut(message); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IGPValue> actual;
+        if (HRESULT hr = UnpackValue(value, actual.Out()); FAILED(hr))
+            return hr;
+        ComPtr<IFeatureClass> featureClass = FeatureClassOfValue(actual.Get());
+        const int32_t code = featureClass ? FeatureClassVerdict(featureClass.Get()) : kNotAFeatureClassCode;
+        if (code == 0)
+            return SUCCEEDED(MakeEmptyMessage(message)) ? S_OK : E_FAIL;
+        return SUCCEEDED(VerdictMessage(code, message)) ? S_FALSE : E_FAIL;
+    });
+}
+
+HRESULT GPFeatureClassDomain::GetFeatureClasses(IGPValue* value, IArray** featureClasses) {
+    if (HRESULT hr = ClearOut(featureClasses); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IGPValue> actual;
+        if (HRESULT hr = UnpackValue(value, actual.Out()); FAILED(hr))
+            return hr;
+        auto element = QueryAs<IDataElement>(actual.Get());
+        if (!element)
+            return E_INVALIDARG;
+        ComPtr<IArray> children;
+        if (HRESULT hr = element->get_Children(children.Out()); FAILED(hr) || !children)
+            return hr;
+        ComPtr<IArray> passed;
+        if (HRESULT hr = CreateObjectArray(IArray::iid, passed.OutVoid()); FAILED(hr))
+            return hr;
+        int32_t count = 0;
+        if (HRESULT hr = children->get_Count(&count); FAILED(hr))
+            return hr;
+        for (int32_t i = 0; i < count; ++i) {
+            ComPtr<IUnknown> child;
+            if (HRESULT hr = children->get_Element(i, child.Out()); FAILED(hr))
+                return hr;
+            auto featureClass = QueryAs<IFeatureClass>(child.Get());
+            if (featureClass && FeatureClassVerdict(featureClass.Get()) == 0)
+                if (HRESULT hr = passed->Add(child.Get()); FAILED(hr))
+                    return hr;
+        }
+        if (SUCCEEDED(passed->get_Count(&count)) && count > 0)
+            *featureClasses = passed.Detach();
+        return S_OK;
+    });
+}
+
+// ---- lists and flags ----
+
+HRESULT GPFeatureClassDomain::get_ShapeTypeCount(int32_t* count) {
+    return HandOutValue(shapeTypes_.Count(), count);
+}
+HRESULT GPFeatureClassDomain::get_ShapeType(int32_t index, int32_t* shapeType) {
+    return ListGet(shapeTypes_, index, shapeType);
+}
+HRESULT GPFeatureClassDomain::AddShapeType(int32_t shapeType) {
+    return guard([&] {
+        shapeTypes_.Add(shapeType);
+        SetDirty();
+    });
+}
+HRESULT GPFeatureClassDomain::RemoveShapeType(int32_t shapeType) {
+    return guard([&] {
+        shapeTypes_.Remove(shapeType);
+        SetDirty();
+    });
+}
+
+HRESULT GPFeatureClassDomain::get_FeatureTypeCount(int32_t* count) {
+    return HandOutValue(featureTypes_.Count(), count);
+}
+HRESULT GPFeatureClassDomain::get_FeatureType(int32_t index, int32_t* featureType) {
+    return ListGet(featureTypes_, index, featureType);
+}
+HRESULT GPFeatureClassDomain::AddFeatureType(int32_t featureType) {
+    return guard([&] {
+        featureTypes_.Add(featureType);
+        SetDirty();
+    });
+}
+HRESULT GPFeatureClassDomain::RemoveFeatureType(int32_t featureType) {
+    return guard([&] {
+        featureTypes_.Remove(featureType);
+        SetDirty();
+    });
+}
+
+HRESULT GPFeatureClassDomain::get_TypeCount(int32_t* count) {
+    return HandOutValue(thirdTypes_.Count(), count);
+}
+HRESULT GPFeatureClassDomain::get_Type(int32_t index, int32_t* type) {
+    return ListGet(thirdTypes_, index, type);
+}
+HRESULT GPFeatureClassDomain::AddType(int32_t type) {
+    return guard([&] {
+        thirdTypes_.Add(type);
+        SetDirty();
+    });
+}
+HRESULT GPFeatureClassDomain::RemoveType(int32_t type) {
+    return guard([&] {
+        thirdTypes_.Remove(type);
+        SetDirty();
+    });
+}
+
+HRESULT GPFeatureClassDomain::put_FilterIndex(VARIANT_BOOL filterIndex, VARIANT_BOOL filterIndexType) {
+    filterIndex_ = IsTrue(filterIndex);
+    filterIndexType_ = IsTrue(filterIndexType);
+    SetDirty();
+    return S_OK;
+}
+HRESULT GPFeatureClassDomain::get_FilterIndex(VARIANT_BOOL* filterIndex) {
+    return HandOutValue(ToVariantBool(filterIndex_), filterIndex);
+}
+HRESULT GPFeatureClassDomain::get_FilterIndexType(VARIANT_BOOL* filterIndexType) {
+    return HandOutValue(ToVariantBool(filterIndexType_), filterIndexType);
+}
+HRESULT GPFeatureClassDomain::put_FilterHasMs(VARIANT_BOOL filterHasMs, VARIANT_BOOL includeHasMs) {
+    filterHasMs_ = IsTrue(filterHasMs);
+    includeHasMs_ = IsTrue(includeHasMs);
+    SetDirty();
+    return S_OK;
+}
+HRESULT GPFeatureClassDomain::get_FilterHasMs(VARIANT_BOOL* filterHasMs) {
+    return HandOutValue(ToVariantBool(filterHasMs_), filterHasMs);
+}
+HRESULT GPFeatureClassDomain::get_IncludeHasMs(VARIANT_BOOL* includeHasMs) {
+    return HandOutValue(ToVariantBool(includeHasMs_), includeHasMs);
+}
+HRESULT GPFeatureClassDomain::put_FilterHasZs(VARIANT_BOOL filterHasZs, VARIANT_BOOL includeHasZs) {
+    filterHasZs_ = IsTrue(filterHasZs);
+    includeHasZs_ = IsTrue(includeHasZs);
+    SetDirty();
+    return S_OK;
+}
+HRESULT GPFeatureClassDomain::get_FilterHasZs(VARIANT_BOOL* filterHasZs) {
+    return HandOutValue(ToVariantBool(filterHasZs_), filterHasZs);
+}
+HRESULT GPFeatureClassDomain::get_IncludeHasZs(VARIANT_BOOL* includeHasZs) {
+    return HandOutValue(ToVariantBool(includeHasZs_), includeHasZs);
+}
+
+// ---- versions and filters ----
+
+HRESULT GPFeatureClassDomain::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* supported) {
+    return HandOutValue(ToVariantBool(docVersion != 0), supported);
+}
+
+HRESULT GPFeatureClassDomain::ConvertToSupportedObject(int32_t docVersion, IUnknown** replacement) {
+    if (HRESULT hr = ClearOut(replacement); FAILED(hr))
+        return hr;
+    return docVersion != 0 ? SelfAsSupportedObject(static_cast<IGPDomain*>(this), replacement) : S_OK;
+}
+
+HRESULT GPFeatureClassDomain::get_OpenGxObjectFilters(IArray** filters) {
+    if (HRESULT hr = ClearOut(filters); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IArray> array;
+        if (HRESULT hr = CreateObjectArray(IArray::iid, array.OutVoid()); FAILED(hr))
+            return hr;
+        if (shapeTypes_.Empty())
+            if (HRESULT hr = AddFilter(array.Get(), FilterOfShapeType(taviGeometryNull)); FAILED(hr))
+                return hr;
+        for (int32_t shapeType : shapeTypes_.Codes())
+            if (HRESULT hr = AddFilter(array.Get(), FilterOfShapeType(shapeType)); FAILED(hr))
+                return hr;
+        *filters = array.Detach();
+        return S_OK;
+    });
+}
+
+// ---- IClone ----
+
+HRESULT GPFeatureClassDomain::Assign(IClone* source) {
+    auto* other = dynamic_cast<GPFeatureClassDomain*>(source);
+    if (!other)
+        return E_INVALIDARG;
+    if (other == this)
+        return S_OK;
+    return guard([&] {
+        shapeTypes_ = other->shapeTypes_;
+        featureTypes_ = other->featureTypes_;
+        thirdTypes_ = other->thirdTypes_;
+        filterIndex_ = other->filterIndex_;
+        filterIndexType_ = other->filterIndexType_;
+        filterHasMs_ = other->filterHasMs_;
+        includeHasMs_ = other->includeHasMs_;
+        filterHasZs_ = other->filterHasZs_;
+        includeHasZs_ = other->includeHasZs_;
+        SetDirty();
+    });
+}
+
+HRESULT GPFeatureClassDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
+    if (!other || !equal)
+        return E_POINTER;
+    auto* d = dynamic_cast<GPFeatureClassDomain*>(other);
+    *equal = ToVariantBool(
+        d && d->shapeTypes_ == shapeTypes_ && d->featureTypes_ == featureTypes_ && d->thirdTypes_ == thirdTypes_ &&
+        d->filterIndex_ == filterIndex_ && d->filterIndexType_ == filterIndexType_ && d->filterHasMs_ == filterHasMs_ &&
+        d->includeHasMs_ == includeHasMs_ && d->filterHasZs_ == filterHasZs_ && d->includeHasZs_ == includeHasZs_);
+    return S_OK;
+}
+
+// ---- stream form ----
+
+HRESULT GPFeatureClassDomain::SaveContent(IStream* stream, uint16_t) {
+    if (FAILED(shapeTypes_.Save(stream)) || FAILED(featureTypes_.Save(stream)) || FAILED(thirdTypes_.Save(stream)))
+        return E_FAIL;
+    for (bool flag : {filterIndex_, filterIndexType_, filterHasMs_, includeHasMs_, filterHasZs_, includeHasZs_})
+        if (FAILED(AfStreamWrite(stream, static_cast<int16_t>(flag))))
+            return E_FAIL;
+    return S_OK;
+}
+
+HRESULT GPFeatureClassDomain::LoadContent(IStream* stream, uint16_t) {
+    if (FAILED(shapeTypes_.Load(stream)) || FAILED(featureTypes_.Load(stream)) || FAILED(thirdTypes_.Load(stream)))
+        return E_FAIL;
+    for (bool* flag :
+         {&filterIndex_, &filterIndexType_, &filterHasMs_, &includeHasMs_, &filterHasZs_, &includeHasZs_}) {
+        int16_t read = 0;
+        if (FAILED(AfStreamRead(stream, &read)))
+            return E_FAIL;
+        *flag = read != 0;
+    }
+    return S_OK;
+}
+
+// ---- XML form ----
+
+HRESULT GPFeatureClassDomain::SerializeContent(IXMLSerializeData* data) {
+    if (!shapeTypes_.Empty())
+        if (HRESULT hr = AddStringArray(data, kTypeArray,
+                                        TextsOfCodes(shapeTypes_, &GeoprocessingUtil::ConvertGeometryTypeToString));
+            FAILED(hr))
+            return hr;
+    if (!featureTypes_.Empty())
+        if (HRESULT hr = AddStringArray(data, kFeatureTypeArray,
+                                        TextsOfCodes(featureTypes_, &GeoprocessingUtil::ConvertFeatureTypeToString));
+            FAILED(hr))
+            return hr;
+    if (!thirdTypes_.Empty())
+        if (HRESULT hr = AddStringArray(data, kTypeArray, TextsOfCodes(thirdTypes_, &ThirdTypeText)); FAILED(hr))
+            return hr;
+    if (HRESULT hr = AddFlagPair(data, u"FilterIndex", filterIndex_, u"FilterIndexType", filterIndexType_); FAILED(hr))
+        return hr;
+    if (HRESULT hr = AddFlagPair(data, u"FilterHasMs", filterHasMs_, u"IncludeHasMs", includeHasMs_); FAILED(hr))
+        return hr;
+    return AddFlagPair(data, u"FilterHasZs", filterHasZs_, u"IncludeHasZs", includeHasZs_);
+}
+
+HRESULT GPFeatureClassDomain::DeserializeContent(IXMLSerializeData* data) {
+    // Two "TypeArray" elements: the shape types, then the third list. A document without shape types but with a
+    // third list cannot tell them apart; the first is taken as shape types when its texts name geometry types.
+    auto [first, second] = TypeArrayIndexes(data);
+    int32_t featureIndex = -1;
+    data->Find(kFeatureTypeArray, &featureIndex);
+    if (FAILED(ReadCodeArray(data, first, &GeometryTypeFromText, &shapeTypes_))) {
+        if (second >= 0 || FAILED(ReadCodeArray(data, first, &ThirdTypeFromText, &thirdTypes_)))
+            return E_FAIL;
+        shapeTypes_.Clear();
+    } else if (FAILED(ReadCodeArray(data, second, &ThirdTypeFromText, &thirdTypes_))) {
+        return E_FAIL;
+    }
+    if (FAILED(ReadCodeArray(data, featureIndex, &FeatureTypeFromText, &featureTypes_)))
+        return E_FAIL;
+    for (auto [name, flag] :
+         {std::pair{u"FilterIndex", &filterIndex_}, std::pair{u"FilterIndexType", &filterIndexType_},
+          std::pair{u"FilterHasMs", &filterHasMs_}, std::pair{u"IncludeHasMs", &includeHasMs_},
+          std::pair{u"FilterHasZs", &filterHasZs_}, std::pair{u"IncludeHasZs", &includeHasZs_}})
+        if (FAILED(ReadOptionalBoolean(data, name, flag)))
+            return E_FAIL;
+    return S_OK;
+}
+
+} // namespace tavi
