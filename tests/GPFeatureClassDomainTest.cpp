@@ -29,7 +29,7 @@ public:
     HRESULT get_DisplayName(BSTR* name) override { return HandOut(u"layer", name); }
     HRESULT put_DisplayName(const OLECHAR*) override { return E_NOTIMPL; }
     HRESULT putref_DataElement(IDataElement* element) override {
-        element_ = element;
+        element_ = ComPtr<IDataElement>(element);
         return S_OK;
     }
     HRESULT get_DataElement(IDataElement** element) override { return element_.CopyTo(element); }
