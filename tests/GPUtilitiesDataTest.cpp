@@ -5,6 +5,7 @@
 #include "TestSupport.h"
 
 #include "host/CreateInstance.h"
+#include "host/Message.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
 #include "services/GPUtilities.h"
@@ -192,14 +193,19 @@ TEST_F(GPUtilitiesData, ValuesFromTextAndResolved) {
     EXPECT_EQ(utilities_->MakeGPValueFromText(u"NoSuchType", u"1", value.Out()), E_INVALIDARG);
     EXPECT_FALSE(value);
 
-    // A plain value resolves to itself; something that is no value is refused.
+    // A plain value resolves to itself, and so does a data element, which is a value too; something that is no
+    // value is refused.
     auto string = StringValue(u"abc");
     ComPtr<IGPValue> resolved;
     EXPECT_EQ(utilities_->ResolveValue(string.Get(), nullptr, resolved.Out()), S_OK);
     EXPECT_TRUE(SameObject(resolved.Get(), string.Get()));
     ComPtr<IDataElement> element;
     ASSERT_EQ(utilities_->OpenDataElementFromText(P("notes.txt").c_str(), element.Out()), S_OK);
-    EXPECT_EQ(utilities_->ResolveValue(element.Get(), nullptr, resolved.Out()), E_NOINTERFACE);
+    EXPECT_EQ(utilities_->ResolveValue(element.Get(), nullptr, resolved.Out()), S_OK);
+    EXPECT_TRUE(SameObject(resolved.Get(), element.Get()));
+    ComPtr<IGPMessage> message;
+    ASSERT_EQ(MakeEmptyMessage(message.Out()), S_OK);
+    EXPECT_EQ(utilities_->ResolveValue(message.Get(), nullptr, resolved.Out()), E_NOINTERFACE);
     EXPECT_FALSE(resolved);
 }
 
