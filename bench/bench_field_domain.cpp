@@ -9,6 +9,7 @@
 #include "platform/Utf.h"
 #include "support/Rounds.h"
 #include "tavi/DataAccess.h"
+#include "tavi/Entry.h"
 #include "tavi/GPDataDomains.h"
 #include "tavi/GPMessage.h"
 
@@ -43,8 +44,10 @@ const BenchData& Data() {
 
 // Integers and reals, with one key name that always passes and one excluded name.
 tavi::ComPtr<IGPDomain> NumericFieldDomain() {
+    tavi::SetModuleClassSource(&DllGetClassObject);
     tavi::ComPtr<IGPFieldDomain> domain;
-    tavi::AfCreateInstance(CLSID_GPFieldDomain, nullptr, CLSCTX_INPROC_SERVER, IGPFieldDomain::iid, domain.OutVoid());
+    tavi::AfCreateInstance(CLSID_GPFieldDomain, nullptr, tavi::CLSCTX_INPROC_SERVER, IGPFieldDomain::iid,
+                           domain.OutVoid());
     domain->AddType(taviFieldTypeInteger);
     domain->AddType(taviFieldTypeDouble);
     domain->AddKeyField(u"F0");
