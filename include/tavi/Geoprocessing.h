@@ -3,6 +3,7 @@
 
 #include "tavi/GPCatalog.h"
 #include "tavi/GPComposite.h"
+#include "tavi/GPDataDomains.h"
 #include "tavi/GPExpressions.h"
 #include "tavi/GPFieldInfo.h"
 #include "tavi/GPFieldMapping.h"
