@@ -1,21 +1,22 @@
 // `tavigp value`: a value made from text by its data type, shown as text, XML or stream bytes, with the message the
 // value gives for the text.
 #include "Command.h"
+#include "DomainSpec.h"
 #include "bridge/ClassTable.h"
 #include "bridge/Marshal.h"
 #include "bridge/Text.h"
 
 #include "platform/BStr.h"
+#include "tavi/DataAccess.h"
 #include "tavi/Entry.h"
 #include "tavi/GPCatalog.h"
 #include "tavi/GPComposite.h"
-#include "tavi/GPDomains.h"
 #include "tavi/GPMessage.h"
+#include "tavi/GPUtilities.h"
 #include "tavi/Stream.h"
 #include "tavi/Xml.h"
 
 #include <algorithm>
-#include <charconv>
 #include <iostream>
 #include <optional>
 
@@ -47,33 +48,6 @@ std::vector<std::string> SplitNames(std::string_view names) {
             return split;
         at = comma + 1;
     }
-}
-
-// Two numbers "LOW,HIGH" in the C notation (a point as decimal separator).
-std::pair<double, double> ParseBounds(const std::string& kind, std::string_view bounds) {
-    const size_t comma = bounds.find(',');
-    auto number = [&](std::string_view text) {
-        double value = 0;
-        auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (text.empty() || error != std::errc() || end != text.data() + text.size())
-            throw UsageError("--domain " + kind + ": needs two numbers, as in " + kind + ":0,100");
-        return value;
-    };
-    if (comma == std::string_view::npos)
-        number({});
-    return {number(bounds.substr(0, comma)), number(bounds.substr(comma + 1))};
-}
-
-// The kind and the text after the colon of a --domain SPEC; a usage error for an unknown kind or bad bounds.
-std::pair<std::string, std::string> SplitDomainSpec(const std::string& spec) {
-    const size_t colon = spec.find(':');
-    std::string kind = spec.substr(0, colon);
-    std::string rest = colon == std::string::npos ? std::string() : spec.substr(colon + 1);
-    if (kind != "coded" && kind != "range" && kind != "numeric")
-        throw UsageError("unknown domain '" + spec + "': use coded:A,B,C, range:MIN,MAX or numeric:LOW,HIGH");
-    if (kind != "coded")
-        ParseBounds(kind, rest);
-    return {kind, rest};
 }
 
 ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
@@ -126,7 +100,7 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
     if (options.docVersion && !options.stream)
         throw UsageError("--docversion applies to --stream only");
     if (options.domain)
-        SplitDomainSpec(*options.domain);
+        CheckDomainSpec(*options.domain);
     if (options.member && !options.columns.empty())
         throw UsageError("--member and --columns do not go together");
     options.type = positional[0];
@@ -228,59 +202,6 @@ bool PrintForms(IGPValue* value, const ValueOptions& options, int32_t docVersion
     return true;
 }
 
-tavi::ComPtr<IUnknown> CreateDomain(const CLSID& clsid, const std::string& kind) {
-    tavi::ComPtr<IUnknown> object;
-    HRESULT hr = CreateObject(GuidToText(clsid), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
-    if (FAILED(hr))
-        throw std::runtime_error("cannot create the " + kind + " domain: " + CodeText(hr));
-    return object;
-}
-
-tavi::ComPtr<IGPDomain> MakeCodedDomain(const std::string& codes) {
-    auto object = CreateDomain(CLSID_GPCodedValueDomain, "coded");
-    auto coded = tavi::QueryAs<IGPCodedValueDomain>(object.Get());
-    tavi::BStr list(Widen(codes));
-    if (HRESULT hr = coded ? coded->SetCodes(list.Get(), list.Get(), nullptr) : E_NOINTERFACE; FAILED(hr))
-        throw std::runtime_error("cannot set the codes: " + CodeText(hr));
-    return tavi::QueryAs<IGPDomain>(object.Get());
-}
-
-tavi::ComPtr<IGPDomain> MakeRangeDomain(double low, double high) {
-    auto object = CreateDomain(CLSID_GPRangeDomain, "range");
-    auto range = tavi::QueryAs<IRangeDomain>(object.Get());
-    VARIANT minimum{}, maximum{};
-    minimum.vt = maximum.vt = VT_R8;
-    minimum.dblVal = low;
-    maximum.dblVal = high;
-    HRESULT hr = range ? range->put_MinValue(minimum) : E_NOINTERFACE;
-    if (SUCCEEDED(hr))
-        hr = range->put_MaxValue(maximum);
-    if (FAILED(hr))
-        throw std::runtime_error("cannot set the range: " + CodeText(hr));
-    return tavi::QueryAs<IGPDomain>(object.Get());
-}
-
-tavi::ComPtr<IGPDomain> MakeNumericDomain(double low, double high) {
-    auto object = CreateDomain(CLSID_GPNumericDomain, "numeric");
-    auto numeric = tavi::QueryAs<IGPNumericDomain>(object.Get());
-    if (!numeric)
-        throw std::runtime_error("the numeric domain lacks its interface");
-    numeric->put_LowLimit(low);
-    numeric->put_Inclusive(VARIANT_TRUE);
-    numeric->put_HighLimit(VARIANT_TRUE, high);
-    return tavi::QueryAs<IGPDomain>(object.Get());
-}
-
-// The domain a --domain SPEC describes: "coded:A,B,C" (string codes, each its own name), "range:MIN,MAX" (a range
-// domain over numbers) or "numeric:LOW,HIGH" (a numeric domain whose two limits are both allowed).
-tavi::ComPtr<IGPDomain> MakeDomain(const std::string& spec) {
-    const auto [kind, rest] = SplitDomainSpec(spec);
-    if (kind == "coded")
-        return MakeCodedDomain(rest);
-    const auto [low, high] = ParseBounds(kind, rest);
-    return kind == "range" ? MakeRangeDomain(low, high) : MakeNumericDomain(low, high);
-}
-
 // Prints the domain's verdict on the value, as the data type asks for it; false when the value is not a member.
 bool ShowVerdict(IGPDataType* dataType, IGPValue* value, IGPDomain* domain) {
     tavi::ComPtr<IGPMessage> verdict;
@@ -293,6 +214,36 @@ bool ShowVerdict(IGPDataType* dataType, IGPValue* value, IGPDomain* domain) {
     std::cout << (error ? "not a member" : "member") << "\n";
     ReportMessage(verdict.Get());
     return !error;
+}
+
+// Prints the field domain's verdict on each field of the data the value names, one line "NAME<TAB>member" or
+// "NAME<TAB>not a member" (the domain's message on standard error); false when no field is a member.
+bool ShowFieldVerdicts(IGPValue* value, IGPDomain* domain) {
+    tavi::ComPtr<IUnknown> object;
+    HRESULT hr = CreateObject(GuidToText(CLSID_GPUtilities), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
+    auto utilities = tavi::QueryAs<IGPUtilities>(object.Get());
+    tavi::ComPtr<IFields> fields;
+    if (FAILED(hr) || !utilities || FAILED(hr = utilities->GetFields(value, fields.Out())) || !fields)
+        return Fail("the value names no data with fields" + (FAILED(hr) ? ": " + CodeText(hr) : "")), false;
+    int32_t count = 0;
+    fields->get_FieldCount(&count);
+    bool anyMember = false;
+    for (int32_t i = 0; i < count; ++i) {
+        tavi::ComPtr<IField> field;
+        tavi::BStr name;
+        if (FAILED(fields->get_Field(i, field.Out())) || FAILED(field->get_Name(name.Out())))
+            return Fail("cannot read field " + std::to_string(i)), false;
+        tavi::ComPtr<IGPMessage> verdict;
+        auto fieldValue = tavi::QueryAs<IGPValue>(field.Get());
+        if (!fieldValue || FAILED(hr = domain->MemberOf(fieldValue.Get(), verdict.Out())))
+            return Fail("the domain cannot check field " + Narrow(name.view()) + ": " + CodeText(hr)), false;
+        const bool member = hr == S_OK;
+        anyMember = anyMember || member;
+        std::cout << Narrow(name.view()) << (member ? "\tmember\n" : "\tnot a member\n");
+        std::cout.flush();
+        ReportMessage(verdict.Get());
+    }
+    return anyMember;
 }
 
 // The list type TYPE (its class "<TYPE>Type", as the catalogue does not list list types) with the member data type
@@ -352,8 +303,10 @@ int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t 
         return Fail("unknown data type '" + options.type + "' ('tavigp types' lists them)");
     }
     tavi::ComPtr<IGPValue> value;
-    if (HRESULT hr = dataType->CreateValue(nullptr, value.Out()); FAILED(hr) || !value)
-        return Fail("cannot create a " + options.type + " value: " + CodeText(FAILED(hr) ? hr : E_POINTER));
+    // A data type whose values always name something (data elements) makes no empty value: it makes it from TEXT.
+    if (FAILED(dataType->CreateValue(nullptr, value.Out())) || !value)
+        if (HRESULT hr = dataType->CreateValue(text.c_str(), value.Out()); FAILED(hr) || !value)
+            return Fail("cannot create a " + options.type + " value: " + CodeText(FAILED(hr) ? hr : E_POINTER));
     // The value is made empty and then given the text, so that the message of a text it refuses is handed out.
     tavi::ComPtr<IGPMessage> message;
     HRESULT hr = value->SetAsText(text.c_str(), message.Out());
@@ -366,9 +319,9 @@ int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t 
         return kExitFailure;
     if (options.domain) {
         tavi::ComPtr<IGPDomain> domain = MakeDomain(*options.domain);
-        if (!domain)
-            return Fail("the " + *options.domain + " domain lacks the domain interface");
-        if (!ShowVerdict(dataType.Get(), value.Get(), domain.Get()))
+        const bool member = IsFieldDomainSpec(*options.domain) ? ShowFieldVerdicts(value.Get(), domain.Get())
+                                                               : ShowVerdict(dataType.Get(), value.Get(), domain.Get());
+        if (!member)
             return kExitFailure;
     }
     return error ? kExitFailure : kExitOk;
@@ -413,18 +366,30 @@ const Command kValue{
     "  --docversion V    the document version the stream is written for: 'current' (the default), 'older:K' or\n"
     "                    'newer:K' (K the position within that application line, from 0), or a version number\n"
     "  --domain SPEC     then the verdict of a domain on the value, as the data type validates it: a line 'member'\n"
-    "                    or 'not a member' (the domain's message on standard error). SPEC is 'coded:A,B,C' (string\n"
-    "                    codes), 'range:MIN,MAX' (a range domain over numbers, MIN and MAX allowed) or\n"
-    "                    'numeric:LOW,HIGH' (a numeric domain, LOW and HIGH allowed)\n"
+    "                    or 'not a member' (the domain's message on standard error). SPEC is one of\n"
+    "                      coded:A,B,C        string codes\n"
+    "                      range:MIN,MAX      a range domain over numbers, MIN and MAX allowed\n"
+    "                      numeric:LOW,HIGH   a numeric domain, LOW and HIGH allowed\n"
+    "                      fields:T1,T2       a field domain of field types (Short, Long, Text...): the verdict on\n"
+    "                                         each field of the data the value names, one line per field,\n"
+    "                                         'NAME<TAB>member' or 'NAME<TAB>not a member'\n"
+    "                      shapes:T1,T2       a feature class domain of geometry types (Point, Polyline...)\n"
+    "                      ext:E1,E2          a file domain of file extensions (shp, gpkg; * for any file)\n"
+    "                      workspace:T1,T2    a workspace domain (FileSystem, LocalDatabase, RemoteDatabase)\n"
+    "                      datasets:T1,T2     a dataset domain (FeatureClass, Table, RasterDataset...)\n"
+    "                      elements:N1,N2     a data element domain of type names (DEFeatureClass, DEFile...)\n"
+    "                    Type texts are those of docs/type-texts.md, in any letter case. Data is named by a\n"
+    "                    value of DEType, DEDatasetType or DEGeoDatasetType, e.g.\n"
+    "                    tavigp value DEGeoDatasetType roads.shp --domain shapes:Polyline\n"
     "\n"
     "The text form is printed only when neither --xml nor --stream is given. A warning or error message of the\n"
     "value goes to standard error as 'warning CODE: TEXT' or 'error CODE: TEXT'; the value is printed either way.\n"
     "Options start with '--', so a TEXT such as -5 is taken as it is; after '--' every word is TYPE or TEXT.\n"
     "\n"
     "Exit status: 0 when the value was made and shown (a warning included); 1 when its message is an error, the\n"
-    "value is not a member of the domain, the type is unknown or cannot be created yet, or the value or a form\n"
-    "cannot be made (a line on standard error says which); 2 for a wrong command line, such as an unknown document\n"
-    "version or domain.\n",
+    "value is not a member of the domain (for fields: no field is a member), the type is unknown or cannot be\n"
+    "created yet, or the value or a form cannot be made (a line on standard error says which); 2 for a wrong\n"
+    "command line, such as an unknown document version or domain.\n",
     &RunValue,
 };
 const CommandRegistration kRegistration{kValue};

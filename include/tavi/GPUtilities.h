@@ -81,8 +81,10 @@ struct IGPUtilities : IUnknown {
     virtual HRESULT HasExtension(const OLECHAR* path, const OLECHAR* extension, VARIANT_BOOL* has) = 0;
     // The default workspace: the GeoPackage "scratch.gpkg" in the scratch folder, both made on first need.
     virtual HRESULT GetDefaultWorkspace(IWorkspace** workspace) = 0;
-    // Readies a data element before its children are listed; `options` is the caller's listing settings. Listing
-    // needs no preparation here yet, so it only checks its arguments (E_POINTER for a null element).
+    // Readies a data element before its children are listed; `options` is null or the caller's listing settings
+    // (IDEListingOptions), which are read. Listing needs no preparation here yet, so beyond reading them it only
+    // checks its arguments: E_POINTER for a null element, E_INVALIDARG for options that do not answer
+    // IDEListingOptions, and the options' own failure to be read.
     virtual HRESULT PrepareDataElement(IDataElement* element, IUnknown* options) = 0;
     // The memory workspace "in_memory" or "memory" (any letter case), kept for the life of the process.
     // E_INVALIDARG for any other name.

@@ -1,4 +1,5 @@
-// The geoprocessing interfaces in one include: messages, values, data types, domains, names, the catalogue and XML.
+// The geoprocessing interfaces in one include: messages, values, data types, domains, names, the catalogue, the
+// host's string array and type texts, and XML.
 #pragma once
 
 #include "tavi/GPCatalog.h"
@@ -12,4 +13,6 @@
 #include "tavi/GPRandom.h"
 #include "tavi/GPScalar.h"
 #include "tavi/GPValue.h"
+#include "tavi/StringArray.h"
+#include "tavi/TypeConverter.h"
 #include "tavi/Xml.h"

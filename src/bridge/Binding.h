@@ -149,5 +149,6 @@ void BindKeyValueFamily(BindingTable& table);
 void BindFieldMappingFamily(BindingTable& table);
 void BindFieldInfoFamily(BindingTable& table);
 void BindRandomFamily(BindingTable& table);
+void BindTextFamily(BindingTable& table);
 
 } // namespace tavigp

@@ -5,12 +5,15 @@
 #include "host/Envelope.h"
 #include "host/GPName.h"
 #include "host/Geometry.h"
+#include "host/ListingOptions.h"
 #include "host/Message.h"
 #include "host/MessageMaker.h"
 #include "host/ModelVariables.h"
 #include "host/ObjectArray.h"
 #include "host/RangeDomain.h"
 #include "host/SpatialReference.h"
+#include "host/StringArray.h"
+#include "host/TypeConverter.h"
 #include "host/UID.h"
 #include "host/ValueResolver.h"
 #include "platform/CategoryManager.h"
@@ -39,6 +42,12 @@ const HostClassRow kHostClasses[] = {
     {RangeDomain::kClassId, RangeDomain::kClassName, &CreateInstance<RangeDomain>},
     {CellSize::kClassId, CellSize::kClassName, &CreateInstance<CellSize>},
     {GPVariableManager::kClassId, GPVariableManager::kClassName, &CreateInstance<GPVariableManager>},
+    {StringArray::kClassId, StringArray::kClassName, &CreateInstance<StringArray>},
+    // The string array again under its XML type name, so that an element of that type without a class identifier
+    // is read as one.
+    {StringArray::kClassId, StringArray::kXmlTypeName, &CreateInstance<StringArray>},
+    {GPTypeConverter::kClassId, GPTypeConverter::kClassName, &CreateInstance<GPTypeConverter>},
+    {DEListingOptions::kClassId, DEListingOptions::kClassName, &CreateInstance<DEListingOptions>},
 };
 
 } // namespace

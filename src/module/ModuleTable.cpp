@@ -13,6 +13,8 @@
 #include "domains/GPCodedValueDomain.h"
 #include "domains/GPCompositeDomain.h"
 #include "domains/GPDatasetDomain.h"
+#include "domains/GPFeatureClassDomain.h"
+#include "domains/GPFieldDomain.h"
 #include "domains/GPFileDomain.h"
 #include "domains/GPNumericDomain.h"
 #include "domains/GPRangeDomain.h"
@@ -229,10 +231,10 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPCodedValueDomainProperty>(),
     Row<GPRangeDomain>(),
     Row<GPDatasetDomain>(),
-    Pending(u"GPFeatureClassDomain", CLSID_GPFeatureClassDomain),
+    Row<GPFeatureClassDomain>(),
     Row<GPUnitDomain>(),
     Row<GPWorkspaceDomain>(),
-    Pending(u"GPFieldDomain", CLSID_GPFieldDomain),
+    Row<GPFieldDomain>(),
     Row<DataElementDomain>(),
     Row<GPCompositeDomain>(),
     Row<GPFileDomain>(),

@@ -10,6 +10,7 @@
 #include "host/ValueResolver.h"
 #include "platform/BStr.h"
 #include "services/ScratchWorkspace.h"
+#include "tavi/TypeConverter.h"
 
 #include <array>
 #include <string_view>
@@ -310,7 +311,24 @@ HRESULT GPUtilities::GetDefaultWorkspace(IWorkspace** workspace) {
 }
 
 HRESULT GPUtilities::PrepareDataElement(IDataElement* element, IUnknown* options) {
-    return element ? S_OK : E_POINTER;
+    if (!element)
+        return E_POINTER;
+    if (!options)
+        return S_OK;
+    return guard([&]() -> HRESULT {
+        auto listing = QueryAs<IDEListingOptions>(options);
+        if (!listing)
+            return E_INVALIDARG;
+        // Read as listing will read them; a data element read through GDAL lists its children as it is, whatever
+        // they say, so nothing is readied from them yet.
+        VARIANT_BOOL listChildren = VARIANT_FALSE;
+        int32_t childDepth = -1;
+        if (HRESULT hr = listing->get_ListChildren(&listChildren); FAILED(hr))
+            return hr;
+        if (HRESULT hr = listing->get_ChildDepth(&childDepth); FAILED(hr))
+            return hr;
+        return S_OK;
+    });
 }
 
 HRESULT GPUtilities::OpenVirtualWorkspace(const OLECHAR* name, IWorkspace** workspace) {
