@@ -181,7 +181,7 @@ TEST_F(DataElementDomainTest, XmlFormKeepsNamesInOrder) {
     EXPECT_EQ(Names(read.Get()), (std::vector<std::string>{}));
 
     auto target = Domain({u"DETable"});
-    for (size_t length = 0; length < xml.size(); length += 5)
+    for (size_t length = 0; length <= xml.rfind(u'>'); length += 5)
         EXPECT_NE(TaviXmlDeserialize(xml.substr(0, length).c_str(), target.Get()), S_OK);
     EXPECT_EQ(Names(target.Get()), (std::vector<std::string>{"DETable"}));
 }

@@ -186,12 +186,15 @@ TEST_F(GPWorkspaceDomainTest, StreamFormReplacesTheListAndRefusesDamage) {
     EXPECT_EQ(Types(target.Get()), (std::vector<int32_t>{1, 1, -2}));
     EXPECT_EQ(QueryAs<IPersistStream>(target.Get())->IsDirty(), S_FALSE);
 
+    // A copy of a list read with repeats holds each type once (Assign adds with AddType), so the damage is read
+    // into a domain without repeats, which its copy equals.
+    target = Domain({0});
     DamagedFormsChangeNothing(target.Get(), form);
     for (auto bad : {std::vector<uint8_t>{2, 0, 0, 0, 0, 0}, std::vector<uint8_t>{1, 0, 0xFF, 0xFF, 0xFF, 0xFF},
                      std::vector<uint8_t>{1, 0, 0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 0, 0}}) {
         EXPECT_EQ(LoadForm(target.Get(), bad), E_FAIL);
     }
-    EXPECT_EQ(Types(target.Get()), (std::vector<int32_t>{1, 1, -2}));
+    EXPECT_EQ(Types(target.Get()), (std::vector<int32_t>{0}));
 }
 
 TEST_F(GPWorkspaceDomainTest, XmlFormWritesTypeTexts) {
