@@ -138,8 +138,10 @@ TEST_F(GPFieldDomainTest, AValueThatIsNoFieldIsRefused) {
     auto domain = NewDomain({});
     auto text = Create<IGPValue>(CLSID_GPString);
     EXPECT_EQ(Verdict(domain.Get(), text.Get()).first, 309);
-    EXPECT_EQ(Verdict(domain.Get(), nullptr).first, 309);
+    // No value at all cannot be unpacked: that failure comes back, with no message.
     ComPtr<IGPMessage> message;
+    EXPECT_TRUE(FAILED(domain.As<IGPDomain>()->MemberOf(nullptr, message.Out())));
+    EXPECT_FALSE(message);
     EXPECT_EQ(domain.As<IGPDomain>()->MemberOf(text.Get(), nullptr), E_POINTER);
 }
 
@@ -280,7 +282,7 @@ TEST_F(GPFieldDomainTest, XmlFormStoresTypeTextsAndNameLists) {
     domain->AddKeyField(u"OBJECTID");
     domain->put_FilterIndex(VARIANT_TRUE, 1);
     const std::u16string xml = XmlForm(domain.Get());
-    for (const char16_t* part : {u"GPFieldDomain", u"<TypeArray", u"<String>Short</String>", u"<String>Text</String>",
+    for (const char16_t* part : {u"GPFieldDomain", u"<TypeArray", u">Short</String>", u">Text</String>",
                                  u"<KeyFieldArray", u"ArrayOfString", u"<FilterIndex", u"<UseRasterFields"})
         EXPECT_NE(xml.find(part), std::u16string::npos) << ToUtf8(part);
     EXPECT_EQ(xml.find(u"ExcludeFieldArray"), std::u16string::npos); // empty lists are left out

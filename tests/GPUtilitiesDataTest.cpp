@@ -5,12 +5,14 @@
 #include "TestSupport.h"
 
 #include "host/CreateInstance.h"
+#include "host/Message.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
 #include "services/GPUtilities.h"
 #include "tavi/Entry.h"
 #include "tavi/GPScalar.h"
 #include "tavi/GPUtilities.h"
+#include "tavi/TypeConverter.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -191,14 +193,19 @@ TEST_F(GPUtilitiesData, ValuesFromTextAndResolved) {
     EXPECT_EQ(utilities_->MakeGPValueFromText(u"NoSuchType", u"1", value.Out()), E_INVALIDARG);
     EXPECT_FALSE(value);
 
-    // A plain value resolves to itself; something that is no value is refused.
+    // A plain value resolves to itself, and so does a data element, which is a value too; something that is no
+    // value is refused.
     auto string = StringValue(u"abc");
     ComPtr<IGPValue> resolved;
     EXPECT_EQ(utilities_->ResolveValue(string.Get(), nullptr, resolved.Out()), S_OK);
     EXPECT_TRUE(SameObject(resolved.Get(), string.Get()));
     ComPtr<IDataElement> element;
     ASSERT_EQ(utilities_->OpenDataElementFromText(P("notes.txt").c_str(), element.Out()), S_OK);
-    EXPECT_EQ(utilities_->ResolveValue(element.Get(), nullptr, resolved.Out()), E_NOINTERFACE);
+    EXPECT_EQ(utilities_->ResolveValue(element.Get(), nullptr, resolved.Out()), S_OK);
+    EXPECT_TRUE(SameObject(resolved.Get(), element.Get()));
+    ComPtr<IGPMessage> message;
+    ASSERT_EQ(MakeEmptyMessage(message.Out()), S_OK);
+    EXPECT_EQ(utilities_->ResolveValue(message.Get(), nullptr, resolved.Out()), E_NOINTERFACE);
     EXPECT_FALSE(resolved);
 }
 
@@ -283,6 +290,52 @@ TEST_F(GPUtilitiesData, MemoryWorkspacesByNameOnly) {
     ComPtr<IWorkspace> workspace;
     EXPECT_EQ(utilities_->OpenVirtualWorkspace(P("city.gpkg").c_str(), workspace.Out()), E_INVALIDARG);
     EXPECT_FALSE(workspace);
+}
+
+// Listing options whose depth cannot be read.
+class BrokenListingOptions final : public Object<BrokenListingOptions, IDEListingOptions> {
+public:
+    HRESULT get_ListChildren(VARIANT_BOOL* list) override {
+        *list = VARIANT_TRUE;
+        return S_OK;
+    }
+    HRESULT put_ListChildren(VARIANT_BOOL) override { return S_OK; }
+    HRESULT get_ChildDepth(int32_t*) override { return E_UNEXPECTED; }
+    HRESULT put_ChildDepth(int32_t) override { return S_OK; }
+};
+
+TEST_F(GPUtilitiesData, PrepareDataElementTakesListingOptionsOnly) {
+    ComPtr<IDataElement> element;
+    ASSERT_EQ(utilities_->OpenDataElementFromText(P("sub folder").c_str(), element.Out()), S_OK);
+    ComPtr<IDEListingOptions> options;
+    ASSERT_EQ(AfCreateInstance(CLSID_DEListingOptions, nullptr, CLSCTX_INPROC_SERVER, IDEListingOptions::iid,
+                               options.OutVoid()),
+              S_OK);
+    VARIANT_BOOL list = VARIANT_TRUE;
+    int32_t depth = 0;
+    EXPECT_EQ(options->get_ListChildren(&list), S_OK);
+    EXPECT_EQ(options->get_ChildDepth(&depth), S_OK);
+    EXPECT_EQ(list, VARIANT_FALSE);
+    EXPECT_EQ(depth, -1);
+    EXPECT_EQ(options->put_ListChildren(1), S_OK); // any non-zero value is true, and reads back as VARIANT_TRUE
+    EXPECT_EQ(options->get_ListChildren(&list), S_OK);
+    EXPECT_EQ(list, VARIANT_TRUE);
+    EXPECT_EQ(options->put_ChildDepth(2), S_OK);
+    for (int32_t refused : {0, -2, INT32_MIN})
+        EXPECT_EQ(options->put_ChildDepth(refused), E_INVALIDARG) << refused;
+    EXPECT_EQ(options->get_ChildDepth(&depth), S_OK);
+    EXPECT_EQ(depth, 2) << "a refused depth keeps the one held";
+    EXPECT_EQ(options->get_ChildDepth(nullptr), E_POINTER);
+    EXPECT_EQ(options->get_ListChildren(nullptr), E_POINTER);
+
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), nullptr), S_OK);
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), options.Get()), S_OK);
+    EXPECT_EQ(utilities_->PrepareDataElement(nullptr, options.Get()), E_POINTER);
+    auto notOptions = StringValue(u"depth 1");
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), notOptions.Get()), E_INVALIDARG);
+    auto broken = MakeObject<BrokenListingOptions>();
+    EXPECT_EQ(utilities_->PrepareDataElement(element.Get(), static_cast<IDEListingOptions*>(broken.Get())),
+              E_UNEXPECTED);
 }
 
 // Restores an environment variable when the test ends.

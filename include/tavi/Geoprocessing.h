@@ -2,6 +2,7 @@
 // host's string array and type texts, and XML.
 #pragma once
 
+#include "tavi/DEDataTypes.h"
 #include "tavi/GPCatalog.h"
 #include "tavi/GPComposite.h"
 #include "tavi/GPDataDomains.h"

@@ -150,5 +150,6 @@ void BindFieldMappingFamily(BindingTable& table);
 void BindFieldInfoFamily(BindingTable& table);
 void BindRandomFamily(BindingTable& table);
 void BindTextFamily(BindingTable& table);
+void BindFieldDomainFamily(BindingTable& table);
 
 } // namespace tavigp

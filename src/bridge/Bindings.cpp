@@ -13,7 +13,7 @@ constexpr BindingFamily kBindingFamilies[] = {
     &BindUtilitiesFamily, &BindXmlFamily,        &BindDataFamily,     &BindDomainFamily,
     &BindUnitFamily,      &BindExtentFamily,     &BindShapeFamily,    &BindSpatialReferenceFamily,
     &BindCellSizeFamily,  &BindCompositeFamily,  &BindKeyValueFamily, &BindFieldMappingFamily,
-    &BindFieldInfoFamily, &BindRandomFamily,     &BindTextFamily,
+    &BindFieldInfoFamily, &BindRandomFamily,     &BindTextFamily,     &BindFieldDomainFamily,
 };
 
 } // namespace

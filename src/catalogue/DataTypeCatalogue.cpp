@@ -4,6 +4,7 @@
 #include "host/String.h"
 #include "tavi/ClassIds.h"
 #include "tavi/GPValue.h"
+#include "values/DEDataTypes.h"
 #include "values/GPCellSizeXYType.h"
 #include "values/GPEncryptedStringType.h"
 #include "values/GPEnvelopeTypes.h"
@@ -70,9 +71,9 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry<GPArealUnitType>(u"GPArealUnit", 4785, 4523),
     Entry<GPRandomNumberGeneratorType>(u"GPRandomNumberGenerator", 4764, 4763),
     Entry<GPType>(u"GPType", 4646, 4645),
-    Entry(u"DEType", CLSID_DEType, 4606, 4605, 4604),
-    Entry(u"DEDatasetType", CLSID_DEDatasetType, 4546, 4545, 4544),
-    Entry(u"DEGeoDatasetType", CLSID_DEGeoDatasetType, 4573, 4572, 4571),
+    Entry<DEType>(u"DEType", 4605, 4604),
+    Entry<DEDatasetType>(u"DEDatasetType", 4545, 4544),
+    Entry<DEGeoDatasetType>(u"DEGeoDatasetType", 4572, 4571),
     Entry<GPSQLExpressionType>(u"GPSQLExpression", 4686, 4685),
     Entry<GPINFOExpressionType>(u"GPINFOExpression", 4649, 4648),
     Entry<GPExtentType>(u"GPExtent", 4707, 4706),

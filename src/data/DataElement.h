@@ -7,8 +7,14 @@
 //   city.gpkg/roads, data.gdb/fc  -> the dataset of that name inside the container
 //   dem.tif and other rasters     -> "DERasterDataset"
 //   any other file                -> "DEFile"
+//
+// Every data element is also a value (IGPValue, IGPDescribe; see DataElementValue.h), so that data types and domains
+// take it where they take values. Its text form is its catalog path, which it keeps for life: SetAsText and
+// DeserializeJSONObject ({"catalogPath": "..."}) only confirm the same path, and Empty is E_NOTIMPL for opened data
+// (a table description, which names data without opening it, may clear itself).
 #pragma once
 
+#include "data/DataElementValue.h"
 #include "host/GPCatalogPath.h"
 #include "host/ObjectArray.h"
 #include "host/String.h"
@@ -23,8 +29,10 @@
 
 namespace tavi {
 
-// The IDataElement part of every kind. Derived classes with children override IsContainer and ListChildren.
-template <class Derived, class... R> class DataElementObject : public Object<Derived, IDataElement, R...> {
+// The IDataElement and value parts of every kind. Derived classes with children override IsContainer and
+// ListChildren; the value interfaces come last in the lookup.
+template <class Derived, class... R>
+class DataElementObject : public Object<Derived, IDataElement, R..., IGPValue, IGPDescribe> {
 public:
     HRESULT get_Type(BSTR* typeName) override { return HandOut(typeName_, typeName); }
     HRESULT get_Name(BSTR* name) override { return HandOut(name_, name); }
@@ -60,6 +68,25 @@ public:
             return S_OK;
         });
     }
+
+    // IGPValue. The data type follows the kind (DataElementDataType); an element is empty only when it names nothing
+    // (a cleared table description). Empty: E_NOTIMPL, as opened data names its data for life.
+    HRESULT get_DataType(IGPDataType** dataType) override { return DataElementDataType(this, dataType); }
+    HRESULT IsEmpty(VARIANT_BOOL* empty) override {
+        return HandOutValue(catalogPath_.empty() ? VARIANT_TRUE : VARIANT_FALSE, empty);
+    }
+    HRESULT Empty() override { return E_NOTIMPL; }
+    HRESULT GetAsText(BSTR* text) override { return HandOut(catalogPath_, text); }
+    HRESULT SetAsText(const OLECHAR* text, IGPMessage** message) override {
+        return KeepNameText(catalogPath_, text, false, message);
+    }
+    HRESULT SerializeJSONObject(BSTR* json) override { return NameJson("catalogPath", catalogPath_, json); }
+    HRESULT DeserializeJSONObject(const OLECHAR* json) override {
+        return KeepNameJson("catalogPath", catalogPath_, json, false);
+    }
+
+    // IGPDescribe
+    HRESULT Describe(const OLECHAR* name, VARIANT* value) override { return DescribeDataElement(this, name, value); }
 
     const String& CatalogPath() const { return catalogPath_; }
     const String& Name() const { return name_; }

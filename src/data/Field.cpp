@@ -1,6 +1,7 @@
 // Fields: see Field.h.
 #include "data/Field.h"
 
+#include "data/DataElementValue.h"
 #include "host/GPValue.h"
 #include "host/StreamIO.h"
 #include "platform/BStr.h"
@@ -102,6 +103,36 @@ HRESULT Field::put_Scale(int32_t scale) {
 HRESULT Field::putref_RasterDef(IRasterDef* rasterDef) {
     p_.rasterDef = ComPtr<IRasterDef>(rasterDef);
     return S_OK;
+}
+
+HRESULT Field::get_DataType(IGPDataType** dataType) {
+    if (HRESULT hr = ClearOut(dataType); FAILED(hr))
+        return hr;
+    return S_FALSE;
+}
+
+HRESULT Field::IsEmpty(VARIANT_BOOL* empty) {
+    return HandOutValue(ToBool(p_.name.empty()), empty);
+}
+
+HRESULT Field::GetAsText(BSTR* text) {
+    return HandOut(p_.name, text);
+}
+
+HRESULT Field::SetAsText(const OLECHAR* text, IGPMessage** message) {
+    return KeepNameText(p_.name, text, true, message);
+}
+
+HRESULT Field::SerializeJSONObject(BSTR* json) {
+    return NameJson("name", p_.name, json);
+}
+
+HRESULT Field::DeserializeJSONObject(const OLECHAR* json) {
+    return KeepNameJson("name", p_.name, json, true);
+}
+
+HRESULT Field::Describe(const OLECHAR* name, VARIANT* value) {
+    return DescribeField(this, name, value);
 }
 
 HRESULT Field::Clone(IClone** clone) {

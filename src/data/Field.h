@@ -34,7 +34,13 @@ struct FieldProperties {
 // A field. Its stream form (version 1): name and alias (Strings; the alias as set, empty when the field has none),
 // type and length (32-bit), nullable, editable and required (16-bit booleans), precision and scale (32-bit), then
 // the raster definition as a nested object (none for most fields).
-class Field final : public Object<Field, IField, IFieldEdit, IClone, IPersistStream, Alias<IPersist, IPersistStream>> {
+//
+// A field is also a value (IGPValue, IGPDescribe), so that field domains take it: its text form is its name, which
+// SetAsText and DeserializeJSONObject ({"name": "..."}) only confirm (see DataElementValue.h; names compare without
+// regard to case, as a table finds its fields). No data type of the catalogue stands for a field: get_DataType gives
+// S_FALSE and null. Empty is E_NOTIMPL; a field without a name is empty.
+class Field final : public Object<Field, IField, IFieldEdit, IGPValue, IGPDescribe, IClone, IPersistStream,
+                                  Alias<IPersist, IPersistStream>> {
 public:
     static constexpr CLSID kClassId = CLSID_Field;
     static constexpr const char16_t* kClassName = u"Field";
@@ -66,6 +72,18 @@ public:
     HRESULT put_Precision(int32_t precision) override;
     HRESULT put_Scale(int32_t scale) override;
     HRESULT putref_RasterDef(IRasterDef* rasterDef) override;
+
+    // IGPValue
+    HRESULT get_DataType(IGPDataType** dataType) override;
+    HRESULT IsEmpty(VARIANT_BOOL* empty) override;
+    HRESULT Empty() override { return E_NOTIMPL; }
+    HRESULT GetAsText(BSTR* text) override;
+    HRESULT SetAsText(const OLECHAR* text, IGPMessage** message) override;
+    HRESULT SerializeJSONObject(BSTR* json) override;
+    HRESULT DeserializeJSONObject(const OLECHAR* json) override;
+
+    // IGPDescribe
+    HRESULT Describe(const OLECHAR* name, VARIANT* value) override;
 
     // IClone: fields are equal when every property is, the raster definitions by identity.
     HRESULT Clone(IClone** clone) override;

@@ -54,6 +54,15 @@ TableDescription::TableDescription(String typeName, String catalogPath, String n
     : DataElementObject(std::move(typeName), std::move(catalogPath), std::move(name)),
       fields_(static_cast<IFields*>(MakeObject<Fields>().Get())) {}
 
+HRESULT TableDescription::Empty() {
+    return guard([&] {
+        auto fields = MakeObject<Fields>();
+        SetIdentity(u"DETable", String(), String());
+        fields_ = ComPtr<IFields>(static_cast<IFields*>(fields.Get()));
+        oidFieldName_.clear();
+    });
+}
+
 HRESULT TableDescription::get_Fields(IFields** fields) {
     return fields_.CopyTo(fields);
 }

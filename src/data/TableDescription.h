@@ -21,6 +21,10 @@ public:
     TableDescription();
     TableDescription(String typeName, String catalogPath, String name);
 
+    // IGPValue: a description may be cleared; it then names nothing (empty type "DETable", catalog path and name),
+    // without fields.
+    HRESULT Empty() override;
+
     // IDEGdbTable7
     HRESULT get_Fields(IFields** fields) override;
     HRESULT putref_Fields(IFields* fields) override;

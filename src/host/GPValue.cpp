@@ -109,6 +109,43 @@ HRESULT DescribeBool(bool flag, VARIANT* value) {
     return S_OK;
 }
 
+HRESULT DescribeInteger(int32_t number, VARIANT* value) {
+    if (!value)
+        return E_POINTER;
+    VariantInit(value);
+    value->vt = VT_I4;
+    value->lVal = number;
+    return S_OK;
+}
+
+HRESULT DescribeValueBase(IGPValue* self, std::u16string_view name, VARIANT* value) {
+    if (!self || !value)
+        return E_POINTER;
+    VariantInit(value);
+    return guard([&]() -> HRESULT {
+        if (EqualsNoCase(name, u"DataType")) {
+            ComPtr<IGPDataType> dataType;
+            BStr typeName;
+            HRESULT hr = self->get_DataType(dataType.Out());
+            if (FAILED(hr) || !dataType)
+                return FAILED(hr) ? hr : S_FALSE;
+            hr = dataType->get_Name(typeName.Out());
+            return FAILED(hr) ? hr : DescribeString(typeName.view(), value);
+        }
+        if (EqualsNoCase(name, u"Value")) {
+            BStr text;
+            HRESULT hr = self->GetAsText(text.Out());
+            return FAILED(hr) ? hr : DescribeString(text.view(), value);
+        }
+        if (EqualsNoCase(name, u"IsEmpty")) {
+            VARIANT_BOOL empty = VARIANT_FALSE;
+            HRESULT hr = self->IsEmpty(&empty);
+            return FAILED(hr) ? hr : DescribeBool(empty != VARIANT_FALSE, value);
+        }
+        return S_FALSE;
+    });
+}
+
 HRESULT SupportedFromVersion(int32_t firstVersion, int32_t docVersion, VARIANT_BOOL* supported) {
     if (!supported)
         return E_POINTER;
@@ -271,29 +308,7 @@ HRESULT GPValueCore::CoreGetDataType(IGPDataType** dataType) {
 HRESULT GPValueCore::CoreDescribe(const OLECHAR* name, VARIANT* value) {
     if (!name || !value)
         return E_POINTER;
-    VariantInit(value);
-    return guard([&] {
-        std::u16string_view asked(name);
-        if (EqualsNoCase(asked, u"DataType")) {
-            ComPtr<IGPDataType> dataType;
-            BStr typeName;
-            HRESULT hr = CoreGetDataType(dataType.Out());
-            if (SUCCEEDED(hr))
-                hr = dataType->get_Name(typeName.Out());
-            return FAILED(hr) ? hr : DescribeString(typeName.view(), value);
-        }
-        if (EqualsNoCase(asked, u"Value")) {
-            BStr text;
-            HRESULT hr = SelfValue()->GetAsText(text.Out());
-            return FAILED(hr) ? hr : DescribeString(text.view(), value);
-        }
-        if (EqualsNoCase(asked, u"IsEmpty")) {
-            VARIANT_BOOL empty = VARIANT_FALSE;
-            HRESULT hr = SelfValue()->IsEmpty(&empty);
-            return FAILED(hr) ? hr : DescribeBool(empty != VARIANT_FALSE, value);
-        }
-        return S_FALSE;
-    });
+    return DescribeValueBase(SelfValue(), name, value);
 }
 
 HRESULT GPValueCore::CoreClone(IClone** clone) {

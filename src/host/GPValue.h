@@ -110,6 +110,11 @@ const OLECHAR* ValueNamespace();
 HRESULT DescribeString(std::u16string_view text, VARIANT* value);
 HRESULT DescribeUnknown(IUnknown* object, VARIANT* value);
 HRESULT DescribeBool(bool flag, VARIANT* value);
+HRESULT DescribeInteger(int32_t number, VARIANT* value);
+// The base names of Describe for any value: "DataType" (its data type's name; S_FALSE and an empty variant for a
+// value without a data type), "Value" (the text form) and "IsEmpty" (boolean), compared without regard to case.
+// Other names give S_FALSE and an empty variant, so that a class can answer its own names first or after.
+HRESULT DescribeValueBase(IGPValue* self, std::u16string_view name, VARIANT* value);
 // IDocumentVersionSupport::IsSupportedAtVersion of a class that documents before `firstVersion` do not know.
 HRESULT SupportedFromVersion(int32_t firstVersion, int32_t docVersion, VARIANT_BOOL* supported);
 // IDocumentVersionSupport of a class that documents of every version know: supported everywhere, and the object

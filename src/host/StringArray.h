@@ -22,6 +22,8 @@ namespace tavi {
 // the stored count.
 //
 // XML form: type "ArrayOfString" in the library's namespace, then one string element "String" per text, in order.
+// Every character is kept (control characters, blanks at the ends, markup characters), except that a lone
+// surrogate leaves as U+FFFD, as all text the library writes as UTF-8.
 // Reading takes the "String" elements in document order and ignores elements of other names; one that cannot be
 // read as a string gives E_FAIL and leaves the array as it was.
 class StringArray final

@@ -25,6 +25,7 @@
 #include "services/GPUtilities.h"
 #include "tavi/ClassIds.h"
 #include "tavi/GPDataDomains.h"
+#include "values/DEDataTypes.h"
 #include "values/GPBoolean.h"
 #include "values/GPCellSizeXY.h"
 #include "values/GPCellSizeXYType.h"
@@ -115,9 +116,9 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPArealUnit>(),
     Row<GPArealUnitType>(),
     Row<GPType>(),
-    Pending(u"DEType", CLSID_DEType),
-    Pending(u"DEDatasetType", CLSID_DEDatasetType),
-    Pending(u"DEGeoDatasetType", CLSID_DEGeoDatasetType),
+    Row<DEType>(),
+    Row<DEDatasetType>(),
+    Row<DEGeoDatasetType>(),
     Row<GPSQLExpression>(),
     Row<GPSQLExpressionType>(),
     Row<GPINFOExpression>(),
