@@ -53,6 +53,7 @@ private:
     // XML form: type "DataElementDomain"; with names, the names as a string array in the element "TypeArray".
     HRESULT SerializeContent(IXMLSerializeData* data) override;
     HRESULT DeserializeContent(IXMLSerializeData* data) override;
+    // A read is staged on a copy of the state and taken whole: Assign adds to what is held, so it cannot commit one.
     HRESULT RunStaged(bool fromCurrent, const StagedRead& read) override;
 
     // The name test: the list is empty, or an entry equals the element's type name in any letter case. A type name

@@ -70,6 +70,7 @@ private:
     // fails the read.
     HRESULT SerializeContent(IXMLSerializeData* data) override;
     HRESULT DeserializeContent(IXMLSerializeData* data) override;
+    // A read is staged on a copy of the state and taken whole: Assign adds to what is held, so it cannot commit one.
     HRESULT RunStaged(bool fromCurrent, const StagedRead& read) override;
 
     struct State {

@@ -268,8 +268,4 @@ HRESULT GPFileDomain::DeserializeContent(IXMLSerializeData* data) {
     return S_OK;
 }
 
-HRESULT GPFileDomain::RunStaged(bool fromCurrent, const StagedRead& read) {
-    return StageState(this, &GPFileDomain::extensions_, fromCurrent, read);
-}
-
 } // namespace tavi

@@ -57,7 +57,6 @@ private:
     // "FileExtensionArray", left out when there are none. Reading keeps the list free of equal entries.
     HRESULT SerializeContent(IXMLSerializeData* data) override;
     HRESULT DeserializeContent(IXMLSerializeData* data) override;
-    HRESULT RunStaged(bool fromCurrent, const StagedRead& read) override;
 
     // The extension test of `path`, asking `utilities` (fetched on first need) about extensions.
     HRESULT PassesExtensionTest(std::u16string_view path, ComPtr<IGPUtilities>* utilities, bool* passes) const;

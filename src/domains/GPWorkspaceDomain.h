@@ -57,6 +57,7 @@ private:
     // one as its number) as a string array in the element "TypeArray". A text that names no type fails the read.
     HRESULT SerializeContent(IXMLSerializeData* data) override;
     HRESULT DeserializeContent(IXMLSerializeData* data) override;
+    // A read is staged on a copy of the state and taken whole: Assign adds to what is held, so it cannot commit one.
     HRESULT RunStaged(bool fromCurrent, const StagedRead& read) override;
 
     // The type test: the workspace's type is in the list, or the list is empty. A type that cannot be read fails.
