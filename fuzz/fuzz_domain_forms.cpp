@@ -1,5 +1,6 @@
 // Arbitrary input to the stream and XML readers of the domain classes. The first byte chooses the class (coded
-// value, range, numeric, composite and unit domains, and the platform's range domain object), the second the form
+// value, range, numeric, composite and unit domains, the platform's range domain object, and the file, workspace,
+// dataset and data element domains), the second the form
 // (even: the stream form, odd: the XML form); the rest is the form's content. A class that cannot be created here is
 // skipped, and a class without the chosen form is simply not read. Whatever was read is then used the way a data
 // type would: asked about a value, cloned and compared, and written back out in both forms. No input may crash,
@@ -8,6 +9,7 @@
 #include "host/StreamIO.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
+#include "tavi/GPDataDomains.h"
 #include "tavi/GPDomains.h"
 #include "tavi/GPScalar.h"
 #include "tavi/Xml.h"
@@ -20,8 +22,10 @@ using namespace tavi;
 
 namespace {
 
-const CLSID kDomainClasses[] = {CLSID_GPCodedValueDomain, CLSID_GPRangeDomain, CLSID_GPNumericDomain,
-                                CLSID_GPCompositeDomain,  CLSID_GPUnitDomain,  CLSID_RangeDomain};
+const CLSID kDomainClasses[] = {CLSID_GPCodedValueDomain, CLSID_GPRangeDomain,     CLSID_GPNumericDomain,
+                                CLSID_GPCompositeDomain,  CLSID_GPUnitDomain,      CLSID_RangeDomain,
+                                CLSID_GPFileDomain,       CLSID_GPWorkspaceDomain, CLSID_GPDatasetDomain,
+                                CLSID_DataElementDomain};
 
 bool LoadFromStream(IUnknown* object, const uint8_t* data, size_t size) {
     auto persist = QueryAs<IPersistStream>(object);
@@ -39,8 +43,8 @@ bool LoadFromXml(IUnknown* object, const uint8_t* data, size_t size) {
     return SUCCEEDED(TaviXmlDeserialize(xml.c_str(), object));
 }
 
-// What a data type does with a domain it was given: membership of a few kinds of value, then cloning,
-// comparison and both written forms.
+// What a data type does with a domain it was given: membership of a few kinds of value, its browse filters, then
+// cloning, comparison and both written forms.
 void UseDomain(IUnknown* object) {
     if (auto domain = QueryAs<IGPDomain>(object)) {
         for (const CLSID& valueClass : {CLSID_GPString, CLSID_GPDouble}) {
@@ -51,6 +55,10 @@ void UseDomain(IUnknown* object) {
             value->SetAsText(u"5", message.Out());
             domain->MemberOf(value.Get(), message.Out());
         }
+    }
+    if (auto filterInfo = QueryAs<IGxFilterInfo>(object)) {
+        ComPtr<IArray> filters;
+        filterInfo->get_OpenGxObjectFilters(filters.Out());
     }
     if (auto clonable = QueryAs<IClone>(object)) {
         ComPtr<IClone> copy;

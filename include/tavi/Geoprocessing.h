@@ -5,6 +5,7 @@
 #include "tavi/DEDataTypes.h"
 #include "tavi/GPCatalog.h"
 #include "tavi/GPComposite.h"
+#include "tavi/GPDataDomains.h"
 #include "tavi/GPExpressions.h"
 #include "tavi/GPFieldInfo.h"
 #include "tavi/GPFieldMapping.h"

@@ -1,7 +1,9 @@
 // Bindings of the domain interfaces: coded values, the platform range domain, numeric limits, composites of
-// domains, unit domains and the browse filters of domains.
+// domains, unit domains, the domains that filter data (files, workspaces, datasets, data elements) and the browse
+// filters of domains.
 #include "bridge/Binding.h"
 
+#include "tavi/GPDataDomains.h"
 #include "tavi/GPDomains.h"
 
 namespace tavigp {
@@ -63,12 +65,42 @@ void BindDomainsOfDomains(BindingTable& t) {
     BIND(t, IGxFilterInfo, get_OpenGxObjectFilters);
 }
 
+void BindDataFilterDomains(BindingTable& t) {
+    BIND(t, IGPFileDomain, get_FileExtensionCount);
+    BIND(t, IGPFileDomain, get_FileExtension);
+    BIND(t, IGPFileDomain, AddFileExtension);
+    BIND(t, IGPFileDomain, RemoveFileExtension);
+    BIND(t, IGPFileDomain, FilterDataElements);
+    BIND(t, IGPWorkspaceDomain, get_TypeCount);
+    BIND(t, IGPWorkspaceDomain, get_Type);
+    BIND(t, IGPWorkspaceDomain, AddType);
+    BIND(t, IGPWorkspaceDomain, RemoveType);
+    BIND(t, IGPWorkspaceDomain, GetMatchingChildren);
+    BIND(t, IGPDatasetDomain, get_TypeCount);
+    BIND(t, IGPDatasetDomain, get_Type);
+    BIND(t, IGPDatasetDomain, AddType);
+    BIND(t, IGPDatasetDomain, RemoveType);
+    BIND(t, IGPDatasetDomain, GetMatchingChildren);
+    BIND(t, IGPDatasetDomain, put_FilterVersioned);
+    BIND(t, IGPDatasetDomain, get_FilterVersioned);
+    BIND(t, IGPDatasetDomain, get_FilterVersionedType);
+    BIND(t, IGPDatasetDomain, put_FilterCanVersion);
+    BIND(t, IGPDatasetDomain, get_FilterCanVersion);
+    BIND(t, IGPDatasetDomain, get_FilterCanVersionType);
+    BIND(t, IDataElementDomain, get_TypeCount);
+    BIND(t, IDataElementDomain, get_Type);
+    BIND(t, IDataElementDomain, AddType);
+    BIND(t, IDataElementDomain, RemoveType);
+    BIND(t, IDataElementDomain, GetMatchingChildren);
+}
+
 } // namespace
 
 void BindDomainFamily(BindingTable& t) {
     BindCodedValueDomain(t);
     BindLimitDomains(t);
     BindDomainsOfDomains(t);
+    BindDataFilterDomains(t);
 }
 
 } // namespace tavigp

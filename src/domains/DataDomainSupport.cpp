@@ -1,8 +1,10 @@
-// Shared pieces of the domains over data: code and name lists, their stream and XML forms, verdict messages.
+// Shared pieces of the domains over data: code and name lists, their stream and XML forms, verdict messages, the
+// utility object with its listing settings, and accepted children.
 #include "domains/DataDomainSupport.h"
 
 #include "host/CreateInstance.h"
 #include "host/Message.h"
+#include "host/ObjectArray.h"
 #include "host/StreamIO.h"
 #include "host/StringTable.h"
 #include "host/XmlNamespace.h"
@@ -11,6 +13,7 @@
 #include "tavi/StringArray.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace tavi {
 
@@ -66,6 +69,21 @@ int32_t FindNoCase(const NameList& names, std::u16string_view name) {
         if (EqualsNoCase(names[i], name))
             return static_cast<int32_t>(i);
     return -1;
+}
+
+bool AddNoCase(NameList* names, std::u16string_view name) {
+    if (FindNoCase(*names, name) >= 0)
+        return false;
+    names->emplace_back(name);
+    return true;
+}
+
+bool RemoveNoCase(NameList* names, std::u16string_view name) {
+    int32_t found = FindNoCase(*names, name);
+    if (found < 0)
+        return false;
+    names->erase(names->begin() + found);
+    return true;
 }
 
 HRESULT SaveNames(IStream* stream, const NameList& names) {
@@ -127,6 +145,16 @@ HRESULT ReadStringArray(IXMLSerializeData* data, int32_t index, NameList* texts)
     return S_OK;
 }
 
+HRESULT ReadStringArray(IXMLSerializeData* data, const OLECHAR* element, NameList* texts) {
+    int32_t index = -1;
+    data->Find(element, &index);
+    if (index < 0) {
+        texts->clear();
+        return S_OK;
+    }
+    return ReadStringArray(data, index, texts);
+}
+
 HRESULT CodesFromTexts(const NameList& texts, std::optional<int32_t> (*fromText)(std::u16string_view),
                        CodeList* codes) {
     CodeList read;
@@ -145,6 +173,26 @@ NameList TextsOfCodes(const CodeList& codes, String (*toText)(int32_t)) {
     for (int32_t code : codes.Codes())
         texts.push_back(toText(code));
     return texts;
+}
+
+String TypeTextOrNumber(std::u16string_view text, int32_t code) {
+    return text.empty() ? FormatInteger("%d", code) : String(text);
+}
+
+std::optional<int32_t> DecimalCode(std::u16string_view text) {
+    if (text.empty() || text.size() > 11)
+        return std::nullopt;
+    std::string narrow;
+    for (char16_t c : text) {
+        if (c > 0x7F)
+            return std::nullopt;
+        narrow.push_back(static_cast<char>(c));
+    }
+    int32_t code = 0;
+    auto [end, error] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), code);
+    if (error != std::errc() || end != narrow.data() + narrow.size())
+        return std::nullopt;
+    return code;
 }
 
 HRESULT ReadOptionalBoolean(IXMLSerializeData* data, const OLECHAR* element, bool* flag) {
@@ -182,6 +230,48 @@ HRESULT GetUtilities(ComPtr<IGPUtilities>* utilities) {
     if (SUCCEEDED(hr) && !*utilities)
         return E_FAIL;
     return hr;
+}
+
+HRESULT NewListingOptions(bool listChildren, ComPtr<IDEListingOptions>* options) {
+    HRESULT hr = AfCreateInstance(CLSID_DEListingOptions, nullptr, CLSCTX_INPROC_SERVER, IDEListingOptions::iid,
+                                  options->OutVoid());
+    if (FAILED(hr))
+        return hr;
+    if (!*options)
+        return E_FAIL;
+    if (listChildren && FAILED(hr = (*options)->put_ListChildren(VARIANT_TRUE)))
+        return hr;
+    return (*options)->put_ChildDepth(-1);
+}
+
+// ---- children ----
+
+HRESULT MatchingChildren(IDataElement* element, const std::function<bool(IUnknown* child)>& accepts,
+                         IArray** children) {
+    ComPtr<IArray> all;
+    HRESULT listed = element->get_Children(all.Out());
+    if (FAILED(listed) || !all)
+        return listed;
+    int32_t count = 0;
+    if (HRESULT hr = all->get_Count(&count); FAILED(hr))
+        return hr;
+    ComPtr<IArray> taken;
+    if (HRESULT hr = CreateObjectArray(IArray::iid, taken.OutVoid()); FAILED(hr))
+        return hr;
+    bool any = false;
+    for (int32_t i = 0; i < count; ++i) {
+        ComPtr<IUnknown> child;
+        if (HRESULT hr = all->get_Element(i, child.Out()); FAILED(hr))
+            return hr;
+        if (!child || !accepts(child.Get()))
+            continue;
+        if (HRESULT hr = taken->Add(child.Get()); FAILED(hr))
+            return hr;
+        any = true;
+    }
+    if (any)
+        *children = taken.Detach();
+    return listed;
 }
 
 } // namespace tavi

@@ -40,16 +40,6 @@ HRESULT HandOutName(const NameList& names, int32_t index, BSTR* name) {
     return HandOut(names[index], name);
 }
 
-HRESULT ReadNameArray(IXMLSerializeData* data, const OLECHAR* element, NameList* names) {
-    int32_t index = -1;
-    data->Find(element, &index);
-    if (index < 0) {
-        names->clear();
-        return S_OK;
-    }
-    return ReadStringArray(data, index, names);
-}
-
 } // namespace
 
 // ---- membership ----
@@ -363,10 +353,10 @@ HRESULT GPFieldDomain::SerializeContent(IXMLSerializeData* data) {
 
 HRESULT GPFieldDomain::DeserializeContent(IXMLSerializeData* data) {
     NameList typeTexts;
-    if (FAILED(ReadNameArray(data, kTypeArray, &typeTexts)) ||
+    if (FAILED(ReadStringArray(data, kTypeArray, &typeTexts)) ||
         FAILED(CodesFromTexts(typeTexts, &FieldTypeFromText, &types_)) ||
-        FAILED(ReadNameArray(data, kKeyFieldArray, &keyFields_)) ||
-        FAILED(ReadNameArray(data, kExcludeFieldArray, &excludeFields_)))
+        FAILED(ReadStringArray(data, kKeyFieldArray, &keyFields_)) ||
+        FAILED(ReadStringArray(data, kExcludeFieldArray, &excludeFields_)))
         return E_FAIL;
     bool filterIndexType = false;
     if (FAILED(ReadOptionalBoolean(data, u"FilterIndex", &filterIndex_)) ||

@@ -9,13 +9,17 @@
 #include "catalogue/GPDataTypeFactory.h"
 #include "catalogue/GPFunctionName.h"
 #include "catalogue/GPParseString.h"
+#include "domains/DataElementDomain.h"
 #include "domains/GPCodedValueDomain.h"
 #include "domains/GPCompositeDomain.h"
+#include "domains/GPDatasetDomain.h"
 #include "domains/GPFeatureClassDomain.h"
 #include "domains/GPFieldDomain.h"
+#include "domains/GPFileDomain.h"
 #include "domains/GPNumericDomain.h"
 #include "domains/GPRangeDomain.h"
 #include "domains/GPUnitDomain.h"
+#include "domains/GPWorkspaceDomain.h"
 #include "frame/EnumBSTR.h"
 #include "services/DEUtilities.h"
 #include "services/GPUtilities.h"
@@ -227,14 +231,14 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPCodedValueDomain>(),
     Row<GPCodedValueDomainProperty>(),
     Row<GPRangeDomain>(),
-    Pending(u"GPDatasetDomain", CLSID_GPDatasetDomain),
+    Row<GPDatasetDomain>(),
     Row<GPFeatureClassDomain>(),
     Row<GPUnitDomain>(),
-    Pending(u"GPWorkspaceDomain", CLSID_GPWorkspaceDomain),
+    Row<GPWorkspaceDomain>(),
     Row<GPFieldDomain>(),
-    Pending(u"DataElementDomain", CLSID_DataElementDomain),
+    Row<DataElementDomain>(),
     Row<GPCompositeDomain>(),
-    Pending(u"GPFileDomain", CLSID_GPFileDomain),
+    Row<GPFileDomain>(),
     Row<GPNumericDomain>(),
     Pending(u"GPParameter", CLSID_GPParameter),
     Row<GPVariable>(),
