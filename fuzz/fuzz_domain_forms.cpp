@@ -25,7 +25,7 @@ namespace {
 const CLSID kDomainClasses[] = {CLSID_GPCodedValueDomain, CLSID_GPRangeDomain,     CLSID_GPNumericDomain,
                                 CLSID_GPCompositeDomain,  CLSID_GPUnitDomain,      CLSID_RangeDomain,
                                 CLSID_GPFileDomain,       CLSID_GPWorkspaceDomain, CLSID_GPDatasetDomain,
-                                CLSID_DataElementDomain};
+                                CLSID_DataElementDomain,  CLSID_GPFieldDomain,     CLSID_GPFeatureClassDomain};
 
 bool LoadFromStream(IUnknown* object, const uint8_t* data, size_t size) {
     auto persist = QueryAs<IPersistStream>(object);

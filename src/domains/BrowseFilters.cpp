@@ -2,6 +2,7 @@
 #include "domains/BrowseFilters.h"
 
 #include "host/ObjectArray.h"
+#include "host/TypeTexts.h"
 #include "tavi/DataAccess.h"
 #include "values/GPString.h"
 
@@ -240,6 +241,13 @@ std::u16string_view DatasetBrowseFilter(int32_t datasetType) {
         if (row.type == datasetType)
             return row.filter;
     return kDatasets;
+}
+
+String FeatureClassBrowseFilter(int32_t shapeType) {
+    std::u16string_view text = GeometryTypeText(shapeType);
+    if (text.empty() || shapeType == taviGeometryNull)
+        return String(DatasetBrowseFilter(taviDatasetTypeFeatureClass));
+    return String(u"tavi_browseDialogFilters_") + String(text) + u"FeatureClasses";
 }
 
 HRESULT HandOutBrowseFilters(const std::vector<std::u16string_view>& filters, IArray** array) {

@@ -3,6 +3,7 @@
 // lists the tables.
 #pragma once
 
+#include "host/String.h"
 #include "platform/Object.h"
 #include "tavi/Collections.h"
 
@@ -24,6 +25,10 @@ std::vector<std::u16string_view> WorkspaceBrowseFilters(int32_t workspaceType);
 
 // The filter of a dataset type; a type this library does not know has the filter of any dataset.
 std::u16string_view DatasetBrowseFilter(int32_t datasetType);
+
+// The filter of feature classes of a shape type, "tavi_browseDialogFilters_<ShapeType>FeatureClasses" with the host's
+// text of the type; the filter of any feature class for 0 and for a type without a text.
+String FeatureClassBrowseFilter(int32_t shapeType);
 
 // A new array (IArray) of string values (GPString) holding `filters` in order; an empty array when there are none.
 HRESULT HandOutBrowseFilters(const std::vector<std::u16string_view>& filters, IArray** array);

@@ -2,6 +2,7 @@
 // filters, and the stream and XML forms.
 #include "domains/GPFeatureClassDomain.h"
 
+#include "domains/BrowseFilters.h"
 #include "host/CreateInstance.h"
 #include "host/GPValue.h"
 #include "host/Message.h"
@@ -28,7 +29,6 @@ constexpr int32_t kFeatureTypeCode = 3918;
 
 constexpr const OLECHAR* kTypeArray = u"TypeArray";
 constexpr const OLECHAR* kFeatureTypeArray = u"FeatureTypeArray";
-constexpr const char16_t* kFilterPrefix = u"tavi_browseDialogFilters_";
 
 bool FlagOf(HRESULT (IFeatureClass::*getter)(VARIANT_BOOL*), IFeatureClass* featureClass) {
     VARIANT_BOOL flag = VARIANT_FALSE;
@@ -95,21 +95,6 @@ HRESULT AddFlagPair(IXMLSerializeData* data, const OLECHAR* filterName, bool fil
     if (HRESULT hr = data->AddBoolean(filterName, VARIANT_TRUE); FAILED(hr))
         return hr;
     return data->AddBoolean(valueName, ToVariantBool(value));
-}
-
-String FilterOfShapeType(int32_t shapeType) {
-    std::u16string_view text = GeometryTypeText(shapeType);
-    if (text.empty() || shapeType == taviGeometryNull)
-        return String(kFilterPrefix) + u"FeatureClasses";
-    return String(kFilterPrefix) + String(text) + u"FeatureClasses";
-}
-
-HRESULT AddFilter(IArray* filters, const String& identifier) {
-    ComPtr<IGPString> filter;
-    HRESULT hr = AfCreateInstance(CLSID_GPString, nullptr, CLSCTX_INPROC_SERVER, IGPString::iid, filter.OutVoid());
-    if (FAILED(hr) || FAILED(hr = filter->put_Value(BStr(identifier).c_str())))
-        return hr;
-    return filters->Add(filter.Get());
 }
 
 } // namespace
@@ -191,27 +176,13 @@ HRESULT GPFeatureClassDomain::GetFeatureClasses(IGPValue* value, IArray** featur
         auto element = QueryAs<IDataElement>(actual.Get());
         if (!element)
             return E_INVALIDARG;
-        ComPtr<IArray> children;
-        if (HRESULT hr = element->get_Children(children.Out()); FAILED(hr) || !children)
-            return hr;
-        ComPtr<IArray> passed;
-        if (HRESULT hr = CreateObjectArray(IArray::iid, passed.OutVoid()); FAILED(hr))
-            return hr;
-        int32_t count = 0;
-        if (HRESULT hr = children->get_Count(&count); FAILED(hr))
-            return hr;
-        for (int32_t i = 0; i < count; ++i) {
-            ComPtr<IUnknown> child;
-            if (HRESULT hr = children->get_Element(i, child.Out()); FAILED(hr))
-                return hr;
-            auto featureClass = QueryAs<IFeatureClass>(child.Get());
-            if (featureClass && FeatureClassVerdict(featureClass.Get()) == 0)
-                if (HRESULT hr = passed->Add(child.Get()); FAILED(hr))
-                    return hr;
-        }
-        if (SUCCEEDED(passed->get_Count(&count)) && count > 0)
-            *featureClasses = passed.Detach();
-        return S_OK;
+        return MatchingChildren(
+            element.Get(),
+            [&](IUnknown* child) {
+                auto featureClass = QueryAs<IFeatureClass>(child);
+                return featureClass && FeatureClassVerdict(featureClass.Get()) == 0;
+            },
+            featureClasses);
     });
 }
 
@@ -324,20 +295,13 @@ HRESULT GPFeatureClassDomain::ConvertToSupportedObject(int32_t docVersion, IUnkn
 }
 
 HRESULT GPFeatureClassDomain::get_OpenGxObjectFilters(IArray** filters) {
-    if (HRESULT hr = ClearOut(filters); FAILED(hr))
-        return hr;
     return guard([&]() -> HRESULT {
-        ComPtr<IArray> array;
-        if (HRESULT hr = CreateObjectArray(IArray::iid, array.OutVoid()); FAILED(hr))
-            return hr;
+        std::vector<String> identifiers;
         if (shapeTypes_.Empty())
-            if (HRESULT hr = AddFilter(array.Get(), FilterOfShapeType(taviGeometryNull)); FAILED(hr))
-                return hr;
+            identifiers.push_back(FeatureClassBrowseFilter(taviGeometryNull));
         for (int32_t shapeType : shapeTypes_.Codes())
-            if (HRESULT hr = AddFilter(array.Get(), FilterOfShapeType(shapeType)); FAILED(hr))
-                return hr;
-        *filters = array.Detach();
-        return S_OK;
+            identifiers.push_back(FeatureClassBrowseFilter(shapeType));
+        return HandOutBrowseFilters(std::vector<std::u16string_view>(identifiers.begin(), identifiers.end()), filters);
     });
 }
 
