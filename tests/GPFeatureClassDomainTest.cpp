@@ -43,13 +43,13 @@ protected:
     void SetUp() override {
         ModuleClassesTest::SetUp();
         const std::vector<TestFeature> none;
-        data_.Vector("ESRI Shapefile", "points.shp", "points", wkbPoint, 4326, none);
-        data_.Vector("ESRI Shapefile", "wells.shp", "wells", wkbMultiPoint, 4326, none);
-        data_.Vector("ESRI Shapefile", "roads.shp", "roads", wkbLineString, 4326, none);
-        data_.Vector("ESRI Shapefile", "parcels.shp", "parcels", wkbPolygon, 4326, none);
-        data_.Vector("ESRI Shapefile", "pipes_z.shp", "pipes_z", wkbLineString25D, 4326, none);
-        data_.Vector("ESRI Shapefile", "routes_m.shp", "routes_m", wkbLineStringM, 4326, none);
-        data_.Vector("ESRI Shapefile", "probes_zm.shp", "probes_zm", wkbPointZM, 4326, none);
+        data_.Vector("shp", "points.shp", "points", wkbPoint, 4326, none);
+        data_.Vector("shp", "wells.shp", "wells", wkbMultiPoint, 4326, none);
+        data_.Vector("shp", "roads.shp", "roads", wkbLineString, 4326, none);
+        data_.Vector("shp", "parcels.shp", "parcels", wkbPolygon, 4326, none);
+        data_.Vector("shp", "pipes_z.shp", "pipes_z", wkbLineString25D, 4326, none);
+        data_.Vector("shp", "routes_m.shp", "routes_m", wkbLineStringM, 4326, none);
+        data_.Vector("shp", "probes_zm.shp", "probes_zm", wkbPointZM, 4326, none);
         data_.Vector("GPKG", "city.gpkg", "streets", wkbLineString, 4326, none);
         data_.Vector("GPKG", "city.gpkg", "anything", wkbUnknown, 4326, none);
         data_.Vector("GPKG", "city.gpkg", "owners", wkbNone, 0, none);

@@ -146,8 +146,7 @@ TEST_F(GPFieldDomainTest, AValueThatIsNoFieldIsRefused) {
 }
 
 TEST_F(GPFieldDomainTest, RealFieldsOfEachFormatAreCheckedByTheirTypes) {
-    data_.Vector("ESRI Shapefile", "roads.shp", "roads", wkbLineString, 4326,
-                 {{"LINESTRING (0 0,1 1)", "a", 1, 2, 2020, 1, 1}});
+    data_.Vector("shp", "roads.shp", "roads", wkbLineString, 4326, {{"LINESTRING (0 0,1 1)", "a", 1, 2, 2020, 1, 1}});
     data_.Vector("GPKG", "city.gpkg", "parcels", wkbPolygon, 4326, {});
     data_.Vector("GPKG", "city.gpkg", "owners", wkbNone, 0, {});
     auto domain = NewDomain({taviFieldTypeString, taviFieldTypeDate});
@@ -160,7 +159,7 @@ TEST_F(GPFieldDomainTest, RealFieldsOfEachFormatAreCheckedByTheirTypes) {
 }
 
 TEST_F(GPFieldDomainTest, GetFieldsPutsKeyFieldsFirstAndAsksForRasterFieldsOnlyWhenTold) {
-    data_.Vector("ESRI Shapefile", "roads.shp", "roads", wkbLineString, 4326, {});
+    data_.Vector("shp", "roads.shp", "roads", wkbLineString, 4326, {});
     data_.Raster("dem.tif", 4, 4, 10, 0, 40, 32633);
     auto domain = NewDomain({taviFieldTypeInteger, taviFieldTypeRaster});
     domain->AddKeyField(u"ROAD_ID");
