@@ -291,6 +291,12 @@ TEST_F(GPFieldDomainTest, XmlFormStoresTypeTextsAndNameLists) {
     ASSERT_EQ(TaviXmlDeserialize(xml.c_str(), copy.Get()), S_OK);
     EXPECT_TRUE(Equal(copy.Get(), domain.Get()));
 
+    // A code the host has no text for is written as its number and reads back.
+    auto unknown = NewDomain({99});
+    auto unknownCopy = NewDomain({});
+    ASSERT_EQ(TaviXmlDeserialize(XmlForm(unknown.Get()).c_str(), unknownCopy.Get()), S_OK);
+    EXPECT_TRUE(Equal(unknownCopy.Get(), unknown.Get()));
+
     // A type text the host does not know fails the read and changes nothing.
     std::u16string bad = xml;
     bad.replace(bad.find(u"Short"), 5, u"Shorty");

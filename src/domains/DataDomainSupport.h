@@ -88,6 +88,16 @@ NameList TextsOfCodes(const CodeList& codes, String (*toText)(int32_t));
 // that a code this library has no text for still reads back; and the code of such a decimal text.
 String TypeTextOrNumber(std::u16string_view text, int32_t code);
 std::optional<int32_t> DecimalCode(std::u16string_view text);
+// The two above over a host table: `toText`'s text of a code or its number, and `fromText`'s code of a text or the
+// code a decimal text names.
+template <std::u16string_view (*ToText)(int32_t)> String TextOrNumberOf(int32_t code) {
+    return TypeTextOrNumber(ToText(code), code);
+}
+template <std::optional<int32_t> (*FromText)(std::u16string_view)>
+std::optional<int32_t> CodeOfTextOrNumber(std::u16string_view text) {
+    std::optional<int32_t> code = FromText(text);
+    return code ? code : DecimalCode(text);
+}
 
 // Boolean XML elements that may be left out: false when absent.
 HRESULT ReadOptionalBoolean(IXMLSerializeData* data, const OLECHAR* element, bool* flag);

@@ -18,15 +18,6 @@ constexpr const OLECHAR* kFilterVersionedType = u"FilterVersionedType";
 constexpr const OLECHAR* kFilterCanVersion = u"FilterCanVersion";
 constexpr const OLECHAR* kFilterCanVersionType = u"FilterCanVersionType";
 
-String DatasetTypeTextOrNumber(int32_t type) {
-    return TypeTextOrNumber(DatasetTypeText(type), type);
-}
-
-std::optional<int32_t> DatasetTypeOfText(std::u16string_view text) {
-    std::optional<int32_t> type = DatasetTypeFromText(text);
-    return type ? type : DecimalCode(text);
-}
-
 VARIANT_BOOL AsFlag(int32_t value) {
     return ToVariantBool(value != 0);
 }
@@ -303,7 +294,8 @@ HRESULT GPDatasetDomain::LoadContent(IStream* stream, uint16_t) {
 HRESULT GPDatasetDomain::SerializeContent(IXMLSerializeData* data) {
     HRESULT hr = S_OK;
     if (!state_.types.Empty() &&
-        FAILED(hr = AddStringArray(data, kTypeArrayElement, TextsOfCodes(state_.types, &DatasetTypeTextOrNumber))))
+        FAILED(hr = AddStringArray(data, kTypeArrayElement,
+                                   TextsOfCodes(state_.types, &TextOrNumberOf<&DatasetTypeText>))))
         return hr;
     if (IsTrue(state_.filterVersioned) &&
         (FAILED(hr = data->AddBoolean(kFilterVersioned, state_.filterVersioned)) ||
@@ -319,7 +311,7 @@ HRESULT GPDatasetDomain::SerializeContent(IXMLSerializeData* data) {
 HRESULT GPDatasetDomain::DeserializeContent(IXMLSerializeData* data) {
     NameList texts;
     if (FAILED(ReadStringArray(data, kTypeArrayElement, &texts)) ||
-        FAILED(CodesFromTexts(texts, &DatasetTypeOfText, &state_.types)) ||
+        FAILED(CodesFromTexts(texts, &CodeOfTextOrNumber<&DatasetTypeFromText>, &state_.types)) ||
         FAILED(ReadXmlFlag(data, kFilterVersioned, &state_.filterVersioned)) ||
         FAILED(ReadXmlFlag(data, kFilterVersionedType, &state_.filterVersionedType)) ||
         FAILED(ReadXmlFlag(data, kFilterCanVersion, &state_.filterCanVersion)) ||

@@ -14,8 +14,6 @@
 #include "tavi/GPLayer.h"
 #include "tavi/GPScalar.h"
 
-#include <charconv>
-
 namespace tavi {
 
 namespace {
@@ -50,15 +48,8 @@ String ThirdTypeText(int32_t code) {
 }
 
 std::optional<int32_t> ThirdTypeFromText(std::u16string_view text) {
-    String trimmed(Trim(text));
-    if (trimmed.empty())
-        return 0;
-    std::string narrow(trimmed.begin(), trimmed.end());
-    int32_t code = 0;
-    auto [end, error] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), code);
-    if (error != std::errc() || end != narrow.data() + narrow.size())
-        return std::nullopt;
-    return code;
+    String trimmed = Trim(text);
+    return trimmed.empty() ? std::optional<int32_t>(0) : DecimalCode(trimmed);
 }
 
 HRESULT ReadCodeArray(IXMLSerializeData* data, int32_t index, std::optional<int32_t> (*fromText)(std::u16string_view),

@@ -27,11 +27,6 @@ constexpr const OLECHAR* kTypeArray = u"TypeArray";
 constexpr const OLECHAR* kKeyFieldArray = u"KeyFieldArray";
 constexpr const OLECHAR* kExcludeFieldArray = u"ExcludeFieldArray";
 
-String FieldTypeText(int32_t type) {
-    std::u16string_view text = GetFieldType(type);
-    return text.empty() ? FormatInteger("%d", type) : String(text);
-}
-
 HRESULT HandOutName(const NameList& names, int32_t index, BSTR* name) {
     if (!name)
         return E_POINTER;
@@ -57,7 +52,7 @@ int32_t GPFieldDomain::FieldVerdict(std::u16string_view name, int32_t type) cons
 HRESULT GPFieldDomain::VerdictMessage(int32_t code, IGPMessage** message) const {
     if (code == kExcludedCode)
         return MakeVerdict(code, JoinAlternatives(excludeFields_), message);
-    return MakeVerdict(code, JoinAlternatives(TextsOfCodes(types_, &FieldTypeText)), message);
+    return MakeVerdict(code, JoinAlternatives(TextsOfCodes(types_, &TextOrNumberOf<&GetFieldType>)), message);
 }
 
 HRESULT GPFieldDomain::MemberOf(IGPValue* value, IGPMessage** message) {
@@ -336,7 +331,8 @@ HRESULT GPFieldDomain::RunStaged(bool, const StagedRead& read) {
 
 HRESULT GPFieldDomain::SerializeContent(IXMLSerializeData* data) {
     if (!types_.Empty())
-        if (HRESULT hr = AddStringArray(data, kTypeArray, TextsOfCodes(types_, &FieldTypeText)); FAILED(hr))
+        if (HRESULT hr = AddStringArray(data, kTypeArray, TextsOfCodes(types_, &TextOrNumberOf<&GetFieldType>));
+            FAILED(hr))
             return hr;
     if (!keyFields_.empty())
         if (HRESULT hr = AddStringArray(data, kKeyFieldArray, keyFields_); FAILED(hr))
@@ -354,7 +350,7 @@ HRESULT GPFieldDomain::SerializeContent(IXMLSerializeData* data) {
 HRESULT GPFieldDomain::DeserializeContent(IXMLSerializeData* data) {
     NameList typeTexts;
     if (FAILED(ReadStringArray(data, kTypeArray, &typeTexts)) ||
-        FAILED(CodesFromTexts(typeTexts, &FieldTypeFromText, &types_)) ||
+        FAILED(CodesFromTexts(typeTexts, &CodeOfTextOrNumber<&FieldTypeFromText>, &types_)) ||
         FAILED(ReadStringArray(data, kKeyFieldArray, &keyFields_)) ||
         FAILED(ReadStringArray(data, kExcludeFieldArray, &excludeFields_)))
         return E_FAIL;

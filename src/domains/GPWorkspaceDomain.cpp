@@ -12,15 +12,6 @@ namespace {
 
 constexpr const OLECHAR* kTypeArrayElement = u"TypeArray";
 
-String WorkspaceTypeTextOrNumber(int32_t type) {
-    return TypeTextOrNumber(WorkspaceTypeText(type), type);
-}
-
-std::optional<int32_t> WorkspaceTypeOfText(std::u16string_view text) {
-    std::optional<int32_t> type = WorkspaceTypeFromText(text);
-    return type ? type : DecimalCode(text);
-}
-
 } // namespace
 
 bool GPWorkspaceDomain::PassesTypeTest(IDEWorkspace* workspace) const {
@@ -159,14 +150,14 @@ HRESULT GPWorkspaceDomain::LoadContent(IStream* stream, uint16_t) {
 HRESULT GPWorkspaceDomain::SerializeContent(IXMLSerializeData* data) {
     if (types_.Empty())
         return S_OK;
-    return AddStringArray(data, kTypeArrayElement, TextsOfCodes(types_, &WorkspaceTypeTextOrNumber));
+    return AddStringArray(data, kTypeArrayElement, TextsOfCodes(types_, &TextOrNumberOf<&WorkspaceTypeText>));
 }
 
 HRESULT GPWorkspaceDomain::DeserializeContent(IXMLSerializeData* data) {
     NameList texts;
     if (FAILED(ReadStringArray(data, kTypeArrayElement, &texts)))
         return E_FAIL;
-    return CodesFromTexts(texts, &WorkspaceTypeOfText, &types_);
+    return CodesFromTexts(texts, &CodeOfTextOrNumber<&WorkspaceTypeFromText>, &types_);
 }
 
 HRESULT GPWorkspaceDomain::RunStaged(bool fromCurrent, const StagedRead& read) {
