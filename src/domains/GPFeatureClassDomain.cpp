@@ -115,29 +115,30 @@ ComPtr<IFeatureClass> FeatureClassOfValue(IUnknown* value) {
 int32_t GPFeatureClassDomain::FeatureClassVerdict(IFeatureClass* featureClass) const {
     int32_t shapeType = taviGeometryNull;
     featureClass->get_ShapeType(&shapeType);
-    if (!shapeTypes_.Empty() && shapeType != taviGeometryNull && !shapeTypes_.Contains(shapeType))
+    if (!settings_.shapeTypes.Empty() && shapeType != taviGeometryNull && !settings_.shapeTypes.Contains(shapeType))
         return kShapeTypeCode;
     int32_t featureType = 0;
     featureClass->get_FeatureType(&featureType);
-    if (!featureTypes_.Empty() && !featureTypes_.Contains(featureType))
+    if (!settings_.featureTypes.Empty() && !settings_.featureTypes.Contains(featureType))
         return kFeatureTypeCode;
-    if (filterIndex_ && FlagOf(&IFeatureClass::get_HasSpatialIndex, featureClass) != filterIndexType_)
+    if (settings_.filterIndex && FlagOf(&IFeatureClass::get_HasSpatialIndex, featureClass) != settings_.filterIndexType)
         return kIndexCode;
-    if (filterHasMs_ && FlagOf(&IFeatureClass::get_HasM, featureClass) != includeHasMs_)
+    if (settings_.filterHasMs && FlagOf(&IFeatureClass::get_HasM, featureClass) != settings_.includeHasMs)
         return kHasMsCode;
-    if (filterHasZs_ && FlagOf(&IFeatureClass::get_HasZ, featureClass) != includeHasZs_)
+    if (settings_.filterHasZs && FlagOf(&IFeatureClass::get_HasZ, featureClass) != settings_.includeHasZs)
         return kHasZsCode;
     return 0;
 }
 
 HRESULT GPFeatureClassDomain::VerdictMessage(int32_t code, IGPMessage** message) const {
     if (code == kShapeTypeCode)
-        return MakeVerdict(code,
-                           JoinAlternatives(TextsOfCodes(shapeTypes_, &GeoprocessingUtil::ConvertGeometryTypeToString)),
-                           message);
+        return MakeVerdict(
+            code, JoinAlternatives(TextsOfCodes(settings_.shapeTypes, &GeoprocessingUtil::ConvertGeometryTypeToString)),
+            message);
     if (code == kFeatureTypeCode)
         return MakeVerdict(
-            code, JoinAlternatives(TextsOfCodes(featureTypes_, &GeoprocessingUtil::ConvertFeatureTypeToString)),
+            code,
+            JoinAlternatives(TextsOfCodes(settings_.featureTypes, &GeoprocessingUtil::ConvertFeatureTypeToString)),
             message);
     return MakeVerdict(code, {}, message);
 }
@@ -180,97 +181,97 @@ HRESULT GPFeatureClassDomain::GetFeatureClasses(IGPValue* value, IArray** featur
 // ---- lists and flags ----
 
 HRESULT GPFeatureClassDomain::get_ShapeTypeCount(int32_t* count) {
-    return HandOutValue(shapeTypes_.Count(), count);
+    return HandOutValue(settings_.shapeTypes.Count(), count);
 }
 HRESULT GPFeatureClassDomain::get_ShapeType(int32_t index, int32_t* shapeType) {
-    return ListGet(shapeTypes_, index, shapeType);
+    return ListGet(settings_.shapeTypes, index, shapeType);
 }
 HRESULT GPFeatureClassDomain::AddShapeType(int32_t shapeType) {
     return guard([&] {
-        shapeTypes_.Add(shapeType);
+        settings_.shapeTypes.Add(shapeType);
         SetDirty();
     });
 }
 HRESULT GPFeatureClassDomain::RemoveShapeType(int32_t shapeType) {
     return guard([&] {
-        shapeTypes_.Remove(shapeType);
+        settings_.shapeTypes.Remove(shapeType);
         SetDirty();
     });
 }
 
 HRESULT GPFeatureClassDomain::get_FeatureTypeCount(int32_t* count) {
-    return HandOutValue(featureTypes_.Count(), count);
+    return HandOutValue(settings_.featureTypes.Count(), count);
 }
 HRESULT GPFeatureClassDomain::get_FeatureType(int32_t index, int32_t* featureType) {
-    return ListGet(featureTypes_, index, featureType);
+    return ListGet(settings_.featureTypes, index, featureType);
 }
 HRESULT GPFeatureClassDomain::AddFeatureType(int32_t featureType) {
     return guard([&] {
-        featureTypes_.Add(featureType);
+        settings_.featureTypes.Add(featureType);
         SetDirty();
     });
 }
 HRESULT GPFeatureClassDomain::RemoveFeatureType(int32_t featureType) {
     return guard([&] {
-        featureTypes_.Remove(featureType);
+        settings_.featureTypes.Remove(featureType);
         SetDirty();
     });
 }
 
 HRESULT GPFeatureClassDomain::get_TypeCount(int32_t* count) {
-    return HandOutValue(thirdTypes_.Count(), count);
+    return HandOutValue(settings_.thirdTypes.Count(), count);
 }
 HRESULT GPFeatureClassDomain::get_Type(int32_t index, int32_t* type) {
-    return ListGet(thirdTypes_, index, type);
+    return ListGet(settings_.thirdTypes, index, type);
 }
 HRESULT GPFeatureClassDomain::AddType(int32_t type) {
     return guard([&] {
-        thirdTypes_.Add(type);
+        settings_.thirdTypes.Add(type);
         SetDirty();
     });
 }
 HRESULT GPFeatureClassDomain::RemoveType(int32_t type) {
     return guard([&] {
-        thirdTypes_.Remove(type);
+        settings_.thirdTypes.Remove(type);
         SetDirty();
     });
 }
 
 HRESULT GPFeatureClassDomain::put_FilterIndex(VARIANT_BOOL filterIndex, VARIANT_BOOL filterIndexType) {
-    filterIndex_ = IsTrue(filterIndex);
-    filterIndexType_ = IsTrue(filterIndexType);
+    settings_.filterIndex = IsTrue(filterIndex);
+    settings_.filterIndexType = IsTrue(filterIndexType);
     SetDirty();
     return S_OK;
 }
 HRESULT GPFeatureClassDomain::get_FilterIndex(VARIANT_BOOL* filterIndex) {
-    return HandOutValue(ToVariantBool(filterIndex_), filterIndex);
+    return HandOutValue(ToVariantBool(settings_.filterIndex), filterIndex);
 }
 HRESULT GPFeatureClassDomain::get_FilterIndexType(VARIANT_BOOL* filterIndexType) {
-    return HandOutValue(ToVariantBool(filterIndexType_), filterIndexType);
+    return HandOutValue(ToVariantBool(settings_.filterIndexType), filterIndexType);
 }
 HRESULT GPFeatureClassDomain::put_FilterHasMs(VARIANT_BOOL filterHasMs, VARIANT_BOOL includeHasMs) {
-    filterHasMs_ = IsTrue(filterHasMs);
-    includeHasMs_ = IsTrue(includeHasMs);
+    settings_.filterHasMs = IsTrue(filterHasMs);
+    settings_.includeHasMs = IsTrue(includeHasMs);
     SetDirty();
     return S_OK;
 }
 HRESULT GPFeatureClassDomain::get_FilterHasMs(VARIANT_BOOL* filterHasMs) {
-    return HandOutValue(ToVariantBool(filterHasMs_), filterHasMs);
+    return HandOutValue(ToVariantBool(settings_.filterHasMs), filterHasMs);
 }
 HRESULT GPFeatureClassDomain::get_IncludeHasMs(VARIANT_BOOL* includeHasMs) {
-    return HandOutValue(ToVariantBool(includeHasMs_), includeHasMs);
+    return HandOutValue(ToVariantBool(settings_.includeHasMs), includeHasMs);
 }
 HRESULT GPFeatureClassDomain::put_FilterHasZs(VARIANT_BOOL filterHasZs, VARIANT_BOOL includeHasZs) {
-    filterHasZs_ = IsTrue(filterHasZs);
-    includeHasZs_ = IsTrue(includeHasZs);
+    settings_.filterHasZs = IsTrue(filterHasZs);
+    settings_.includeHasZs = IsTrue(includeHasZs);
     SetDirty();
     return S_OK;
 }
 HRESULT GPFeatureClassDomain::get_FilterHasZs(VARIANT_BOOL* filterHasZs) {
-    return HandOutValue(ToVariantBool(filterHasZs_), filterHasZs);
+    return HandOutValue(ToVariantBool(settings_.filterHasZs), filterHasZs);
 }
 HRESULT GPFeatureClassDomain::get_IncludeHasZs(VARIANT_BOOL* includeHasZs) {
-    return HandOutValue(ToVariantBool(includeHasZs_), includeHasZs);
+    return HandOutValue(ToVariantBool(settings_.includeHasZs), includeHasZs);
 }
 
 // ---- versions and filters ----
@@ -288,9 +289,9 @@ HRESULT GPFeatureClassDomain::ConvertToSupportedObject(int32_t docVersion, IUnkn
 HRESULT GPFeatureClassDomain::get_OpenGxObjectFilters(IArray** filters) {
     return guard([&]() -> HRESULT {
         std::vector<String> identifiers;
-        if (shapeTypes_.Empty())
+        if (settings_.shapeTypes.Empty())
             identifiers.push_back(FeatureClassBrowseFilter(taviGeometryNull));
-        for (int32_t shapeType : shapeTypes_.Codes())
+        for (int32_t shapeType : settings_.shapeTypes.Codes())
             identifiers.push_back(FeatureClassBrowseFilter(shapeType));
         return HandOutBrowseFilters(std::vector<std::u16string_view>(identifiers.begin(), identifiers.end()), filters);
     });
@@ -305,15 +306,7 @@ HRESULT GPFeatureClassDomain::Assign(IClone* source) {
     if (other == this)
         return S_OK;
     return guard([&] {
-        shapeTypes_ = other->shapeTypes_;
-        featureTypes_ = other->featureTypes_;
-        thirdTypes_ = other->thirdTypes_;
-        filterIndex_ = other->filterIndex_;
-        filterIndexType_ = other->filterIndexType_;
-        filterHasMs_ = other->filterHasMs_;
-        includeHasMs_ = other->includeHasMs_;
-        filterHasZs_ = other->filterHasZs_;
-        includeHasZs_ = other->includeHasZs_;
+        settings_ = other->settings_;
         SetDirty();
     });
 }
@@ -321,30 +314,30 @@ HRESULT GPFeatureClassDomain::Assign(IClone* source) {
 HRESULT GPFeatureClassDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     if (!other || !equal)
         return E_POINTER;
-    auto* d = dynamic_cast<GPFeatureClassDomain*>(other);
-    *equal = ToVariantBool(
-        d && d->shapeTypes_ == shapeTypes_ && d->featureTypes_ == featureTypes_ && d->thirdTypes_ == thirdTypes_ &&
-        d->filterIndex_ == filterIndex_ && d->filterIndexType_ == filterIndexType_ && d->filterHasMs_ == filterHasMs_ &&
-        d->includeHasMs_ == includeHasMs_ && d->filterHasZs_ == filterHasZs_ && d->includeHasZs_ == includeHasZs_);
+    auto* domain = dynamic_cast<GPFeatureClassDomain*>(other);
+    *equal = ToVariantBool(domain && domain->settings_ == settings_);
     return S_OK;
 }
 
 // ---- stream form ----
 
 HRESULT GPFeatureClassDomain::SaveContent(IStream* stream, uint16_t) {
-    if (FAILED(shapeTypes_.Save(stream)) || FAILED(featureTypes_.Save(stream)) || FAILED(thirdTypes_.Save(stream)))
+    if (FAILED(settings_.shapeTypes.Save(stream)) || FAILED(settings_.featureTypes.Save(stream)) ||
+        FAILED(settings_.thirdTypes.Save(stream)))
         return E_FAIL;
-    for (bool flag : {filterIndex_, filterIndexType_, filterHasMs_, includeHasMs_, filterHasZs_, includeHasZs_})
+    for (bool flag : {settings_.filterIndex, settings_.filterIndexType, settings_.filterHasMs, settings_.includeHasMs,
+                      settings_.filterHasZs, settings_.includeHasZs})
         if (FAILED(AfStreamWrite(stream, static_cast<int16_t>(flag))))
             return E_FAIL;
     return S_OK;
 }
 
 HRESULT GPFeatureClassDomain::LoadContent(IStream* stream, uint16_t) {
-    if (FAILED(shapeTypes_.Load(stream)) || FAILED(featureTypes_.Load(stream)) || FAILED(thirdTypes_.Load(stream)))
+    if (FAILED(settings_.shapeTypes.Load(stream)) || FAILED(settings_.featureTypes.Load(stream)) ||
+        FAILED(settings_.thirdTypes.Load(stream)))
         return E_FAIL;
-    for (bool* flag :
-         {&filterIndex_, &filterIndexType_, &filterHasMs_, &includeHasMs_, &filterHasZs_, &includeHasZs_}) {
+    for (bool* flag : {&settings_.filterIndex, &settings_.filterIndexType, &settings_.filterHasMs,
+                       &settings_.includeHasMs, &settings_.filterHasZs, &settings_.includeHasZs}) {
         int16_t read = 0;
         if (FAILED(AfStreamRead(stream, &read)))
             return E_FAIL;
@@ -356,24 +349,29 @@ HRESULT GPFeatureClassDomain::LoadContent(IStream* stream, uint16_t) {
 // ---- XML form ----
 
 HRESULT GPFeatureClassDomain::SerializeContent(IXMLSerializeData* data) {
-    if (!shapeTypes_.Empty())
-        if (HRESULT hr = AddStringArray(data, kTypeArray,
-                                        TextsOfCodes(shapeTypes_, &GeoprocessingUtil::ConvertGeometryTypeToString));
+    if (!settings_.shapeTypes.Empty())
+        if (HRESULT hr = AddStringArray(
+                data, kTypeArray, TextsOfCodes(settings_.shapeTypes, &GeoprocessingUtil::ConvertGeometryTypeToString));
             FAILED(hr))
             return hr;
-    if (!featureTypes_.Empty())
-        if (HRESULT hr = AddStringArray(data, kFeatureTypeArray,
-                                        TextsOfCodes(featureTypes_, &GeoprocessingUtil::ConvertFeatureTypeToString));
+    if (!settings_.featureTypes.Empty())
+        if (HRESULT hr =
+                AddStringArray(data, kFeatureTypeArray,
+                               TextsOfCodes(settings_.featureTypes, &GeoprocessingUtil::ConvertFeatureTypeToString));
             FAILED(hr))
             return hr;
-    if (!thirdTypes_.Empty())
-        if (HRESULT hr = AddStringArray(data, kTypeArray, TextsOfCodes(thirdTypes_, &ThirdTypeText)); FAILED(hr))
+    if (!settings_.thirdTypes.Empty())
+        if (HRESULT hr = AddStringArray(data, kTypeArray, TextsOfCodes(settings_.thirdTypes, &ThirdTypeText));
+            FAILED(hr))
             return hr;
-    if (HRESULT hr = AddFlagPair(data, u"FilterIndex", filterIndex_, u"FilterIndexType", filterIndexType_); FAILED(hr))
+    if (HRESULT hr =
+            AddFlagPair(data, u"FilterIndex", settings_.filterIndex, u"FilterIndexType", settings_.filterIndexType);
+        FAILED(hr))
         return hr;
-    if (HRESULT hr = AddFlagPair(data, u"FilterHasMs", filterHasMs_, u"IncludeHasMs", includeHasMs_); FAILED(hr))
+    if (HRESULT hr = AddFlagPair(data, u"FilterHasMs", settings_.filterHasMs, u"IncludeHasMs", settings_.includeHasMs);
+        FAILED(hr))
         return hr;
-    return AddFlagPair(data, u"FilterHasZs", filterHasZs_, u"IncludeHasZs", includeHasZs_);
+    return AddFlagPair(data, u"FilterHasZs", settings_.filterHasZs, u"IncludeHasZs", settings_.includeHasZs);
 }
 
 HRESULT GPFeatureClassDomain::DeserializeContent(IXMLSerializeData* data) {
@@ -382,19 +380,19 @@ HRESULT GPFeatureClassDomain::DeserializeContent(IXMLSerializeData* data) {
     auto [first, second] = TypeArrayIndexes(data);
     int32_t featureIndex = -1;
     data->Find(kFeatureTypeArray, &featureIndex);
-    if (FAILED(ReadCodeArray(data, first, &GeometryTypeFromText, &shapeTypes_))) {
-        if (second >= 0 || FAILED(ReadCodeArray(data, first, &ThirdTypeFromText, &thirdTypes_)))
+    if (FAILED(ReadCodeArray(data, first, &GeometryTypeFromText, &settings_.shapeTypes))) {
+        if (second >= 0 || FAILED(ReadCodeArray(data, first, &ThirdTypeFromText, &settings_.thirdTypes)))
             return E_FAIL;
-        shapeTypes_.Clear();
-    } else if (FAILED(ReadCodeArray(data, second, &ThirdTypeFromText, &thirdTypes_))) {
+        settings_.shapeTypes.Clear();
+    } else if (FAILED(ReadCodeArray(data, second, &ThirdTypeFromText, &settings_.thirdTypes))) {
         return E_FAIL;
     }
-    if (FAILED(ReadCodeArray(data, featureIndex, &FeatureTypeFromText, &featureTypes_)))
+    if (FAILED(ReadCodeArray(data, featureIndex, &FeatureTypeFromText, &settings_.featureTypes)))
         return E_FAIL;
     for (auto [name, flag] :
-         {std::pair{u"FilterIndex", &filterIndex_}, std::pair{u"FilterIndexType", &filterIndexType_},
-          std::pair{u"FilterHasMs", &filterHasMs_}, std::pair{u"IncludeHasMs", &includeHasMs_},
-          std::pair{u"FilterHasZs", &filterHasZs_}, std::pair{u"IncludeHasZs", &includeHasZs_}})
+         {std::pair{u"FilterIndex", &settings_.filterIndex}, std::pair{u"FilterIndexType", &settings_.filterIndexType},
+          std::pair{u"FilterHasMs", &settings_.filterHasMs}, std::pair{u"IncludeHasMs", &settings_.includeHasMs},
+          std::pair{u"FilterHasZs", &settings_.filterHasZs}, std::pair{u"IncludeHasZs", &settings_.includeHasZs}})
         if (FAILED(ReadOptionalBoolean(data, name, flag)))
             return E_FAIL;
     return S_OK;

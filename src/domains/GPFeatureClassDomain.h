@@ -80,12 +80,17 @@ private:
     int32_t FeatureClassVerdict(IFeatureClass* featureClass) const;
     HRESULT VerdictMessage(int32_t code, IGPMessage** message) const;
 
-    CodeList shapeTypes_;
-    CodeList featureTypes_;
-    CodeList thirdTypes_;
-    bool filterIndex_ = false, filterIndexType_ = false;
-    bool filterHasMs_ = false, includeHasMs_ = false;
-    bool filterHasZs_ = false, includeHasZs_ = false;
+    // Everything the domain holds: what Assign copies, IsEqual compares and the stored forms carry.
+    struct Settings {
+        CodeList shapeTypes;
+        CodeList featureTypes;
+        CodeList thirdTypes;
+        bool filterIndex = false, filterIndexType = false;
+        bool filterHasMs = false, includeHasMs = false;
+        bool filterHasZs = false, includeHasZs = false;
+        bool operator==(const Settings&) const = default;
+    };
+    Settings settings_;
 };
 
 // The feature class a value stands for: a feature class itself, or the data element of a layer (or of the layer a

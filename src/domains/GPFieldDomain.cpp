@@ -40,19 +40,19 @@ HRESULT HandOutName(const NameList& names, int32_t index, BSTR* name) {
 // ---- membership ----
 
 int32_t GPFieldDomain::FieldVerdict(std::u16string_view name, int32_t type) const {
-    if (FindNoCase(keyFields_, name) >= 0)
+    if (FindNoCase(settings_.keyFields, name) >= 0)
         return 0;
-    if (FindNoCase(excludeFields_, name) >= 0)
+    if (FindNoCase(settings_.excludeFields, name) >= 0)
         return kExcludedCode;
-    if (types_.Empty() || types_.Contains(type))
+    if (settings_.types.Empty() || settings_.types.Contains(type))
         return 0;
     return kWrongTypeCode;
 }
 
 HRESULT GPFieldDomain::VerdictMessage(int32_t code, IGPMessage** message) const {
     if (code == kExcludedCode)
-        return MakeVerdict(code, JoinAlternatives(excludeFields_), message);
-    return MakeVerdict(code, JoinAlternatives(TextsOfCodes(types_, &TextOrNumberOf<&GetFieldType>)), message);
+        return MakeVerdict(code, JoinAlternatives(settings_.excludeFields), message);
+    return MakeVerdict(code, JoinAlternatives(TextsOfCodes(settings_.types, &TextOrNumberOf<&GetFieldType>)), message);
 }
 
 HRESULT GPFieldDomain::MemberOf(IGPValue* value, IGPMessage** message) {
@@ -81,7 +81,7 @@ HRESULT GPFieldDomain::MemberOf(IGPValue* value, IGPMessage** message) {
 // ---- the fields of data ----
 
 HRESULT GPFieldDomain::AddKeyFieldsTo(IArray* fields) const {
-    for (const String& name : keyFields_) {
+    for (const String& name : settings_.keyFields) {
         ComPtr<IFieldEdit> field;
         if (HRESULT hr = AfCreateInstance(CLSID_Field, nullptr, CLSCTX_INPROC_SERVER, IFieldEdit::iid, field.OutVoid());
             FAILED(hr))
@@ -129,8 +129,8 @@ HRESULT GPFieldDomain::GetFields(IGPValue* value, IArray** fields) {
         if (HRESULT hr = GetUtilities(&utilities); FAILED(hr))
             return hr;
         ComPtr<IFields> source;
-        HRESULT result = useRasterFields_ ? utilities->GetFieldsWithRaster(actual.Get(), source.Out())
-                                          : utilities->GetFields(actual.Get(), source.Out());
+        HRESULT result = settings_.useRasterFields ? utilities->GetFieldsWithRaster(actual.Get(), source.Out())
+                                                   : utilities->GetFields(actual.Get(), source.Out());
         if (FAILED(result) || !source)
             return result;
         ComPtr<IArray> array;
@@ -148,99 +148,99 @@ HRESULT GPFieldDomain::GetFields(IGPValue* value, IArray** fields) {
 // ---- IGPFieldDomain lists and flags ----
 
 HRESULT GPFieldDomain::get_FieldTypeCount(int32_t* count) {
-    return HandOutValue(types_.Count(), count);
+    return HandOutValue(settings_.types.Count(), count);
 }
 
 HRESULT GPFieldDomain::get_FieldType(int32_t index, int32_t* fieldType) {
     if (!fieldType)
         return E_POINTER;
-    if (!types_.IsIndex(index))
+    if (!settings_.types.IsIndex(index))
         return E_INVALIDARG;
-    *fieldType = types_.At(index);
+    *fieldType = settings_.types.At(index);
     return S_OK;
 }
 
 HRESULT GPFieldDomain::AddType(int32_t fieldType) {
     return guard([&] {
-        types_.Add(fieldType);
+        settings_.types.Add(fieldType);
         SetDirty();
     });
 }
 
 HRESULT GPFieldDomain::RemoveType(int32_t fieldType) {
     return guard([&] {
-        types_.Remove(fieldType);
+        settings_.types.Remove(fieldType);
         SetDirty();
     });
 }
 
 HRESULT GPFieldDomain::put_FilterIndex(VARIANT_BOOL filterIndex, int16_t filterIndexType) {
-    filterIndex_ = IsTrue(filterIndex);
-    filterIndexType_ = filterIndexType;
+    settings_.filterIndex = IsTrue(filterIndex);
+    settings_.filterIndexType = filterIndexType;
     SetDirty();
     return S_OK;
 }
 
 HRESULT GPFieldDomain::get_FilterIndex(VARIANT_BOOL* filterIndex) {
-    return HandOutValue(ToVariantBool(filterIndex_), filterIndex);
+    return HandOutValue(ToVariantBool(settings_.filterIndex), filterIndex);
 }
 
 HRESULT GPFieldDomain::get_FilterIndexType(int16_t* filterIndexType) {
-    return HandOutValue(filterIndexType_, filterIndexType);
+    return HandOutValue(settings_.filterIndexType, filterIndexType);
 }
 
 HRESULT GPFieldDomain::get_KeyFieldCount(int32_t* count) {
-    return HandOutValue(static_cast<int32_t>(keyFields_.size()), count);
+    return HandOutValue(static_cast<int32_t>(settings_.keyFields.size()), count);
 }
 
 HRESULT GPFieldDomain::get_KeyField(int32_t index, BSTR* name) {
-    return guard([&] { return HandOutName(keyFields_, index, name); });
+    return guard([&] { return HandOutName(settings_.keyFields, index, name); });
 }
 
 HRESULT GPFieldDomain::AddKeyField(const OLECHAR* name) {
     return guard([&] {
-        keyFields_.emplace_back(name ? name : u"");
+        settings_.keyFields.emplace_back(name ? name : u"");
         SetDirty();
     });
 }
 
 HRESULT GPFieldDomain::RemoveKeyField(int32_t index) {
-    if (index < 0 || static_cast<size_t>(index) >= keyFields_.size())
+    if (index < 0 || static_cast<size_t>(index) >= settings_.keyFields.size())
         return E_INVALIDARG;
-    keyFields_.erase(keyFields_.begin() + index);
+    settings_.keyFields.erase(settings_.keyFields.begin() + index);
     SetDirty();
     return S_OK;
 }
 
 HRESULT GPFieldDomain::get_ExcludeFieldCount(int32_t* count) {
-    return HandOutValue(static_cast<int32_t>(excludeFields_.size()), count);
+    return HandOutValue(static_cast<int32_t>(settings_.excludeFields.size()), count);
 }
 
 HRESULT GPFieldDomain::get_ExcludeField(int32_t index, BSTR* name) {
-    return guard([&] { return HandOutName(excludeFields_, index, name); });
+    return guard([&] { return HandOutName(settings_.excludeFields, index, name); });
 }
 
 HRESULT GPFieldDomain::AddExcludeField(const OLECHAR* name) {
     return guard([&] {
-        excludeFields_.emplace_back(name ? name : u"");
+        settings_.excludeFields.emplace_back(name ? name : u"");
         SetDirty();
     });
 }
 
 HRESULT GPFieldDomain::RemoveExcludeField(int32_t index) {
-    if (index < 0 || static_cast<size_t>(index) >= excludeFields_.size())
+    if (index < 0 || static_cast<size_t>(index) >= settings_.excludeFields.size())
         return E_INVALIDARG;
-    excludeFields_.erase(excludeFields_.begin() + index);
+    settings_.excludeFields.erase(settings_.excludeFields.begin() + index);
     SetDirty();
     return S_OK;
 }
 
 HRESULT GPFieldDomain::get_UseRasterFields(VARIANT_BOOL* use) {
-    return HandOutValue(ToVariantBool(useRasterFields_), use);
+    return HandOutValue(ToVariantBool(settings_.useRasterFields), use);
 }
 
 HRESULT GPFieldDomain::put_UseRasterFields(VARIANT_BOOL use) {
-    useRasterFields_ = IsTrue(use);
+    settings_.useRasterFields = IsTrue(use);
     return S_OK;
 }
 
@@ -265,12 +265,7 @@ HRESULT GPFieldDomain::Assign(IClone* source) {
     if (other == this)
         return S_OK;
     return guard([&] {
-        types_ = other->types_;
-        keyFields_ = other->keyFields_;
-        excludeFields_ = other->excludeFields_;
-        filterIndex_ = other->filterIndex_;
-        filterIndexType_ = other->filterIndexType_;
-        useRasterFields_ = other->useRasterFields_;
+        settings_ = other->settings_;
         SetDirty();
     });
 }
@@ -279,10 +274,7 @@ HRESULT GPFieldDomain::IsEqual(IClone* other, VARIANT_BOOL* equal) {
     if (!other || !equal)
         return E_POINTER;
     auto* domain = dynamic_cast<GPFieldDomain*>(other);
-    *equal =
-        ToVariantBool(domain && domain->types_ == types_ && domain->keyFields_ == keyFields_ &&
-                      domain->excludeFields_ == excludeFields_ && domain->filterIndex_ == filterIndex_ &&
-                      domain->filterIndexType_ == filterIndexType_ && domain->useRasterFields_ == useRasterFields_);
+    *equal = ToVariantBool(domain && domain->settings_ == settings_);
     return S_OK;
 }
 
@@ -293,30 +285,31 @@ int32_t GPFieldDomain::SaveVersionFor(IStream* stream) {
 }
 
 HRESULT GPFieldDomain::SaveContent(IStream* stream, uint16_t version) {
-    if (FAILED(types_.Save(stream)) || FAILED(AfStreamWrite(stream, static_cast<int16_t>(filterIndex_))) ||
-        FAILED(AfStreamWrite(stream, filterIndexType_)) || FAILED(SaveNames(stream, keyFields_)) ||
-        FAILED(SaveNames(stream, excludeFields_)))
+    if (FAILED(settings_.types.Save(stream)) ||
+        FAILED(AfStreamWrite(stream, static_cast<int16_t>(settings_.filterIndex))) ||
+        FAILED(AfStreamWrite(stream, settings_.filterIndexType)) || FAILED(SaveNames(stream, settings_.keyFields)) ||
+        FAILED(SaveNames(stream, settings_.excludeFields)))
         return E_FAIL;
-    if (version >= 4 && FAILED(AfStreamWrite(stream, static_cast<int16_t>(useRasterFields_))))
+    if (version >= 4 && FAILED(AfStreamWrite(stream, static_cast<int16_t>(settings_.useRasterFields))))
         return E_FAIL;
     return S_OK;
 }
 
 HRESULT GPFieldDomain::LoadContent(IStream* stream, uint16_t version) {
     int16_t filterIndex = 0;
-    if (FAILED(types_.Load(stream)) || FAILED(AfStreamRead(stream, &filterIndex)) ||
-        FAILED(AfStreamRead(stream, &filterIndexType_)))
+    if (FAILED(settings_.types.Load(stream)) || FAILED(AfStreamRead(stream, &filterIndex)) ||
+        FAILED(AfStreamRead(stream, &settings_.filterIndexType)))
         return E_FAIL;
-    filterIndex_ = filterIndex != 0;
-    if (version > 1 && FAILED(LoadNames(stream, &keyFields_)))
+    settings_.filterIndex = filterIndex != 0;
+    if (version > 1 && FAILED(LoadNames(stream, &settings_.keyFields)))
         return E_FAIL;
-    if (version > 2 && FAILED(LoadNames(stream, &excludeFields_)))
+    if (version > 2 && FAILED(LoadNames(stream, &settings_.excludeFields)))
         return E_FAIL;
     if (version >= 4) {
         int16_t useRasterFields = 0;
         if (FAILED(AfStreamRead(stream, &useRasterFields)))
             return E_FAIL;
-        useRasterFields_ = useRasterFields != 0;
+        settings_.useRasterFields = useRasterFields != 0;
     }
     return S_OK;
 }
@@ -330,36 +323,37 @@ HRESULT GPFieldDomain::RunStaged(bool, const StagedRead& read) {
 // ---- XML form ----
 
 HRESULT GPFieldDomain::SerializeContent(IXMLSerializeData* data) {
-    if (!types_.Empty())
-        if (HRESULT hr = AddStringArray(data, kTypeArray, TextsOfCodes(types_, &TextOrNumberOf<&GetFieldType>));
+    if (!settings_.types.Empty())
+        if (HRESULT hr =
+                AddStringArray(data, kTypeArray, TextsOfCodes(settings_.types, &TextOrNumberOf<&GetFieldType>));
             FAILED(hr))
             return hr;
-    if (!keyFields_.empty())
-        if (HRESULT hr = AddStringArray(data, kKeyFieldArray, keyFields_); FAILED(hr))
+    if (!settings_.keyFields.empty())
+        if (HRESULT hr = AddStringArray(data, kKeyFieldArray, settings_.keyFields); FAILED(hr))
             return hr;
-    if (!excludeFields_.empty())
-        if (HRESULT hr = AddStringArray(data, kExcludeFieldArray, excludeFields_); FAILED(hr))
+    if (!settings_.excludeFields.empty())
+        if (HRESULT hr = AddStringArray(data, kExcludeFieldArray, settings_.excludeFields); FAILED(hr))
             return hr;
-    if (HRESULT hr = data->AddBoolean(u"FilterIndex", ToVariantBool(filterIndex_)); FAILED(hr))
+    if (HRESULT hr = data->AddBoolean(u"FilterIndex", ToVariantBool(settings_.filterIndex)); FAILED(hr))
         return hr;
-    if (HRESULT hr = data->AddBoolean(u"FilterIndexType", ToVariantBool(filterIndexType_ != 0)); FAILED(hr))
+    if (HRESULT hr = data->AddBoolean(u"FilterIndexType", ToVariantBool(settings_.filterIndexType != 0)); FAILED(hr))
         return hr;
-    return data->AddBoolean(u"UseRasterFields", ToVariantBool(useRasterFields_));
+    return data->AddBoolean(u"UseRasterFields", ToVariantBool(settings_.useRasterFields));
 }
 
 HRESULT GPFieldDomain::DeserializeContent(IXMLSerializeData* data) {
     NameList typeTexts;
     if (FAILED(ReadStringArray(data, kTypeArray, &typeTexts)) ||
-        FAILED(CodesFromTexts(typeTexts, &CodeOfTextOrNumber<&FieldTypeFromText>, &types_)) ||
-        FAILED(ReadStringArray(data, kKeyFieldArray, &keyFields_)) ||
-        FAILED(ReadStringArray(data, kExcludeFieldArray, &excludeFields_)))
+        FAILED(CodesFromTexts(typeTexts, &CodeOfTextOrNumber<&FieldTypeFromText>, &settings_.types)) ||
+        FAILED(ReadStringArray(data, kKeyFieldArray, &settings_.keyFields)) ||
+        FAILED(ReadStringArray(data, kExcludeFieldArray, &settings_.excludeFields)))
         return E_FAIL;
     bool filterIndexType = false;
-    if (FAILED(ReadOptionalBoolean(data, u"FilterIndex", &filterIndex_)) ||
+    if (FAILED(ReadOptionalBoolean(data, u"FilterIndex", &settings_.filterIndex)) ||
         FAILED(ReadOptionalBoolean(data, u"FilterIndexType", &filterIndexType)) ||
-        FAILED(ReadOptionalBoolean(data, u"UseRasterFields", &useRasterFields_)))
+        FAILED(ReadOptionalBoolean(data, u"UseRasterFields", &settings_.useRasterFields)))
         return E_FAIL;
-    filterIndexType_ = filterIndexType ? 1 : 0;
+    settings_.filterIndexType = filterIndexType ? 1 : 0;
     return S_OK;
 }
 

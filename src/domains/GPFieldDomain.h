@@ -76,12 +76,17 @@ private:
     HRESULT AddKeyFieldsTo(IArray* fields) const;
     HRESULT AddAllowedFieldsTo(IFields* source, IArray* fields) const;
 
-    CodeList types_;
-    NameList keyFields_;
-    NameList excludeFields_;
-    bool filterIndex_ = false;
-    int16_t filterIndexType_ = 0;
-    bool useRasterFields_ = false;
+    // Everything the domain holds: what Assign copies, IsEqual compares and the stored forms carry.
+    struct Settings {
+        CodeList types;
+        NameList keyFields;
+        NameList excludeFields;
+        bool filterIndex = false;
+        int16_t filterIndexType = 0;
+        bool useRasterFields = false;
+        bool operator==(const Settings&) const = default;
+    };
+    Settings settings_;
 };
 
 } // namespace tavi
