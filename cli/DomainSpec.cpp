@@ -20,11 +20,6 @@ namespace {
 const char* const kUnknownKind = "use coded:A,B,C, range:MIN,MAX, numeric:LOW,HIGH, fields:TYPES, shapes:TYPES, "
                                  "ext:EXTENSIONS, workspace:TYPES, datasets:TYPES or elements:NAMES";
 
-std::string CodeText(HRESULT hr) {
-    std::string_view name = HrName(hr);
-    return HrText(hr) + (name.empty() ? "" : " (" + std::string(name) + ")");
-}
-
 // The kind and the text after the colon.
 std::pair<std::string, std::string> Split(const std::string& spec) {
     const size_t colon = spec.find(':');
@@ -65,7 +60,7 @@ tavi::ComPtr<IUnknown> CreateByClass(const CLSID& clsid, const std::string& what
     tavi::ComPtr<IUnknown> object;
     HRESULT hr = CreateObject(GuidToText(clsid), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
     if (FAILED(hr))
-        throw std::runtime_error("cannot create the " + what + ": " + CodeText(hr));
+        throw std::runtime_error("cannot create the " + what + ": " + HrTextAndName(hr));
     return object;
 }
 
@@ -95,7 +90,7 @@ tavi::ComPtr<IGPDomain> AsDomain(const tavi::ComPtr<IUnknown>& object) {
 
 void Check(HRESULT hr, const std::string& what) {
     if (FAILED(hr))
-        throw std::runtime_error("cannot set the " + what + ": " + CodeText(hr));
+        throw std::runtime_error("cannot set the " + what + ": " + HrTextAndName(hr));
 }
 
 tavi::ComPtr<IGPDomain> MakeCodedDomain(const std::string& codes) {

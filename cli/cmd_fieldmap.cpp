@@ -20,9 +20,7 @@ using tavi::ComPtr;
 using tavi::QueryAs;
 
 int Fail(const std::string& subject, HRESULT hr) {
-    std::string_view name = HrName(hr);
-    std::cerr << "tavigp fieldmap: " << subject << ": " << HrText(hr)
-              << (name.empty() ? "" : " (" + std::string(name) + ")") << "\n";
+    std::cerr << "tavigp fieldmap: " << subject << ": " << HrTextAndName(hr) << "\n";
     return kExitFailure;
 }
 

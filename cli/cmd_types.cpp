@@ -20,9 +20,7 @@ std::string NameText(IGPName* name, HRESULT (IGPName::*get)(BSTR*)) {
 }
 
 int Fail(const std::string& what, HRESULT hr) {
-    std::string_view name = HrName(hr);
-    std::cerr << "tavigp types: " << what << ": " << HrText(hr) << (name.empty() ? "" : " (" + std::string(name) + ")")
-              << "\n";
+    std::cerr << "tavigp types: " << what << ": " << HrTextAndName(hr) << "\n";
     return kExitFailure;
 }
 

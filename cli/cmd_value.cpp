@@ -108,11 +108,6 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
     return options;
 }
 
-std::string CodeText(HRESULT hr) {
-    std::string_view name = HrName(hr);
-    return HrText(hr) + (name.empty() ? "" : " (" + std::string(name) + ")");
-}
-
 int Fail(const std::string& what) {
     std::cerr << "tavigp value: " << what << "\n";
     return kExitFailure;
@@ -183,20 +178,20 @@ bool PrintForms(IGPValue* value, const ValueOptions& options, int32_t docVersion
     } else if (!options.xml && !options.stream) {
         tavi::BStr text;
         if (HRESULT hr = value->GetAsText(text.Out()); FAILED(hr))
-            return Fail("GetAsText failed: " + CodeText(hr)), false;
+            return Fail("GetAsText failed: " + HrTextAndName(hr)), false;
         std::cout << Narrow(text.view()) << "\n";
     }
     if (options.xml) {
         tavi::BStr xml;
         if (HRESULT hr = TaviXmlSerialize(value, nullptr, xml.Out()); FAILED(hr))
-            return Fail("the value has no XML form: " + CodeText(hr)), false;
+            return Fail("the value has no XML form: " + HrTextAndName(hr)), false;
         std::string text = Narrow(xml.view());
         std::cout << text << (text.ends_with('\n') ? "" : "\n");
     }
     if (options.stream) {
         std::vector<uint8_t> bytes;
         if (HRESULT hr = StreamBytes(value, docVersion, &bytes); FAILED(hr))
-            return Fail("the value cannot be saved to a stream: " + CodeText(hr)), false;
+            return Fail("the value cannot be saved to a stream: " + HrTextAndName(hr)), false;
         std::cout << HexText(bytes) << "\n";
     }
     return true;
@@ -207,7 +202,7 @@ bool ShowVerdict(IGPDataType* dataType, IGPValue* value, IGPDomain* domain) {
     tavi::ComPtr<IGPMessage> verdict;
     HRESULT hr = dataType->ValidateValue(value, domain, verdict.Out());
     if (FAILED(hr) && !verdict)
-        return Fail("the domain cannot check the value: " + CodeText(hr)), false;
+        return Fail("the domain cannot check the value: " + HrTextAndName(hr)), false;
     VARIANT_BOOL error = VARIANT_FALSE;
     if (verdict)
         verdict->IsError(&error);
@@ -224,7 +219,7 @@ bool ShowFieldVerdicts(IGPValue* value, IGPDomain* domain) {
     auto utilities = tavi::QueryAs<IGPUtilities>(object.Get());
     tavi::ComPtr<IFields> fields;
     if (FAILED(hr) || !utilities || FAILED(hr = utilities->GetFields(value, fields.Out())) || !fields)
-        return Fail("the value names no data with fields" + (FAILED(hr) ? ": " + CodeText(hr) : "")), false;
+        return Fail("the value names no data with fields" + (FAILED(hr) ? ": " + HrTextAndName(hr) : "")), false;
     int32_t count = 0;
     fields->get_FieldCount(&count);
     bool anyMember = false;
@@ -236,7 +231,7 @@ bool ShowFieldVerdicts(IGPValue* value, IGPDomain* domain) {
         tavi::ComPtr<IGPMessage> verdict;
         auto fieldValue = tavi::QueryAs<IGPValue>(field.Get());
         if (!fieldValue || FAILED(hr = domain->MemberOf(fieldValue.Get(), verdict.Out())))
-            return Fail("the domain cannot check field " + Narrow(name.view()) + ": " + CodeText(hr)), false;
+            return Fail("the domain cannot check field " + Narrow(name.view()) + ": " + HrTextAndName(hr)), false;
         const bool member = hr == S_OK;
         anyMember = anyMember || member;
         std::cout << Narrow(name.view()) << (member ? "\tmember\n" : "\tnot a member\n");
@@ -306,13 +301,13 @@ int ShowValue(IGPDataTypeFactory* factory, const ValueOptions& options, int32_t 
     // A data type whose values always name something (data elements) makes no empty value: it makes it from TEXT.
     if (FAILED(dataType->CreateValue(nullptr, value.Out())) || !value)
         if (HRESULT hr = dataType->CreateValue(text.c_str(), value.Out()); FAILED(hr) || !value)
-            return Fail("cannot create a " + options.type + " value: " + CodeText(FAILED(hr) ? hr : E_POINTER));
+            return Fail("cannot create a " + options.type + " value: " + HrTextAndName(FAILED(hr) ? hr : E_POINTER));
     // The value is made empty and then given the text, so that the message of a text it refuses is handed out.
     tavi::ComPtr<IGPMessage> message;
     HRESULT hr = value->SetAsText(text.c_str(), message.Out());
     if (FAILED(hr)) {
         ReportMessage(message.Get()); // a list says which member it could not make
-        return Fail("SetAsText failed: " + CodeText(hr));
+        return Fail("SetAsText failed: " + HrTextAndName(hr));
     }
     const bool error = ReportMessage(message.Get());
     if (!PrintForms(value.Get(), options, docVersion))
@@ -339,7 +334,7 @@ int RunValue(const std::vector<std::string>& args) {
         HRESULT hr = CreateObject(GuidToText(CLSID_GPDataTypeFactory), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
         auto factory = tavi::QueryAs<IGPDataTypeFactory>(object.Get());
         status = FAILED(hr) || !factory
-                     ? Fail("cannot create the data type factory: " + CodeText(FAILED(hr) ? hr : E_NOINTERFACE))
+                     ? Fail("cannot create the data type factory: " + HrTextAndName(FAILED(hr) ? hr : E_NOINTERFACE))
                      : ShowValue(factory.Get(), options, docVersion);
     }
     DllCanUnloadNow(); // lets the thread's factory and its data types go

@@ -30,6 +30,11 @@ std::string HrText(HRESULT hr) {
     return buffer;
 }
 
+std::string HrTextAndName(HRESULT hr) {
+    std::string_view name = HrName(hr);
+    return HrText(hr) + (name.empty() ? "" : " (" + std::string(name) + ")");
+}
+
 std::string_view HrName(HRESULT hr) {
     static constexpr std::pair<HRESULT, std::string_view> kNames[] = {
         {S_OK, "S_OK"},

@@ -31,6 +31,8 @@ std::optional<GUID> GuidFromText(std::string_view text);
 std::string HrText(HRESULT hr);
 // The constant's name ("E_POINTER"), or empty when the code has no known name.
 std::string_view HrName(HRESULT hr);
+// Both, as messages show a code: "0x80004003 (E_POINTER)", or the number alone when it has no known name.
+std::string HrTextAndName(HRESULT hr);
 
 // UTF-8 <-> UTF-16 at the JSON edge; ill-formed input becomes U+FFFD.
 std::string Narrow(std::u16string_view text);
