@@ -36,6 +36,10 @@ public:
         *function = tool.Detach();
         return hr;
     }
+    HRESULT GetFunctionName(const OLECHAR*, IGPName**) override { return E_NOTIMPL; }
+    HRESULT GetFunctionEnvironments(IEnumGPEnvironment**) override { return E_NOTIMPL; }
+    HRESULT GetFunctionNamesInCategory(const OLECHAR*, IEnumGPName**) override { return E_NOTIMPL; }
+    HRESULT GetFunctionNames(IEnumGPName**) override { return E_NOTIMPL; }
     String asked;
 };
 

@@ -4,6 +4,8 @@
 
 #include "tavi/GPValue.h"
 
+struct IEnumGPEnvironment;
+
 // Reads a list of names one by one; S_FALSE (and null) past the last.
 struct IEnumGPName : IUnknown {
     static constexpr IID iid{0x4DAA55F1, 0xB959, 0x4C53, {0x99, 0x0B, 0xA8, 0x71, 0xB1, 0x9B, 0xA3, 0xD6}};
@@ -37,6 +39,14 @@ struct IGPFunctionFactory : IUnknown {
     virtual HRESULT get_CLSID(IUID** id) = 0;
     // The tool of that name.
     virtual HRESULT GetFunction(const OLECHAR* name, IUnknown** function) = 0;
+    // The name object of the tool of that name.
+    virtual HRESULT GetFunctionName(const OLECHAR* name, IGPName** functionName) = 0;
+    // The environment settings the factory's tools honour (null when the factory names none).
+    virtual HRESULT GetFunctionEnvironments(IEnumGPEnvironment** settings) = 0;
+    // The names of the tools of one category.
+    virtual HRESULT GetFunctionNamesInCategory(const OLECHAR* category, IEnumGPName** names) = 0;
+    // The names of every tool of the factory.
+    virtual HRESULT GetFunctionNames(IEnumGPName** names) = 0;
 };
 
 // Splits a line of text into tokens at a separator; quotes and parentheses group text holding the separator.

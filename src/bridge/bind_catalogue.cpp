@@ -2,6 +2,7 @@
 #include "bridge/Binding.h"
 
 #include "tavi/GPCatalog.h"
+#include "tavi/GPEnvironment.h"
 
 namespace tavigp {
 
@@ -20,6 +21,10 @@ void BindCatalogueFamily(BindingTable& t) {
     BIND(t, IGPFunctionFactory, get_Alias);
     BIND(t, IGPFunctionFactory, get_CLSID);
     BIND(t, IGPFunctionFactory, GetFunction);
+    BIND(t, IGPFunctionFactory, GetFunctionName);
+    BIND(t, IGPFunctionFactory, GetFunctionEnvironments);
+    BIND(t, IGPFunctionFactory, GetFunctionNamesInCategory);
+    BIND(t, IGPFunctionFactory, GetFunctionNames);
 
     BIND(t, IGPParseString, Init);
     BIND(t, IGPParseString, NextToken);

@@ -25,6 +25,8 @@
 #include "services/GPUtilities.h"
 #include "tavi/ClassIds.h"
 #include "tavi/GPDataDomains.h"
+#include "tavi/GPEnvironment.h"
+#include "tavi/GPParameter.h"
 #include "values/DEDataTypes.h"
 #include "values/GPBoolean.h"
 #include "values/GPCellSizeXY.h"
