@@ -2,6 +2,7 @@
 // value gives for the text.
 #include "Command.h"
 #include "DomainSpec.h"
+#include "EnvironmentOptions.h"
 #include "bridge/ClassTable.h"
 #include "bridge/Marshal.h"
 #include "bridge/Text.h"
@@ -30,9 +31,10 @@ struct ValueOptions {
     bool stream = false;
     std::optional<std::string> docVersion;
     std::optional<std::string> domain;
-    std::optional<std::string> member; // the member data type of a list type
-    std::vector<std::string> columns;  // the column data types of a table type
-    bool list = false;                 // the members (or records) one per line instead of the text form
+    std::optional<std::string> member;    // the member data type of a list type
+    std::vector<std::string> columns;     // the column data types of a table type
+    bool list = false;                    // the members (or records) one per line instead of the text form
+    std::vector<std::string> environment; // NAME=TEXT settings made before the value
 };
 
 // The names of a comma-separated list, none empty.
@@ -91,7 +93,7 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
             options.columns = SplitNames(std::string_view(arg).substr(std::string_view("--columns=").size()));
         else if (arg == "--list")
             options.list = true;
-        else
+        else if (!TakeEnvironmentOption(args, i, options.environment))
             throw UsageError("unknown option '" + arg + "'");
     }
     if (positional.size() != 2)
@@ -330,14 +332,22 @@ int RunValue(const std::vector<std::string>& args) {
         throw UsageError("unknown document version '" + versionName + "'");
     int status = kExitFailure;
     {
-        tavi::ComPtr<IUnknown> object;
-        HRESULT hr = CreateObject(GuidToText(CLSID_GPDataTypeFactory), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
-        auto factory = tavi::QueryAs<IGPDataTypeFactory>(object.Get());
-        status = FAILED(hr) || !factory
-                     ? Fail("cannot create the data type factory: " + HrTextAndName(FAILED(hr) ? hr : E_NOINTERFACE))
-                     : ShowValue(factory.Get(), options, docVersion);
+        // The manager holds the settings of --env for as long as the value is made and shown.
+        tavi::ComPtr<IGPEnvironmentManager> environment;
+        const bool settingsMade =
+            options.environment.empty() || ((environment = OpenEnvironmentManager("value")) &&
+                                            ApplyEnvironmentSettings(environment.Get(), options.environment, "value"));
+        if (settingsMade) {
+            tavi::ComPtr<IUnknown> object;
+            HRESULT hr = CreateObject(GuidToText(CLSID_GPDataTypeFactory), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
+            auto factory = tavi::QueryAs<IGPDataTypeFactory>(object.Get());
+            status =
+                FAILED(hr) || !factory
+                    ? Fail("cannot create the data type factory: " + HrTextAndName(FAILED(hr) ? hr : E_NOINTERFACE))
+                    : ShowValue(factory.Get(), options, docVersion);
+        }
     }
-    DllCanUnloadNow(); // lets the thread's factory and its data types go
+    DllCanUnloadNow(); // lets the thread's factory and its data types go, and the settings with the manager
     return status;
 }
 
@@ -345,7 +355,7 @@ const Command kValue{
     "value",
     "make a value of a data type from text",
     "usage: tavigp value TYPE TEXT [--member MEMBERTYPE | --columns T1,T2...] [--list] [--xml]\n"
-    "                               [--stream [--docversion V]] [--domain SPEC]\n"
+    "                               [--stream [--docversion V]] [--domain SPEC] [--env NAME=TEXT]...\n"
     "\n"
     "Asks the data type factory for the data type TYPE (a name 'tavigp types' lists, in any letter case), lets it\n"
     "create a value from TEXT, and sets TEXT on the value once more to get the message the value gives for it.\n"
@@ -376,6 +386,9 @@ const Command kValue{
     "                    Type texts are those of docs/type-texts.md, in any letter case. Data is named by a\n"
     "                    value of DEType, DEDatasetType or DEGeoDatasetType, e.g.\n"
     "                    tavigp value DEGeoDatasetType roads.shp --domain shapes:Polyline\n"
+    "  --env NAME=TEXT   sets the environment setting NAME from TEXT before the value is made (settings such as\n"
+    "                    outputCoordinateSystem change how values read text: 'tavigp env' lists them); may be\n"
+    "                    given more than once\n"
     "\n"
     "The text form is printed only when neither --xml nor --stream is given. A warning or error message of the\n"
     "value goes to standard error as 'warning CODE: TEXT' or 'error CODE: TEXT'; the value is printed either way.\n"

@@ -98,7 +98,8 @@ struct IGPUtilities : IUnknown {
     virtual HRESULT get_DisplayExtent(IEnvelope** extent) = 0;
     virtual HRESULT put_DisplayExtent(IEnvelope* extent) = 0;
     // The output coordinate system that tools project their results into (kept by reference), or S_FALSE with null
-    // when none is set. Putting null forgets it. The setting belongs to the thread's utility object.
+    // when none is set. Putting null forgets it. It is the process's environment setting "outputCoordinateSystem"
+    // (IGPEnvironmentManager), so every utility object on every thread sees the same one.
     virtual HRESULT get_OutputCoordinateSystem(ISpatialReference** spatialReference) = 0;
     virtual HRESULT put_OutputCoordinateSystem(ISpatialReference* spatialReference) = 0;
 };

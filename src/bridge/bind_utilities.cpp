@@ -1,7 +1,9 @@
 // Bindings of the utility services: the utility object's data operations, its registry, capsules, repository index and
-// settings, the repository and capsule interfaces, and the data element utilities.
+// settings, the repository and capsule interfaces, the data element utilities, and the environment manager with the
+// host object that hands it out.
 #include "bridge/Binding.h"
 
+#include "tavi/GPEnvironment.h"
 #include "tavi/GPUtilities.h"
 
 namespace tavigp {
@@ -50,6 +52,22 @@ void BindUtilitiesFamily(BindingTable& t) {
     BIND(t, IDEUtilities, get_Enabled);
     BIND(t, IDEUtilities, put_Enabled);
     BIND(t, IDEUtilities, ResolveCatalogPath);
+
+    BIND(t, IGPEnvironmentManager, GetEnvironment);
+    BIND(t, IGPEnvironmentManager, GetEnvironmentValue);
+    BIND(t, IGPEnvironmentManager, SetEnvironmentValue);
+    BIND(t, IGPEnvironmentManager, GetEnvironmentText);
+    BIND(t, IGPEnvironmentManager, SetEnvironmentText);
+    BIND(t, IGPEnvironmentManager, ResetEnvironment);
+    BIND(t, IGPEnvironmentManager, ResetEnvironments);
+    BIND(t, IGPEnvironmentManager, AddEnvironment);
+    BIND(t, IGPEnvironmentManager, RemoveEnvironment);
+    BIND(t, IGPEnvironmentManager, get_Count);
+    BIND(t, IGPEnvironmentManager, GetEnvironmentNames);
+    BIND(t, IGPEnvironmentManager, GetSpatialReference);
+    BIND(t, IGPEnvironmentManager, SetSpatialReference);
+    BIND(t, IGPEnvironmentManager, get_Environments);
+    BIND(t, IGPEnvironmentHost, get_EnvironmentManager);
 }
 
 } // namespace tavigp

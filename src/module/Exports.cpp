@@ -8,6 +8,7 @@
 #include "host/RepositorySync.h"
 #include "host/TAVILocale.h"
 #include "module/ModuleTable.h"
+#include "services/GPEnvironmentManager.h"
 #include "platform/Utf.h"
 
 #include <dlfcn.h>
@@ -88,6 +89,8 @@ TAVI_API HRESULT DllCanUnloadNow() {
                 classes.ReleaseThreadSingletons();
                 return S_OK;
             });
+        // The process's environment settings go with the last manager that holds them.
+        ReleaseUnusedEnvironmentStore();
         if (ModuleObjectCount() > 0)
             return S_FALSE;
         return RepositorySync::Stop() ? S_OK : S_FALSE;

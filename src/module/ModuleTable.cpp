@@ -22,6 +22,7 @@
 #include "domains/GPWorkspaceDomain.h"
 #include "frame/EnumBSTR.h"
 #include "services/DEUtilities.h"
+#include "services/GPEnvironmentManager.h"
 #include "services/GPUtilities.h"
 #include "tavi/ClassIds.h"
 #include "tavi/GPDataDomains.h"
@@ -248,6 +249,8 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"GPBackgroundObject", CLSID_GPBackgroundObject),
     Row<GPParseString>(),
     Row<GPUtilities>(kSingleton),
+    Row<GPEnvironmentManager>(),
+    Row<GPEnvironmentHost>(),
     Row<ComEnumBSTR>(u"EnumBSTR"),
     Row<EnumGPName>(),
     Pending(u"EnumGPEnvironment", CLSID_EnumGPEnvironment),

@@ -116,7 +116,6 @@ private:
     ComPtr<IGPUtilitiesImpl> owner_;               // a non-owner's owner, taken on its first forward
     ConnectionPointList points_;
     ComPtr<IEnvelope> displayExtent_; // a private copy; null without a display
-    ComPtr<ISpatialReference> outputCoordinateSystem_;
 };
 
 } // namespace tavi

@@ -9,6 +9,7 @@
 #include "host/GPCatalogPath.h"
 #include "host/ValueResolver.h"
 #include "platform/BStr.h"
+#include "services/GPEnvironmentManager.h"
 #include "services/ScratchWorkspace.h"
 #include "tavi/TypeConverter.h"
 
@@ -391,16 +392,11 @@ HRESULT GPUtilities::put_DisplayExtent(IEnvelope* extent) {
 }
 
 HRESULT GPUtilities::get_OutputCoordinateSystem(ISpatialReference** spatialReference) {
-    if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
-        return hr;
-    if (!outputCoordinateSystem_)
-        return S_FALSE;
-    return outputCoordinateSystem_.CopyTo(spatialReference);
+    return ProcessSpatialReference(kOutputCoordinateSystemSetting, spatialReference);
 }
 
 HRESULT GPUtilities::put_OutputCoordinateSystem(ISpatialReference* spatialReference) {
-    outputCoordinateSystem_ = ComPtr<ISpatialReference>(spatialReference);
-    return S_OK;
+    return SetProcessSpatialReference(kOutputCoordinateSystemSetting, spatialReference);
 }
 
 } // namespace tavi
