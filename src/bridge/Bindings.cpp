@@ -8,12 +8,13 @@ namespace tavigp {
 namespace {
 
 constexpr BindingFamily kBindingFamilies[] = {
-    &BindUnknownFamily,   &BindCollectionFamily, &BindPersistFamily,  &BindCategoryFamily,
-    &BindMessageFamily,   &BindValueFamily,      &BindScalarFamily,   &BindCatalogueFamily,
-    &BindUtilitiesFamily, &BindXmlFamily,        &BindDataFamily,     &BindDomainFamily,
-    &BindUnitFamily,      &BindExtentFamily,     &BindShapeFamily,    &BindSpatialReferenceFamily,
-    &BindCellSizeFamily,  &BindCompositeFamily,  &BindKeyValueFamily, &BindFieldMappingFamily,
-    &BindFieldInfoFamily, &BindRandomFamily,     &BindTextFamily,     &BindFieldDomainFamily,
+    &BindUnknownFamily,     &BindCollectionFamily, &BindPersistFamily,  &BindCategoryFamily,
+    &BindMessageFamily,     &BindValueFamily,      &BindScalarFamily,   &BindCatalogueFamily,
+    &BindUtilitiesFamily,   &BindXmlFamily,        &BindDataFamily,     &BindDomainFamily,
+    &BindUnitFamily,        &BindExtentFamily,     &BindShapeFamily,    &BindSpatialReferenceFamily,
+    &BindCellSizeFamily,    &BindCompositeFamily,  &BindKeyValueFamily, &BindFieldMappingFamily,
+    &BindFieldInfoFamily,   &BindRandomFamily,     &BindTextFamily,     &BindFieldDomainFamily,
+    &BindEnvironmentFamily,
 };
 
 } // namespace

@@ -5,8 +5,10 @@
 // Rows still to be built name their identifiers from tavi/ClassIds.h, where every identifier is written once.
 #include "module/ModuleTable.h"
 
+#include "catalogue/EnumGPEnvironment.h"
 #include "catalogue/EnumGPName.h"
 #include "catalogue/GPDataTypeFactory.h"
+#include "catalogue/GPEnvironment.h"
 #include "catalogue/GPFunctionName.h"
 #include "catalogue/GPParseString.h"
 #include "domains/DataElementDomain.h"
@@ -245,7 +247,7 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPNumericDomain>(),
     Pending(u"GPParameter", CLSID_GPParameter),
     Row<GPVariable>(),
-    Pending(u"GPEnvironment", CLSID_GPEnvironment),
+    Row<GPEnvironment>(),
     Pending(u"GPBackgroundObject", CLSID_GPBackgroundObject),
     Row<GPParseString>(),
     Row<GPUtilities>(kSingleton),
@@ -253,7 +255,7 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPEnvironmentHost>(),
     Row<ComEnumBSTR>(u"EnumBSTR"),
     Row<EnumGPName>(),
-    Pending(u"EnumGPEnvironment", CLSID_EnumGPEnvironment),
+    Row<EnumGPEnvironment>(),
     Row<GPExtent>(),
     Row<GPExtentType>(),
     Pending(u"GPRasterLayer", CLSID_GPRasterLayer),
