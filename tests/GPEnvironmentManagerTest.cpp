@@ -188,17 +188,19 @@ TEST_F(GPEnvironmentManagerTest, OneStoreForEveryManagerThreadAndTheUtilityObjec
     // The utility object's output coordinate system is a view of the setting, on every thread.
     int32_t seenOnThread = 0, setOnThread = 0;
     std::thread other([&] {
-        ComPtr<IGPUtilities> utilities;
-        AfCreateInstance(CLSID_GPUtilities, nullptr, CLSCTX_INPROC_SERVER, IGPUtilities::iid, utilities.OutVoid());
-        ComPtr<ISpatialReference> system;
-        if (utilities && utilities->get_OutputCoordinateSystem(system.Out()) == S_OK)
-            seenOnThread = Code(system.Get());
-        ComPtr<IGPEnvironmentManager> manager;
-        AfCreateInstance(CLSID_GPEnvironmentManager, nullptr, CLSCTX_INPROC_SERVER, IGPEnvironmentManager::iid,
-                         manager.OutVoid());
-        ComPtr<IGPMessage> message;
-        if (manager && manager->SetEnvironmentText(u"XYTolerance", u"1 Meters", message.Out()) == S_OK)
-            setOnThread = 1;
+        {
+            ComPtr<IGPUtilities> utilities;
+            AfCreateInstance(CLSID_GPUtilities, nullptr, CLSCTX_INPROC_SERVER, IGPUtilities::iid, utilities.OutVoid());
+            ComPtr<ISpatialReference> system;
+            if (utilities && utilities->get_OutputCoordinateSystem(system.Out()) == S_OK)
+                seenOnThread = Code(system.Get());
+            ComPtr<IGPEnvironmentManager> manager;
+            AfCreateInstance(CLSID_GPEnvironmentManager, nullptr, CLSCTX_INPROC_SERVER, IGPEnvironmentManager::iid,
+                             manager.OutVoid());
+            ComPtr<IGPMessage> message;
+            if (manager && manager->SetEnvironmentText(u"XYTolerance", u"1 Meters", message.Out()) == S_OK)
+                setOnThread = 1;
+        }
         DllCanUnloadNow(); // the thread's utility object goes; the settings stay with this test's manager
     });
     other.join();
