@@ -6,9 +6,12 @@
 #include "module/ModuleTable.h"
 
 #include "catalogue/EnumGPName.h"
+#include "catalogue/GPBackgroundObject.h"
 #include "catalogue/GPDataTypeFactory.h"
 #include "catalogue/GPFunctionName.h"
+#include "catalogue/GPParameter.h"
 #include "catalogue/GPParseString.h"
+#include "catalogue/GPTest.h"
 #include "domains/DataElementDomain.h"
 #include "domains/GPCodedValueDomain.h"
 #include "domains/GPCompositeDomain.h"
@@ -242,10 +245,10 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPCompositeDomain>(),
     Row<GPFileDomain>(),
     Row<GPNumericDomain>(),
-    Pending(u"GPParameter", CLSID_GPParameter),
+    Row<GPParameter>(),
     Row<GPVariable>(),
     Pending(u"GPEnvironment", CLSID_GPEnvironment),
-    Pending(u"GPBackgroundObject", CLSID_GPBackgroundObject),
+    Row<GPBackgroundObject>(),
     Row<GPParseString>(),
     Row<GPUtilities>(kSingleton),
     Row<ComEnumBSTR>(u"EnumBSTR"),
@@ -263,7 +266,7 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"GPRasterDataLayerType", CLSID_GPRasterDataLayerType),
     Pending(u"GPDataFile", CLSID_GPDataFile),
     Pending(u"GPDataFileType", CLSID_GPDataFileType),
-    Pending(u"GPTest", CLSID_GPTest),
+    Row<GPTest>(),
     Pending(u"TaskAnalyzer", CLSID_TaskAnalyzer),
     Pending(u"AnalyzeTaskMissingDescriptionError", CLSID_AnalyzeTaskMissingDescriptionError, kPlain,
             {&CATID_TaskAnalyzers}),
