@@ -151,5 +151,6 @@ void BindFieldInfoFamily(BindingTable& table);
 void BindRandomFamily(BindingTable& table);
 void BindTextFamily(BindingTable& table);
 void BindFieldDomainFamily(BindingTable& table);
+void BindParameterFamily(BindingTable& table);
 
 } // namespace tavigp
