@@ -508,6 +508,35 @@ TEST_F(GPParameterTest, APropertyThatCannotPersistFailsTheSave) {
     }
 }
 
+TEST_F(GPParameterTest, APropertyLeadingBackToTheParameterFailsInsteadOfRecursing) {
+    // The schema is the parameter itself, or a second parameter whose schema is the first.
+    for (bool throughAnother : {false, true}) {
+        SCOPED_TRACE(throughAnother ? "through another parameter" : "the parameter itself");
+        auto p = MakeParameter(kValues[0]);
+        auto other = MakeParameter(kValues[0]);
+        auto copy = MakeParameter(kValues[0]);
+        if (throughAnother) {
+            other->putref_Schema(p.Get());
+            p->putref_Schema(other.Get());
+        } else {
+            p->putref_Schema(p.Get());
+        }
+        copy->putref_Schema(copy.Get());
+        EXPECT_EQ(QueryAs<IPersistStream>(p.Get())->Save(NewStream().Get(), 0), E_FAIL);
+        BStr xml;
+        EXPECT_TRUE(FAILED(TaviXmlSerialize(p.Get(), nullptr, xml.Out())));
+        ComPtr<IClone> clone;
+        EXPECT_EQ(QueryAs<IClone>(p.Get())->Clone(clone.Out()), E_FAIL);
+        EXPECT_FALSE(clone);
+        EXPECT_TRUE(Equal(p.Get(), p.Get()));
+        EXPECT_FALSE(Equal(copy.Get(), p.Get())) << "comparing the schemas would meet the same comparison again";
+        // Break the loop, or the objects keep each other alive.
+        p->putref_Schema(nullptr);
+        other->putref_Schema(nullptr);
+        copy->putref_Schema(nullptr);
+    }
+}
+
 TEST_F(GPParameterTest, IsEqualComparesEveryProperty) {
     auto original = MakeParameter(kValues[6]); // holds a model variable
     using Change = std::function<void(IGPParameterEdit3*)>;

@@ -389,6 +389,9 @@ HRESULT GPParameterCore::CoreIsEqual(IClone* other, VARIANT_BOOL* equal) {
             *equal = VARIANT_TRUE;
             return S_OK;
         }
+        Entered entered(busy_.comparing);
+        if (!entered.First())
+            return S_OK;
         auto parameter = QueryAs<IGPParameter>(other);
         ParameterFields theirs;
         if (parameter && SUCCEEDED(ReadParameterFields(parameter.Get(), &theirs)))
@@ -411,6 +414,9 @@ HRESULT GPParameterCore::CoreGetSizeMax(uint64_t* size) {
 // ---- stream form ----
 
 HRESULT GPParameterCore::SaveContent(IStream* stream, uint16_t) {
+    Entered entered(busy_.saving);
+    if (!entered.First())
+        return E_FAIL;
     const ParameterFields& f = fields_;
     const bool clear = SaveClearsDirty();
     std::vector<ComPtr<IUnknown>> dependencies;
@@ -470,6 +476,9 @@ HRESULT GPParameterCore::LoadContent(IStream* stream, uint16_t) {
 // ---- XML form ----
 
 HRESULT GPParameterCore::SerializeContent(IXMLSerializeData* data) {
+    Entered entered(busy_.saving);
+    if (!entered.First())
+        return E_FAIL;
     const ParameterFields& f = fields_;
     HRESULT hr = S_OK;
     auto step = [&](HRESULT result) {

@@ -28,7 +28,8 @@
 //   when there are any); string "ControlCLSID" (the identifier's text, only when not all zero).
 //   A missing element reads as the property's default; a present element that cannot be read, a number outside its
 //   enumeration, or an object of the wrong kind is E_FAIL. Writing an object that cannot serialize itself fails.
-// A failed Load or Deserialize leaves the parameter as it was.
+// A failed Load or Deserialize leaves the parameter as it was. An object property that leads back to the parameter
+// makes Save, Serialize and Clone fail with E_FAIL, and IsEqual answer false, rather than recurse without end.
 #pragma once
 
 #include "host/PersistFrame.h"
@@ -128,6 +129,31 @@ protected:
 
     ParameterFields fields_;
 
+    // Set while the parameter saves, serializes, clones or compares itself. An object property may lead back to the
+    // parameter (a schema that is the parameter, or holds it); meeting the parameter again inside the same operation
+    // fails it (E_FAIL, or not equal) instead of recursing without end.
+    struct Busy {
+        bool saving = false;
+        bool cloning = false;
+        bool comparing = false;
+    } busy_;
+    class Entered {
+    public:
+        explicit Entered(bool& flag) : flag_(flag), first_(!flag) { flag_ = true; }
+        ~Entered() {
+            if (first_)
+                flag_ = false;
+        }
+        Entered(const Entered&) = delete;
+        Entered& operator=(const Entered&) = delete;
+        // False when the operation was already running on this parameter.
+        bool First() const { return first_; }
+
+    private:
+        bool& flag_;
+        bool first_;
+    };
+
 private:
     uint16_t NewestStreamVersion() const override { return kStreamVersion; }
     uint16_t OldestStreamVersion() const override { return kStreamVersion; }
@@ -213,6 +239,9 @@ public:
         if (HRESULT hr = ClearOut(clone); FAILED(hr))
             return hr;
         return guard([&]() -> HRESULT {
+            Entered entered(busy_.cloning);
+            if (!entered.First())
+                return E_FAIL;
             ComPtr<Derived> made = MakeObject<Derived>();
             if (HRESULT hr = made->Assign(static_cast<IClone*>(static_cast<Derived*>(this))); FAILED(hr))
                 return hr;
