@@ -1,7 +1,9 @@
 // Arbitrary text as an XML document: read by a probe object that asks every element for every kind (string,
-// integer, double, boolean, date, variant, object, array of objects), and by the sample value's Deserialize. No
-// input may crash, hang or leak: the module object count must come back to where it was.
+// integer, double, boolean, date, variant, object, array of objects), and by the sample value's Deserialize. Object
+// elements may name the sample classes or any class of the module's table, so that every class's Deserialize is
+// reached. No input may crash, hang or leak: the module object count must come back to where it was.
 #include "../tests/SampleValue.h"
+#include "ProvidedClasses.h"
 
 #include "host/XmlSerialize.h"
 #include "platform/Utf.h"
@@ -73,11 +75,18 @@ public:
     }
 };
 
+// The sample classes first, then the module's.
+HRESULT SampleThenModuleClasses(REFCLSID clsid, REFIID riid, void** factory) {
+    HRESULT hr = test::SampleClassSource(clsid, riid, factory);
+    return hr == CLASS_E_CLASSNOTAVAILABLE ? DllGetClassObject(clsid, riid, factory) : hr;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static test::SampleClassScope sampleClasses; // nested objects may name the sample classes
-    int32_t before = ModuleObjectCount();
+    static const bool installed = (SetModuleClassSource(&SampleThenModuleClasses), true);
+    (void)installed;
+    int32_t before = fuzz::ObjectsLeftAfterSingletons();
     {
         std::u16string xml = FromUtf8(std::string_view(reinterpret_cast<const char*>(data), size));
         auto probe = MakeObject<ReadEverything>();
@@ -87,8 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         BStr back;
         TaviXmlSerialize(static_cast<IGPValue*>(sample.Get()), nullptr, back.Out()); // whatever was read writes
     }
-    if (ModuleObjectCount() != before) {
-        std::fprintf(stderr, "object count %d after the input, %d before\n", ModuleObjectCount(), before);
+    if (int32_t after = fuzz::ObjectsLeftAfterSingletons(); after != before) {
+        std::fprintf(stderr, "object count %d after the input, %d before\n", after, before);
         std::abort();
     }
     return 0;

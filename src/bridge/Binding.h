@@ -152,5 +152,6 @@ void BindRandomFamily(BindingTable& table);
 void BindTextFamily(BindingTable& table);
 void BindFieldDomainFamily(BindingTable& table);
 void BindEnvironmentFamily(BindingTable& table);
+void BindParameterFamily(BindingTable& table);
 
 } // namespace tavigp

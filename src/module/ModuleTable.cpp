@@ -7,10 +7,13 @@
 
 #include "catalogue/EnumGPEnvironment.h"
 #include "catalogue/EnumGPName.h"
+#include "catalogue/GPBackgroundObject.h"
 #include "catalogue/GPDataTypeFactory.h"
 #include "catalogue/GPEnvironment.h"
 #include "catalogue/GPFunctionName.h"
+#include "catalogue/GPParameter.h"
 #include "catalogue/GPParseString.h"
+#include "catalogue/GPTest.h"
 #include "domains/DataElementDomain.h"
 #include "domains/GPCodedValueDomain.h"
 #include "domains/GPCompositeDomain.h"
@@ -245,10 +248,10 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPCompositeDomain>(),
     Row<GPFileDomain>(),
     Row<GPNumericDomain>(),
-    Pending(u"GPParameter", CLSID_GPParameter),
+    Row<GPParameter>(),
     Row<GPVariable>(),
     Row<GPEnvironment>(),
-    Pending(u"GPBackgroundObject", CLSID_GPBackgroundObject),
+    Row<GPBackgroundObject>(),
     Row<GPParseString>(),
     Row<GPUtilities>(kSingleton),
     Row<GPEnvironmentManager>(),
@@ -268,7 +271,7 @@ constinit const ClassEntry kModuleClasses[] = {
     Pending(u"GPRasterDataLayerType", CLSID_GPRasterDataLayerType),
     Pending(u"GPDataFile", CLSID_GPDataFile),
     Pending(u"GPDataFileType", CLSID_GPDataFileType),
-    Pending(u"GPTest", CLSID_GPTest),
+    Row<GPTest>(),
     Pending(u"TaskAnalyzer", CLSID_TaskAnalyzer),
     Pending(u"AnalyzeTaskMissingDescriptionError", CLSID_AnalyzeTaskMissingDescriptionError, kPlain,
             {&CATID_TaskAnalyzers}),

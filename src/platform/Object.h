@@ -7,7 +7,8 @@
 //
 // A row of the list is one of:
 //   I               the class derives from I and the lookup answers I::iid with it;
-//   Alias<A, B>     the lookup answers A::iid with the class's B (IPersist answered by IPersistStream);
+//   Alias<A, B>     the lookup answers A::iid with the class's B (IPersist answered by IPersistStream; an interface
+//                   that is B under another identifier, deriving from B and adding nothing, answered by B);
 //   Hidden<I>       the class derives from I but the lookup does not answer it;
 //   Rows<...>       a group of rows, flattened in place (a base's standard set of interfaces).
 // After the class's own rows the base answers IUnknown (the inner unknown), refuses ISupportErrorInfo, and hands
@@ -179,7 +180,14 @@ template <class A, class B> struct Answer<Alias<A, B>> {
     template <class D> static bool Try(D* self, REFIID riid, void** ppv) {
         if (!SameGuid(riid, A::iid))
             return false;
-        *ppv = static_cast<A*>(static_cast<B*>(self));
+        if constexpr (std::is_base_of_v<B, A> && !std::is_same_v<A, B>) {
+            // A is B under another identifier (same operations, no members of its own): the class is no A, so the
+            // answer is its B, which has the layout of an A, rather than a downcast to a type the object is not.
+            static_assert(sizeof(A) == sizeof(B), "an identifier alias adds no members");
+            *ppv = static_cast<B*>(self);
+        } else {
+            *ppv = static_cast<A*>(static_cast<B*>(self));
+        }
         return true;
     }
 };
