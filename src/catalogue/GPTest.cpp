@@ -1,6 +1,7 @@
 // The tool framework's diagnostics.
 #include "catalogue/GPTest.h"
 
+#include "host/CategoryMgr.h"
 #include "host/CreateInstance.h"
 #include "host/ObjectArray.h"
 #include "tavi/Categories.h"
@@ -30,23 +31,11 @@ HRESULT GPTest::GetToolNames(IArray** names) {
         return hr;
     return guard([&]() -> HRESULT {
         auto collected = MakeObject<ObjectArray>();
-        ComPtr<ICatInformation> categories;
-        if (HRESULT hr = AfCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER,
-                                          ICatInformation::iid, categories.OutVoid());
-            FAILED(hr))
-            return hr;
-        ComPtr<IEnumCLSID> classes;
-        const CATID category = CATID_GPFunctionFactories;
-        if (HRESULT hr = categories->EnumClassesOfCategories(1, &category, 0, nullptr, classes.Out()); FAILED(hr))
-            return hr;
-        CLSID clsid{};
-        ULONG fetched = 0;
-        while (classes && classes->Next(1, &clsid, &fetched) == S_OK && fetched == 1) {
-            ComPtr<IGPFunctionFactory> factory;
-            if (FAILED(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IGPFunctionFactory::iid,
-                                        factory.OutVoid())) ||
-                !factory)
-                continue;
+        CategoryMgr factories(CATID_GPFunctionFactories);
+        if (FAILED(factories.Status()))
+            return factories.Status();
+        ComPtr<IGPFunctionFactory> factory;
+        while (factories.Next(factory) == S_OK) {
             ComPtr<IEnumGPName> list;
             if (HRESULT hr = factory->GetFunctionNames(list.Out()); FAILED(hr))
                 return hr;
@@ -54,10 +43,9 @@ HRESULT GPTest::GetToolNames(IArray** names) {
                 continue;
             list->Reset();
             ComPtr<IGPName> name;
-            while (list->Next(name.Out()) == S_OK && name) {
+            while (list->Next(name.Out()) == S_OK && name)
                 if (HRESULT hr = collected->Add(name.Get()); FAILED(hr))
                     return hr;
-            }
         }
         if (collected->Items().empty())
             return S_OK;
