@@ -8,8 +8,8 @@
 #include "host/RepositorySync.h"
 #include "host/TAVILocale.h"
 #include "module/ModuleTable.h"
-#include "services/GPEnvironmentManager.h"
 #include "platform/Utf.h"
+#include "services/GPEnvironmentManager.h"
 
 #include <dlfcn.h>
 #include <limits.h>
