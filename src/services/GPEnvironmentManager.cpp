@@ -142,33 +142,37 @@ public:
                 setting->putref_Domain(domain.Get());
             }
             setting->put_DisplayOrder(order++);
-            settings_.push_back(std::move(setting));
+            settings_.push_back({row.name, std::move(setting)});
         }
         return S_OK;
     }
 
     std::mutex& Mutex() { return mutex_; }
-    std::vector<ComPtr<IGPEnvironment>>& Settings() { return settings_; }
+    // A setting with its name, kept beside it so that finding one reads no setting (the settings are the store's
+    // own copies, so their names change only through the store).
+    struct Stored {
+        String name;
+        ComPtr<IGPEnvironment> setting;
+    };
+    std::vector<Stored>& Settings() { return settings_; }
 
     // The position of the named setting, or none. The caller holds the mutex.
     std::optional<size_t> Find(const OLECHAR* name) const {
         if (!name)
             return std::nullopt;
-        for (size_t i = 0; i < settings_.size(); ++i) {
-            BStr own;
-            if (SUCCEEDED(settings_[i]->get_Name(own.Out())) && EqualsNoCase(own.view(), name))
+        for (size_t i = 0; i < settings_.size(); ++i)
+            if (EqualsNoCase(settings_[i].name, name))
                 return i;
-        }
         return std::nullopt;
     }
     IGPEnvironment* At(const OLECHAR* name) const {
         auto at = Find(name);
-        return at ? settings_[*at].Get() : nullptr;
+        return at ? settings_[*at].setting.Get() : nullptr;
     }
 
 private:
     std::mutex mutex_;
-    std::vector<ComPtr<IGPEnvironment>> settings_;
+    std::vector<Stored> settings_;
 };
 
 namespace {
@@ -407,9 +411,9 @@ HRESULT GPEnvironmentManager::ResetEnvironments() {
         if (!store_)
             return E_FAIL;
         std::lock_guard lock(store_->Mutex());
-        for (auto& setting : store_->Settings()) {
-            setting->putref_Value(nullptr);
-            if (auto altered = setting.As<IGPEnvironmentImpl2>())
+        for (auto& stored : store_->Settings()) {
+            stored.setting->putref_Value(nullptr);
+            if (auto altered = stored.setting.As<IGPEnvironmentImpl2>())
                 altered->put_Altered(VARIANT_FALSE);
         }
         return S_OK;
@@ -430,10 +434,11 @@ HRESULT GPEnvironmentManager::AddEnvironment(IGPEnvironment* setting) {
             return E_FAIL;
         std::lock_guard lock(store_->Mutex());
         auto& settings = store_->Settings();
+        EnvironmentStore::Stored added{String(name.view()), std::move(copy)};
         if (auto at = store_->Find(name.c_str()))
-            settings[*at] = std::move(copy);
+            settings[*at] = std::move(added);
         else
-            settings.push_back(std::move(copy));
+            settings.push_back(std::move(added));
         return S_OK;
     });
 }
@@ -448,7 +453,7 @@ HRESULT GPEnvironmentManager::RemoveEnvironment(const OLECHAR* name) {
         if (!at)
             return E_INVALIDARG;
         auto& settings = store_->Settings();
-        removed = std::move(settings[*at]);
+        removed = std::move(settings[*at].setting);
         settings.erase(settings.begin() + static_cast<std::ptrdiff_t>(*at));
         return S_OK;
     });
@@ -473,12 +478,8 @@ HRESULT GPEnvironmentManager::GetEnvironmentNames(IEnumBSTR** names) {
             return E_FAIL;
         ComPtr<EnumBSTR> list = MakeObject<EnumBSTR>();
         std::lock_guard lock(store_->Mutex());
-        for (auto& setting : store_->Settings()) {
-            BStr name;
-            if (HRESULT hr = setting->get_Name(name.Out()); FAILED(hr))
-                return hr;
-            list->Add(name.view());
-        }
+        for (auto& stored : store_->Settings())
+            list->Add(stored.name);
         *names = list.Detach();
         return S_OK;
     });
@@ -531,8 +532,8 @@ HRESULT GPEnvironmentManager::get_Environments(IEnumGPEnvironment** settings) {
         if (!list)
             return E_FAIL;
         std::lock_guard lock(store_->Mutex());
-        for (auto& setting : store_->Settings()) {
-            auto copy = CopyOf(setting.Get());
+        for (auto& stored : store_->Settings()) {
+            auto copy = CopyOf(stored.setting.Get());
             if (!copy)
                 return E_FAIL;
             if (HRESULT hr = list->Add(copy.Get()); FAILED(hr))
