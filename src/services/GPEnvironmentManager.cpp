@@ -245,23 +245,45 @@ HRESULT ValueFromText(IGPDataType* dataType, const OLECHAR* text, IGPValue** val
     return S_OK;
 }
 
+// Runs `read` on the named setting under the store's mutex, `*out` cleared first: E_FAIL without a store,
+// E_INVALIDARG for a name the store does not hold.
+template <class Out, class Read>
+HRESULT ReadSetting(EnvironmentStore* store, const OLECHAR* name, Out** out, Read read) {
+    if (HRESULT hr = ClearOut(out); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        if (!store)
+            return E_FAIL;
+        std::lock_guard lock(store->Mutex());
+        IGPEnvironment* found = store->At(name);
+        return found ? read(found) : E_INVALIDARG;
+    });
+}
+
+// The coordinate system the setting's value holds, the value itself read (not a copy): S_FALSE and null for a
+// setting without a value or a value that holds no system yet; E_INVALIDARG for a value of a kind that holds none.
+HRESULT StoredSpatialReference(IGPEnvironment* setting, ISpatialReference** spatialReference) {
+    auto impl = QueryAs<IGPEnvironmentImpl>(setting);
+    ComPtr<IGPValue> value;
+    if (!impl || FAILED(impl->get_StoredValue(value.Out())))
+        return E_FAIL;
+    if (!value)
+        return S_FALSE;
+    if (HRESULT hr = SpatialReferenceOf(value.Get(), spatialReference); FAILED(hr))
+        return hr;
+    return *spatialReference ? S_OK : S_FALSE;
+}
+
 } // namespace
 
 HRESULT ProcessSpatialReference(const OLECHAR* name, ISpatialReference** spatialReference) {
-    if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        auto store = ProcessStore(false);
-        if (!store)
-            return S_FALSE;
-        std::lock_guard lock(store->Mutex());
-        auto impl = QueryAs<IGPEnvironmentImpl>(store->At(name));
-        ComPtr<IGPValue> value;
-        if (!impl || FAILED(impl->get_StoredValue(value.Out())) || !value)
-            return S_FALSE;
-        HRESULT hr = SpatialReferenceOf(value.Get(), spatialReference);
-        return FAILED(hr) || !*spatialReference ? S_FALSE : S_OK;
+    std::shared_ptr<EnvironmentStore> store = ProcessStore(false);
+    if (!store)
+        return ClearOut(spatialReference) == S_OK ? S_FALSE : E_POINTER;
+    HRESULT hr = ReadSetting(store.get(), name, spatialReference, [&](IGPEnvironment* setting) {
+        return StoredSpatialReference(setting, spatialReference);
     });
+    return FAILED(hr) ? (hr == E_POINTER ? hr : S_FALSE) : hr;
 }
 
 HRESULT SetProcessSpatialReference(const OLECHAR* name, ISpatialReference* spatialReference) {
@@ -291,15 +313,7 @@ GPEnvironmentManager::GPEnvironmentManager() : store_(ProcessStore(true)) {}
 GPEnvironmentManager::~GPEnvironmentManager() = default;
 
 HRESULT GPEnvironmentManager::GetEnvironment(const OLECHAR* name, IGPEnvironment** setting) {
-    if (HRESULT hr = ClearOut(setting); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        if (!store_)
-            return E_FAIL;
-        std::lock_guard lock(store_->Mutex());
-        IGPEnvironment* found = store_->At(name);
-        if (!found)
-            return E_INVALIDARG;
+    return ReadSetting(store_.get(), name, setting, [&](IGPEnvironment* found) -> HRESULT {
         auto copy = CopyOf(found);
         if (!copy)
             return E_FAIL;
@@ -309,15 +323,7 @@ HRESULT GPEnvironmentManager::GetEnvironment(const OLECHAR* name, IGPEnvironment
 }
 
 HRESULT GPEnvironmentManager::GetEnvironmentValue(const OLECHAR* name, IGPValue** value) {
-    if (HRESULT hr = ClearOut(value); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        if (!store_)
-            return E_FAIL;
-        std::lock_guard lock(store_->Mutex());
-        IGPEnvironment* found = store_->At(name);
-        if (!found)
-            return E_INVALIDARG;
+    return ReadSetting(store_.get(), name, value, [&](IGPEnvironment* found) -> HRESULT {
         if (HRESULT hr = found->get_Value(value); FAILED(hr))
             return hr;
         return *value ? S_OK : S_FALSE;
@@ -486,25 +492,8 @@ HRESULT GPEnvironmentManager::GetEnvironmentNames(IEnumBSTR** names) {
 }
 
 HRESULT GPEnvironmentManager::GetSpatialReference(const OLECHAR* name, ISpatialReference** spatialReference) {
-    if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        if (!store_)
-            return E_FAIL;
-        std::lock_guard lock(store_->Mutex());
-        IGPEnvironment* found = store_->At(name);
-        if (!found)
-            return E_INVALIDARG;
-        auto impl = QueryAs<IGPEnvironmentImpl>(found);
-        ComPtr<IGPValue> value;
-        if (!impl || FAILED(impl->get_StoredValue(value.Out())))
-            return E_FAIL;
-        if (!value)
-            return S_FALSE;
-        if (HRESULT hr = SpatialReferenceOf(value.Get(), spatialReference); FAILED(hr))
-            return hr;
-        return *spatialReference ? S_OK : S_FALSE;
-    });
+    return ReadSetting(store_.get(), name, spatialReference,
+                       [&](IGPEnvironment* found) { return StoredSpatialReference(found, spatialReference); });
 }
 
 HRESULT GPEnvironmentManager::SetSpatialReference(const OLECHAR* name, ISpatialReference* spatialReference) {
