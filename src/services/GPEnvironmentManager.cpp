@@ -160,8 +160,13 @@ public:
     std::optional<size_t> Find(const OLECHAR* name) const {
         if (!name)
             return std::nullopt;
+        // The name as the setting spells it is the usual case, and the cheap one to compare.
+        const std::u16string_view wanted(name);
         for (size_t i = 0; i < settings_.size(); ++i)
-            if (EqualsNoCase(settings_[i].name, name))
+            if (settings_[i].name == wanted)
+                return i;
+        for (size_t i = 0; i < settings_.size(); ++i)
+            if (EqualsNoCase(settings_[i].name, wanted))
                 return i;
         return std::nullopt;
     }
