@@ -632,6 +632,7 @@ constexpr CLSID kGoodFactory{0x7E570001, 0x0001, 0x4000, {0x80, 0, 0, 0, 0, 0, 0
 constexpr CLSID kOtherFactory{0x7E570002, 0x0001, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 2}};
 constexpr CLSID kFailingFactory{0x7E570003, 0x0001, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 3}};
 constexpr CLSID kUnmadeFactory{0x7E570004, 0x0001, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 4}};
+constexpr CLSID kListedFactory{0x7E570005, 0x0001, 0x4000, {0x80, 0, 0, 0, 0, 0, 0, 5}};
 
 // A tool factory of this test: the tools it names, or a failure when asked for them.
 class ToolFactory final : public tavi::Object<ToolFactory, IGPFunctionFactory> {
@@ -710,6 +711,11 @@ struct TestClasses {
     static inline std::vector<String> otherTools;
     static inline HRESULT failing = E_ACCESSDENIED;
     static inline bool standInHost = false;
+    // The factories this test program serves. The tests of a program share its registry store and may run at the
+    // same time in other processes, so each test registers factories of its own, and a factory another test
+    // registered is one this process cannot make: the walk passes over it.
+    static inline std::vector<CLSID> served;
+    static bool Serves(const CLSID& clsid) { return std::find(served.begin(), served.end(), clsid) != served.end(); }
 };
 
 template <class Make> class Factory final : public tavi::Object<Factory<Make>, IClassFactory> {
@@ -739,12 +745,14 @@ HRESULT TestClassSource(REFCLSID clsid, REFIID riid, void** ppv) {
             return factory;
         };
     };
-    if (clsid == kGoodFactory)
-        return Serve(factoryOf(TestClasses::goodTools, S_OK), riid, ppv);
-    if (clsid == kOtherFactory)
-        return Serve(factoryOf(TestClasses::otherTools, S_OK), riid, ppv);
-    if (clsid == kFailingFactory)
-        return Serve(factoryOf({u"never"}, TestClasses::failing), riid, ppv);
+    if (TestClasses::Serves(clsid)) {
+        if (clsid == kGoodFactory || clsid == kListedFactory)
+            return Serve(factoryOf(TestClasses::goodTools, S_OK), riid, ppv);
+        if (clsid == kOtherFactory)
+            return Serve(factoryOf(TestClasses::otherTools, S_OK), riid, ppv);
+        if (clsid == kFailingFactory)
+            return Serve(factoryOf({u"never"}, TestClasses::failing), riid, ppv);
+    }
     if (clsid == CLSID_GPEnvironmentHost && TestClasses::standInHost)
         return Serve([] { return MakeObject<Host>(); }, riid, ppv);
     return DllGetClassObject(clsid, riid, ppv);
@@ -761,18 +769,23 @@ protected:
         TestClasses::goodTools = {u"Buffer", u"Clip"};
         TestClasses::otherTools = {u"Dissolve"};
         TestClasses::standInHost = false;
+        TestClasses::served.clear();
         Host::hostHasManager = true;
     }
     void TearDown() override {
         CATID category = CATID_GPFunctionFactories;
-        for (const CLSID& clsid : {kGoodFactory, kOtherFactory, kFailingFactory, kUnmadeFactory})
+        for (CLSID clsid : registered_)
             registrar_->UnRegisterClassImplCategories(clsid, 1, &category);
         registrar_ = nullptr;
         ModuleClassesTest::TearDown(); // puts the module's class source back
     }
-    void Register(const CLSID& clsid) {
+    // Registers the factory in the category; `served` when this process makes it.
+    void Register(const CLSID& clsid, bool served = true) {
         CATID category = CATID_GPFunctionFactories;
         ASSERT_EQ(registrar_->RegisterClassImplCategories(clsid, 1, &category), S_OK);
+        registered_.push_back(clsid);
+        if (served)
+            TestClasses::served.push_back(clsid);
     }
     static std::vector<String> Names(IArray* names) {
         std::vector<String> all;
@@ -789,6 +802,7 @@ protected:
     }
 
     ComPtr<ICatRegister> registrar_;
+    std::vector<CLSID> registered_;
 };
 
 TEST_F(GPTestTest, ToolNamesOfTheRegisteredFactories) {
@@ -800,7 +814,7 @@ TEST_F(GPTestTest, ToolNamesOfTheRegisteredFactories) {
     EXPECT_EQ(test->GetToolNames(nullptr), E_POINTER);
 
     Register(kGoodFactory);
-    Register(kUnmadeFactory); // registered, but no source makes it: passed over
+    Register(kUnmadeFactory, false); // registered, but no source makes it: passed over
     Register(kOtherFactory);
     ASSERT_EQ(test->GetToolNames(names.Out()), S_OK);
     ASSERT_TRUE(names);
@@ -816,7 +830,7 @@ TEST_F(GPTestTest, ToolNamesOfTheRegisteredFactories) {
 
 TEST_F(GPTestTest, AFactoryWithoutAListStopsTheWalkWithItsCode) {
     auto test = Make<IGPTest>(CLSID_GPTest);
-    Register(kGoodFactory);
+    Register(kListedFactory);
     Register(kFailingFactory);
     for (HRESULT failure : {E_ACCESSDENIED, E_OUTOFMEMORY}) {
         TestClasses::failing = failure;
