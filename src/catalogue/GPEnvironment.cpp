@@ -4,6 +4,7 @@
 #include "domains/DataDomainSupport.h"
 #include "frame/EnumBSTR.h"
 #include "host/CreateInstance.h"
+#include "host/GPValue.h"
 #include "host/GPVariableBase.h"
 #include "host/StreamIO.h"
 #include "host/UID.h"
@@ -29,21 +30,11 @@ String TextOf(const OLECHAR* text) {
 // A copy of `object` for a setting of its own: a model variable stays itself (it stands for a value elsewhere), an
 // object without IClone is shared, anything else is cloned.
 template <class I> HRESULT CopyOf(I* object, ComPtr<I>* copy) {
-    copy->Reset();
-    if (!object || QueryAs<IGPVariable>(object)) {
+    if (QueryAs<IGPVariable>(object)) {
         *copy = ComPtr<I>(object);
         return S_OK;
     }
-    auto clone = QueryAs<IClone>(object);
-    if (!clone) {
-        *copy = ComPtr<I>(object);
-        return S_OK;
-    }
-    ComPtr<IClone> made;
-    if (HRESULT hr = clone->Clone(made.Out()); FAILED(hr))
-        return hr;
-    *copy = made.template As<I>();
-    return *copy ? S_OK : E_FAIL;
+    return CloneOrShare(object, *copy);
 }
 
 HRESULT ReadText(IGPEnvironment* setting, HRESULT (IGPEnvironment::*get)(BSTR*), String* text) {

@@ -60,23 +60,6 @@ HRESULT ArrayOf(const std::vector<ComPtr<IUnknown>>& elements, ComPtr<IArray>& a
     return S_OK;
 }
 
-// A clone of `object` when it answers IClone (asked for I again), else `object` itself.
-template <class I> HRESULT CloneOrShare(const ComPtr<I>& object, ComPtr<I>& result) {
-    result.Reset();
-    if (!object)
-        return S_OK;
-    auto clonable = QueryAs<IClone>(object.Get());
-    if (!clonable) {
-        result = object;
-        return S_OK;
-    }
-    ComPtr<IClone> clone;
-    if (HRESULT hr = clonable->Clone(clone.Out()); FAILED(hr))
-        return hr;
-    result = QueryAs<I>(clone.Get());
-    return result ? S_OK : E_FAIL;
-}
-
 // The bytes SaveObject writes for `object`; false when it cannot be saved.
 bool SavedBytes(IUnknown* object, std::vector<uint8_t>& bytes) {
     ComPtr<IStream> stream;
@@ -355,12 +338,9 @@ HRESULT GPParameterCore::CoreAssign(IClone* source) {
         std::vector<ComPtr<IUnknown>> dependencies;
         if (FAILED(ArrayElements(read.dependencies.Get(), dependencies)))
             return E_FAIL;
-        for (auto& element : dependencies) {
-            ComPtr<IUnknown> copy;
-            if (HRESULT hr = CloneOrShare(element, copy); FAILED(hr))
+        for (auto& element : dependencies)
+            if (HRESULT hr = CloneOrShare(element.Get(), element); FAILED(hr))
                 return hr;
-            element = std::move(copy);
-        }
         ComPtr<IArray> dependencyArray;
         HRESULT hr = S_OK;
         if (read.dependencies && FAILED(hr = ArrayOf(dependencies, dependencyArray)))
@@ -368,11 +348,11 @@ HRESULT GPParameterCore::CoreAssign(IClone* source) {
         if (read.dependencies && !dependencyArray) // an empty array stays an array
             dependencyArray = QueryAs<IArray>(MakeObject<ObjectArray>().Get());
         read.dependencies = std::move(dependencyArray);
-        if (FAILED(hr = CloneOrShare(ComPtr<IGPDomain>(read.domain), read.domain)) ||
-            FAILED(hr = CloneOrShare(ComPtr<IGPValue>(read.value), read.value)) ||
-            FAILED(hr = CloneOrShare(ComPtr<IUnknown>(read.schema), read.schema)) ||
-            FAILED(hr = CloneOrShare(ComPtr<IUnknown>(read.symbologyLayer), read.symbologyLayer)) ||
-            FAILED(hr = CloneOrShare(ComPtr<IUnknown>(read.chartDefinitions), read.chartDefinitions)))
+        if (FAILED(hr = CloneOrShare(read.domain.Get(), read.domain)) ||
+            FAILED(hr = CloneOrShare(read.value.Get(), read.value)) ||
+            FAILED(hr = CloneOrShare(read.schema.Get(), read.schema)) ||
+            FAILED(hr = CloneOrShare(read.symbologyLayer.Get(), read.symbologyLayer)) ||
+            FAILED(hr = CloneOrShare(read.chartDefinitions.Get(), read.chartDefinitions)))
             return hr;
         fields_ = std::move(read);
         SetDirty();

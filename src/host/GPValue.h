@@ -104,6 +104,30 @@ HRESULT SaveFormSize(IPersistStream* object, uint64_t* size);
 bool AnswersAny(IUnknown* object, std::initializer_list<IID> iids);
 // True when both are null, or both answer IClone and `a` finds `b` equal (IsEqual); false otherwise.
 bool EqualByClone(IUnknown* a, IUnknown* b);
+// A new copy of `object` through its IClone, asked for I: E_NOINTERFACE for an object without IClone, the clone's
+// failure, E_FAIL for a copy that does not answer I. `copy` is set only on success, so it may hold `object`.
+template <class I> HRESULT CloneAs(IUnknown* object, ComPtr<I>& copy) {
+    auto clonable = QueryAs<IClone>(object);
+    if (!clonable)
+        return E_NOINTERFACE;
+    ComPtr<IClone> made;
+    if (HRESULT hr = clonable->Clone(made.Out()); FAILED(hr))
+        return hr;
+    ComPtr<I> typed = made.template As<I>();
+    if (!typed)
+        return E_FAIL;
+    copy = std::move(typed);
+    return S_OK;
+}
+// A copy of `object` when it answers IClone, else `object` itself shared (null stays null). As CloneAs, `result`
+// is set only on success and may hold `object`.
+template <class I> HRESULT CloneOrShare(I* object, ComPtr<I>& result) {
+    if (!object || !QueryAs<IClone>(object)) {
+        result = ComPtr<I>(object);
+        return S_OK;
+    }
+    return CloneAs(object, result);
+}
 // The current namespace of value XML forms.
 const OLECHAR* ValueNamespace();
 // Out variants of Describe.

@@ -3,6 +3,7 @@
 
 #include "frame/EnumBSTR.h"
 #include "host/CreateInstance.h"
+#include "host/GPValue.h"
 #include "host/Message.h"
 #include "host/String.h"
 #include "platform/BStr.h"
@@ -81,11 +82,9 @@ ComPtr<IGPDomain> MakeDefaultDomain(DefaultDomain kind) {
 
 // A copy of a setting (through IClone), or null when it cannot be copied.
 ComPtr<IGPEnvironment> CopyOf(IGPEnvironment* setting) {
-    auto clone = QueryAs<IClone>(setting);
-    ComPtr<IClone> copy;
-    if (!clone || FAILED(clone->Clone(copy.Out())))
-        return {};
-    return QueryAs<IGPEnvironment>(copy.Get());
+    ComPtr<IGPEnvironment> copy;
+    CloneAs(setting, copy);
+    return copy;
 }
 
 // The coordinate system a value holds: S_OK with it, S_FALSE with null for a value that holds none yet, E_INVALIDARG
@@ -209,14 +208,24 @@ struct SettingKind {
     ComPtr<IGPDomain> domain;
 };
 
-HRESULT ReadKind(EnvironmentStore& store, const OLECHAR* name, SettingKind& kind) {
-    std::lock_guard lock(store.Mutex());
-    IGPEnvironment* setting = store.At(name);
-    if (!setting)
-        return E_INVALIDARG;
-    setting->get_DataType(kind.dataType.Out());
-    setting->get_Domain(kind.domain.Out());
-    return S_OK;
+// Runs `change` with the named setting's data type and domain, read under the store's mutex: E_FAIL without a
+// store, E_INVALIDARG for a name the store does not hold. `change` runs without the mutex, since reading text or
+// checking a value may reach back into the store.
+template <class Change> HRESULT ChangeSetting(EnvironmentStore* store, const OLECHAR* name, Change change) {
+    return guard([&]() -> HRESULT {
+        if (!store)
+            return E_FAIL;
+        SettingKind kind;
+        {
+            std::lock_guard lock(store->Mutex());
+            IGPEnvironment* setting = store->At(name);
+            if (!setting)
+                return E_INVALIDARG;
+            setting->get_DataType(kind.dataType.Out());
+            setting->get_Domain(kind.domain.Out());
+        }
+        return change(kind);
+    });
 }
 
 // Stores `value` (kept as it is; null clears) in the named setting and marks it altered when it holds one.
@@ -282,13 +291,13 @@ HRESULT StoredSpatialReference(IGPEnvironment* setting, ISpatialReference** spat
 } // namespace
 
 HRESULT ProcessSpatialReference(const OLECHAR* name, ISpatialReference** spatialReference) {
+    if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
+        return hr;
     std::shared_ptr<EnvironmentStore> store = ProcessStore(false);
-    if (!store)
-        return ClearOut(spatialReference) == S_OK ? S_FALSE : E_POINTER;
-    HRESULT hr = ReadSetting(store.get(), name, spatialReference, [&](IGPEnvironment* setting) {
+    HRESULT hr = !store ? S_FALSE : ReadSetting(store.get(), name, spatialReference, [&](IGPEnvironment* setting) {
         return StoredSpatialReference(setting, spatialReference);
     });
-    return FAILED(hr) ? (hr == E_POINTER ? hr : S_FALSE) : hr;
+    return hr == S_OK ? S_OK : S_FALSE;
 }
 
 HRESULT SetProcessSpatialReference(const OLECHAR* name, ISpatialReference* spatialReference) {
@@ -336,17 +345,10 @@ HRESULT GPEnvironmentManager::GetEnvironmentValue(const OLECHAR* name, IGPValue*
 }
 
 HRESULT GPEnvironmentManager::SetEnvironmentValue(const OLECHAR* name, IGPValue* value) {
-    return guard([&]() -> HRESULT {
-        if (!store_)
-            return E_FAIL;
-        SettingKind kind;
-        if (HRESULT hr = ReadKind(*store_, name, kind); FAILED(hr))
-            return hr;
+    return ChangeSetting(store_.get(), name, [&](const SettingKind& kind) -> HRESULT {
         ComPtr<IGPValue> copy;
         if (value) {
-            auto clone = QueryAs<IClone>(value);
-            ComPtr<IClone> cloned;
-            if (!clone || FAILED(clone->Clone(cloned.Out())) || !(copy = cloned.As<IGPValue>()))
+            if (FAILED(CloneAs(value, copy)))
                 return E_INVALIDARG;
             ComPtr<IGPMessage> verdict;
             if (kind.dataType && (FAILED(kind.dataType->ValidateValue(copy.Get(), kind.domain.Get(), verdict.Out())) ||
@@ -374,12 +376,7 @@ HRESULT GPEnvironmentManager::GetEnvironmentText(const OLECHAR* name, BSTR* text
 HRESULT GPEnvironmentManager::SetEnvironmentText(const OLECHAR* name, const OLECHAR* text, IGPMessage** message) {
     if (HRESULT hr = ClearOut(message); FAILED(hr))
         return hr;
-    return guard([&]() -> HRESULT {
-        if (!store_)
-            return E_FAIL;
-        SettingKind kind;
-        if (HRESULT hr = ReadKind(*store_, name, kind); FAILED(hr))
-            return hr;
+    return ChangeSetting(store_.get(), name, [&](const SettingKind& kind) -> HRESULT {
         if (!text || !*text) {
             if (HRESULT hr = StoreValue(*store_, name, nullptr); FAILED(hr))
                 return hr;
@@ -502,12 +499,7 @@ HRESULT GPEnvironmentManager::GetSpatialReference(const OLECHAR* name, ISpatialR
 }
 
 HRESULT GPEnvironmentManager::SetSpatialReference(const OLECHAR* name, ISpatialReference* spatialReference) {
-    return guard([&]() -> HRESULT {
-        if (!store_)
-            return E_FAIL;
-        SettingKind kind;
-        if (HRESULT hr = ReadKind(*store_, name, kind); FAILED(hr))
-            return hr;
+    return ChangeSetting(store_.get(), name, [&](const SettingKind& kind) -> HRESULT {
         ComPtr<IGPValue> value;
         if (spatialReference)
             if (HRESULT hr = ValueHolding(kind.dataType.Get(), spatialReference, value.Out()); FAILED(hr))
