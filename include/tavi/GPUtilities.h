@@ -1,5 +1,6 @@
 // The utility services: the framework's utility object (its missing-data registry and thread routing), the
-// cartographic repository of a repository thread with the capsules applied to it, and the data element utilities.
+// cartographic repository of a repository thread with the capsules applied to it, the project operations, and the
+// data element utilities.
 // The class identifiers CLSID_GPUtilities and CLSID_DEUtilities live in GPCatalog.h beside the data type factory
 // that holds both singletons.
 //
@@ -9,6 +10,8 @@
 
 #include "tavi/DataAccess.h"
 #include "tavi/GPCatalog.h"
+#include "tavi/GPLayer.h"
+#include "tavi/GPMap.h"
 
 // The cartographic repository of one repository thread: objects kept by key text. A repository belongs to its
 // thread and may be touched only there.
@@ -139,6 +142,32 @@ struct IGPUtilitiesImpl : IUnknown {
     // Both are read at construction.
     virtual HRESULT get_ShowCodedValueKeys(VARIANT_BOOL* show) = 0;
     virtual HRESULT get_InScriptingSession(VARIANT_BOOL* scripting) = 0;
+};
+
+// The utility object's project operations. A project is a document of maps (with their layers), layouts and
+// reports; the current one is the document put here, else the one the environment variable TAVI_PROJECT names, and
+// it is shared by every utility object of the process. A map, layout or report may also come from a standalone
+// file of its kind. The current map is the one put here, else the first map of the project.
+struct IGPProjectUtilities : IUnknown {
+    static constexpr IID iid{0x27D2275D, 0x2F7B, 0x5153, {0x99, 0xC4, 0x47, 0x8B, 0xEC, 0xE3, 0x3F, 0x02}}; // assigned
+    // The path of the current project ("" when there is none). Putting a path reads the document; a document that
+    // cannot be read keeps the current project and fails with the reader's code, its message in the error info.
+    // Putting "" closes the project.
+    virtual HRESULT get_ProjectPath(BSTR* path) = 0;
+    virtual HRESULT put_ProjectPath(const OLECHAR* path) = 0;
+    // The name of the current map ("" without a project); E_INVALIDARG for a name that is no map of the project.
+    virtual HRESULT get_CurrentMap(BSTR* name) = 0;
+    virtual HRESULT put_CurrentMap(const OLECHAR* name) = 0;
+    // The map, layout or report a text names (an item of the project, or a file of the item's kind); null and
+    // S_FALSE when it names none.
+    virtual HRESULT FindMap(const OLECHAR* text, IGPMap** map) = 0;
+    virtual HRESULT FindLayout(const OLECHAR* text, IGPLayout** layout) = 0;
+    virtual HRESULT FindReport(const OLECHAR* text, IGPReport** report) = 0;
+    // The names of the layers of the current map, group children after their group, in document order.
+    virtual HRESULT GetLayerNames(IEnumBSTR** names) = 0;
+    // A new layer value for the layer of the current map of that name (a group with its children); null and
+    // S_FALSE when the map has none.
+    virtual HRESULT MakeLayer(const OLECHAR* name, IGPLayer** layer) = 0;
 };
 
 // The data element utilities.

@@ -11,6 +11,8 @@
 #include "tavi/GPFieldInfo.h"
 #include "tavi/GPFieldMapping.h"
 #include "tavi/GPKeyValue.h"
+#include "tavi/GPLayer.h"
+#include "tavi/GPMap.h"
 #include "tavi/GPMessage.h"
 #include "tavi/GPParameter.h"
 #include "tavi/GPRandom.h"
