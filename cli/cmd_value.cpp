@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "DomainSpec.h"
 #include "EnvironmentOptions.h"
+#include "ProjectOptions.h"
 #include "bridge/ClassTable.h"
 #include "bridge/Marshal.h"
 #include "bridge/Text.h"
@@ -35,6 +36,7 @@ struct ValueOptions {
     std::vector<std::string> columns;     // the column data types of a table type
     bool list = false;                    // the members (or records) one per line instead of the text form
     std::vector<std::string> environment; // NAME=TEXT settings made before the value
+    std::string project;                  // the project document made current before the value ("" for none)
 };
 
 // The names of a comma-separated list, none empty.
@@ -93,7 +95,7 @@ ValueOptions ParseValueOptions(const std::vector<std::string>& args) {
             options.columns = SplitNames(std::string_view(arg).substr(std::string_view("--columns=").size()));
         else if (arg == "--list")
             options.list = true;
-        else if (!TakeEnvironmentOption(args, i, options.environment))
+        else if (!TakeEnvironmentOption(args, i, options.environment) && !TakeProjectOption(args, i, options.project))
             throw UsageError("unknown option '" + arg + "'");
     }
     if (positional.size() != 2)
@@ -337,7 +339,8 @@ int RunValue(const std::vector<std::string>& args) {
         const bool settingsMade =
             options.environment.empty() || ((environment = OpenEnvironmentManager("value")) &&
                                             ApplyEnvironmentSettings(environment.Get(), options.environment, "value"));
-        if (settingsMade) {
+        const bool projectMade = options.project.empty() || OpenProject(options.project, "value");
+        if (settingsMade && projectMade) {
             tavi::ComPtr<IUnknown> object;
             HRESULT hr = CreateObject(GuidToText(CLSID_GPDataTypeFactory), &object).value_or(CLASS_E_CLASSNOTAVAILABLE);
             auto factory = tavi::QueryAs<IGPDataTypeFactory>(object.Get());
@@ -356,6 +359,7 @@ const Command kValue{
     "make a value of a data type from text",
     "usage: tavigp value TYPE TEXT [--member MEMBERTYPE | --columns T1,T2...] [--list] [--xml]\n"
     "                               [--stream [--docversion V]] [--domain SPEC] [--env NAME=TEXT]...\n"
+    "                               [--project PATH]\n"
     "\n"
     "Asks the data type factory for the data type TYPE (a name 'tavigp types' lists, in any letter case), lets it\n"
     "create a value from TEXT, and sets TEXT on the value once more to get the message the value gives for it.\n"
@@ -389,6 +393,9 @@ const Command kValue{
     "  --env NAME=TEXT   sets the environment setting NAME from TEXT before the value is made (settings such as\n"
     "                    outputCoordinateSystem change how values read text: 'tavigp env' lists them); may be\n"
     "                    given more than once\n"
+    "  --project PATH    makes the project document PATH (docs/project.md) the current project before the value is\n"
+    "                    made, so that a map, layout, report or layer is found by its name in it, as in\n"
+    "                    tavigp value GPFeatureLayer roads --project city.json\n"
     "\n"
     "The text form is printed only when neither --xml nor --stream is given. A warning or error message of the\n"
     "value goes to standard error as 'warning CODE: TEXT' or 'error CODE: TEXT'; the value is printed either way.\n"
@@ -396,7 +403,8 @@ const Command kValue{
     "\n"
     "Exit status: 0 when the value was made and shown (a warning included); 1 when its message is an error, the\n"
     "value is not a member of the domain (for fields: no field is a member), the type is unknown or cannot be\n"
-    "created yet, or the value or a form cannot be made (a line on standard error says which); 2 for a wrong\n"
+    "created yet, the project document cannot be read, or the value or a form cannot be made (a line on standard\n"
+    "error says which); 2 for a wrong\n"
     "command line, such as an unknown document version or domain.\n",
     &RunValue,
 };

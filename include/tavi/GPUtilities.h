@@ -51,7 +51,9 @@ struct IGPUtilities : IUnknown {
     static constexpr IID iid{0x1DB338BC, 0x8A98, 0x52BD, {0xB4, 0xDA, 0x8D, 0x9D, 0x6A, 0x1E, 0xB6, 0x47}}; // assigned
     // A new value of the data type named `dataTypeName` (any letter case), made from `text` by the data type found
     // through the data type factory. E_INVALIDARG for a name the catalogue does not know; the data type's own
-    // failure when it cannot make the value (bad text for a scalar type is its CreateValue's verdict).
+    // failure when it cannot make the value (bad text for a scalar type is its CreateValue's verdict). "GPMap",
+    // "GPLayout" and "GPReport" are found as IGPProjectUtilities finds them: S_FALSE and null for a text that names
+    // no such item.
     virtual HRESULT MakeGPValueFromText(const OLECHAR* dataTypeName, const OLECHAR* text, IGPValue** value) = 0;
     // The value `source` stands for: a variable's value, or a value; with a variable manager, a value whose text
     // names model variables is resolved against it. S_FALSE with null when a variable holds no value.
@@ -168,6 +170,16 @@ struct IGPProjectUtilities : IUnknown {
     // A new layer value for the layer of the current map of that name (a group with its children); null and
     // S_FALSE when the map has none.
     virtual HRESULT MakeLayer(const OLECHAR* name, IGPLayer** layer) = 0;
+};
+
+// What a host shows of the current project: the whole document as one JSON text (docs/project.md gives its keys).
+struct IGPProjectUtilities2 : IUnknown {
+    static constexpr IID iid{0x775F30E1, 0xD863, 0x5FA2, {0x89, 0x9B, 0x46, 0x0A, 0x0B, 0x3C, 0x28, 0x11}}; // assigned
+    // The current project's path, maps (the current one marked) with their layer trees, layouts and reports; data
+    // sources absolute, and a layer's kind told from its data where the document gives none ("" when the data does
+    // not open). S_FALSE and "" without a project; a TAVI_PROJECT document that cannot be read fails as
+    // put_ProjectPath does.
+    virtual HRESULT DescribeProject(BSTR* json) = 0;
 };
 
 // The data element utilities.

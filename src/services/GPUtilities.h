@@ -6,8 +6,10 @@
 #include "frame/ConnectionPoint.h"
 #include "host/String.h"
 #include "platform/Object.h"
+#include "services/ProjectDocument.h"
 #include "tavi/GPUtilities.h"
 
+#include <optional>
 #include <set>
 
 namespace tavi {
@@ -23,7 +25,8 @@ struct GPUtilitiesSettings {
     static GPUtilitiesSettings Read();
 };
 
-class GPUtilities final : public Object<GPUtilities, IConnectionPointContainer, IGPUtilities, IGPUtilitiesImpl> {
+class GPUtilities final : public Object<GPUtilities, IConnectionPointContainer, IGPUtilities, IGPUtilitiesImpl,
+                                        IGPProjectUtilities, IGPProjectUtilities2> {
 public:
     static constexpr CLSID kClassId = CLSID_GPUtilities;
     static constexpr const char16_t* kClassName = u"GPUtilities";
@@ -89,6 +92,25 @@ public:
     HRESULT get_OutputCoordinateSystem(ISpatialReference** spatialReference) override;
     HRESULT put_OutputCoordinateSystem(ISpatialReference* spatialReference) override;
 
+    // IGPProjectUtilities, IGPProjectUtilities2 (GPUtilitiesProject.cpp): the process's current project, shared
+    // by every instance. A document that cannot be read answers ProjectDocumentError's code with its message as the
+    // thread's error information (source "GPUtilities"); so does a map, layout or report file of the kind named.
+    // A text names an item of the current project (as written, else without regard to case), else a standalone
+    // file of the item's kind, else "PATH\\Name" or "PATH/Name" with PATH a document file holding the item Name.
+    HRESULT get_ProjectPath(BSTR* path) override;
+    HRESULT put_ProjectPath(const OLECHAR* path) override;
+    HRESULT get_CurrentMap(BSTR* name) override;
+    HRESULT put_CurrentMap(const OLECHAR* name) override;
+    HRESULT FindMap(const OLECHAR* text, IGPMap** map) override;
+    HRESULT FindLayout(const OLECHAR* text, IGPLayout** layout) override;
+    HRESULT FindReport(const OLECHAR* text, IGPReport** report) override;
+    HRESULT GetLayerNames(IEnumBSTR** names) override;
+    // The layer's kind as written, else a group's ("GPGroupLayer") when it has `layers`, else told from its data,
+    // which is opened for that: a feature class makes a GPFeatureLayer, a table a GPTableView, a raster a
+    // GPRasterLayer. Otherwise a known kind's data is not opened here: the layer opens it when asked.
+    HRESULT MakeLayer(const OLECHAR* name, IGPLayer** layer) override;
+    HRESULT DescribeProject(BSTR* json) override;
+
 private:
     HRESULT FieldsOf(IUnknown* data, bool withRaster, IFields** fields);
     // The shape of the operations that answer a fact of the data a text, value or variable names: `*out` cleared,
@@ -117,5 +139,18 @@ private:
     ConnectionPointList points_;
     ComPtr<IEnvelope> displayExtent_; // a private copy; null without a display
 };
+
+// Where a text names a project item: the document that holds it and its position in the document's list.
+struct ProjectItemFound {
+    std::shared_ptr<const ProjectDocument> document;
+    size_t index = 0;
+};
+
+// The item of the form `text` names, as the utility object finds it (see GPUtilities); none for a text that names
+// no such item. Throws ProjectDocumentError for a document that cannot be read.
+std::optional<ProjectItemFound> FindProjectItem(ProjectDocument::Form form, std::u16string_view text);
+
+// Lets the process's current project go; the next need reads TAVI_PROJECT again.
+void ForgetCurrentProject();
 
 } // namespace tavi

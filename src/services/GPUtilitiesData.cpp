@@ -109,6 +109,29 @@ HRESULT GPUtilities::MakeGPValueFromText(const OLECHAR* dataTypeName, const OLEC
         return hr;
     if (!dataTypeName)
         return E_POINTER;
+    // A map, layout or report value reads its text by asking for this very value: it is found, not made from
+    // text, or the two would call each other without end.
+    const OLECHAR* itemText = text ? text : u"";
+    auto found = [&](HRESULT hr, IUnknown* item) -> HRESULT {
+        if (hr != S_OK || !item)
+            return FAILED(hr) ? hr : S_FALSE;
+        return item->QueryInterface(IGPValue::iid, reinterpret_cast<void**>(value));
+    };
+    if (EqualsNoCase(dataTypeName, u"GPMap")) {
+        ComPtr<IGPMap> map;
+        HRESULT hr = FindMap(itemText, map.Out());
+        return found(hr, map.Get());
+    }
+    if (EqualsNoCase(dataTypeName, u"GPLayout")) {
+        ComPtr<IGPLayout> layout;
+        HRESULT hr = FindLayout(itemText, layout.Out());
+        return found(hr, layout.Get());
+    }
+    if (EqualsNoCase(dataTypeName, u"GPReport")) {
+        ComPtr<IGPReport> report;
+        HRESULT hr = FindReport(itemText, report.Out());
+        return found(hr, report.Get());
+    }
     return guard([&]() -> HRESULT {
         ComPtr<IGPDataTypeFactory> factory;
         if (HRESULT hr = AfCreateInstance(CLSID_GPDataTypeFactory, nullptr, CLSCTX_INPROC_SERVER,
