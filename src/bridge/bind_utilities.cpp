@@ -1,6 +1,6 @@
-// Bindings of the utility services: the utility object's data operations, its registry, capsules, repository index and
-// settings, the repository and capsule interfaces, the data element utilities, and the environment manager with the
-// host object that hands it out.
+// Bindings of the utility services: the utility object's data operations, its project operations, its registry,
+// capsules, repository index and settings, the repository and capsule interfaces, the data element utilities, and the
+// environment manager with the host object that hands it out.
 #include "bridge/Binding.h"
 
 #include "tavi/GPEnvironment.h"
@@ -39,6 +39,17 @@ void BindUtilitiesFamily(BindingTable& t) {
     BIND(t, IGPUtilitiesImpl, get_RunGPOnlyInMainThread);
     BIND(t, IGPUtilitiesImpl, get_ShowCodedValueKeys);
     BIND(t, IGPUtilitiesImpl, get_InScriptingSession);
+
+    BIND(t, IGPProjectUtilities, get_ProjectPath);
+    BIND(t, IGPProjectUtilities, put_ProjectPath);
+    BIND(t, IGPProjectUtilities, get_CurrentMap);
+    BIND(t, IGPProjectUtilities, put_CurrentMap);
+    BIND(t, IGPProjectUtilities, FindMap);
+    BIND(t, IGPProjectUtilities, FindLayout);
+    BIND(t, IGPProjectUtilities, FindReport);
+    BIND(t, IGPProjectUtilities, GetLayerNames);
+    BIND(t, IGPProjectUtilities, MakeLayer);
+    BIND(t, IGPProjectUtilities2, DescribeProject);
 
     BIND(t, ICIMRepository, get_Index);
     BIND(t, ICIMRepository, get_Count);
