@@ -55,9 +55,11 @@ ProjectSnapshot Snapshot() {
     CurrentProject& shared = Shared();
     {
         std::lock_guard lock(shared.mutex);
-        const char* variable = std::getenv("TAVI_PROJECT");
-        if (shared.document || shared.chosen || !variable || !*variable)
+        if (shared.document || shared.chosen)
             return {shared.document, shared.currentMap};
+        const char* variable = std::getenv("TAVI_PROJECT");
+        if (!variable || !*variable)
+            return {};
     }
     // Read without the mutex: a slow disk must not hold up other threads. Of two threads that both read, the
     // first to come back wins.

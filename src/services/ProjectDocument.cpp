@@ -50,9 +50,9 @@ void ProjectNameIndex::Add(std::u16string_view name, size_t position) {
 }
 
 std::optional<size_t> ProjectNameIndex::Find(std::u16string_view name) const {
-    if (auto at = exact_.find(std::u16string(name)); at != exact_.end())
+    if (auto at = exact_.find(name); at != exact_.end())
         return at->second;
-    if (auto at = folded_.find(FoldCase(name)); at != folded_.end())
+    if (auto at = folded_.find(std::u16string_view(FoldCase(name))); at != folded_.end())
         return at->second;
     return std::nullopt;
 }

@@ -36,8 +36,14 @@ public:
     std::optional<size_t> Find(std::u16string_view name) const;
 
 private:
-    std::unordered_map<std::u16string, size_t> exact_;
-    std::unordered_map<std::u16string, size_t> folded_;
+    // Looks names up as views, so that finding one copies nothing.
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::u16string_view text) const { return std::hash<std::u16string_view>{}(text); }
+    };
+    using Map = std::unordered_map<std::u16string, size_t, Hash, std::equal_to<>>;
+    Map exact_;
+    Map folded_;
 };
 
 struct ProjectLayer {
