@@ -24,14 +24,14 @@ constexpr CLSID kLayerControlClassId{0x330553E6, 0xA5FD, 0x11D5, {0xA6, 0x82, 0x
 
 // What a member's data type accepts besides values and types of its own marker interfaces.
 struct LayerAcceptance {
-    std::span<const IID> values;       // further value interfaces (data element kinds)
+    std::span<const IID> values{};     // further value interfaces (data element kinds)
     int32_t featureType = 0;           // a geodatabase feature class element of this feature type (0: no such test)
     bool holder = true;                // a layer holder whose layer is of the member's kind, or that holds none
     bool anyLayer = false;             // any layer and any holder (the generic layer)
     int32_t surfaceKind = 0;           // an elevation surface layer of this surface source kind (0: no such test)
     bool objectFeatureDataset = false; // a geodatabase table element that is a 3D object feature dataset
     bool rasterSource = false;         // a layer whose data is a raster, and raster data elements
-    std::span<const IID> types;        // further data type interfaces
+    std::span<const IID> types{};      // further data type interfaces
 };
 
 // The validation of a member (unpacking first, then the tests in the order the fields above are listed).
