@@ -96,6 +96,7 @@ template <class K> class LayerMember final : public LayerMemberBase<LayerMember<
 // The data type of a kind.
 template <class K> class LayerMemberType final : public LayerType<LayerMemberType<K>, K::kBase, typename K::TypeRows> {
 public:
+    using Kind = K;
     static constexpr CLSID kClassId = K::kTypeClassId;
     static constexpr const char16_t* kClassName = K::kTypeName;
     static constexpr int32_t kDisplayNameId = K::kDisplayNameId;

@@ -54,22 +54,22 @@ using LayerTypeRows =
          IGxFilterInfo, IDEGeoDatasetType>;
 
 // The layer data type base. `Own` are the member's own rows (its marker), looked up first. Derived supplies
-// kClassName, kDatasetType (browse filter) and, unless it keeps the base's test of the two marker interfaces,
-// kAccept.
+// kClassName, kDatasetType (browse filter) and `Kind`, whose kAccept (when it has one) replaces the base's test of
+// the two marker interfaces.
 template <class Derived, LayerBaseKind kKind, class Own = Rows<>>
 class LayerType : public GPDataType<Derived, Own, LayerTypeRows<kKind>> {
     using Base = GPDataType<Derived, Own, LayerTypeRows<kKind>>;
 
 public:
     HRESULT ValidateDataType(IGPDataType* other, IGPMessage** message) override {
-        if constexpr (requires { Derived::kAccept; })
-            return ValidateLayerDataType(*this, this->TypeInterfaceId(), Derived::kAccept, other, message);
+        if constexpr (requires { Derived::Kind::kAccept; })
+            return ValidateLayerDataType(*this, this->TypeInterfaceId(), Derived::Kind::kAccept, other, message);
         else
             return Base::ValidateDataType(other, message);
     }
     HRESULT ValidateValue(IGPValue* value, IGPDomain* domain, IGPMessage** message) override {
-        if constexpr (requires { Derived::kAccept; })
-            return ValidateLayerValue(*this, this->ValueInterfaceId(), Derived::kAccept, value, domain, message);
+        if constexpr (requires { Derived::Kind::kAccept; })
+            return ValidateLayerValue(*this, this->ValueInterfaceId(), Derived::Kind::kAccept, value, domain, message);
         else
             return Base::ValidateValue(value, domain, message);
     }
