@@ -34,7 +34,7 @@ void MakeLayerFromPath(benchmark::State& state) {
     std::string path = Data().data.Path("city.gpkg");
     std::u16string catalogPath = tavi::FromUtf8(Data().data.Path("city.gpkg/roads"));
     tavi::ComPtr<IGPDataType> type;
-    if (FAILED(tavi::AfCreateInstance(CLSID_GPFeatureLayerType, nullptr, CLSCTX_INPROC_SERVER, IGPDataType::iid,
+    if (FAILED(tavi::AfCreateInstance(CLSID_GPFeatureLayerType, nullptr, tavi::CLSCTX_INPROC_SERVER, IGPDataType::iid,
                                       type.OutVoid()))) {
         state.SkipWithError("no feature layer type");
         return;
@@ -60,3 +60,4 @@ void MakeLayerFromPath(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(MakeLayerFromPath);
+BENCHMARK_MAIN();
