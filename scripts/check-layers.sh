@@ -11,7 +11,7 @@
 set -euo pipefail
 
 # The layer order, lowest first.
-layers=(platform host data frame values domains catalogue services module)
+layers=(platform host data frame values layers domains catalogue services module)
 # Host folders, and the one layer they may see.
 host_folders=(bridge)
 host_visible=platform

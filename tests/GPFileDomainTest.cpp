@@ -2,9 +2,9 @@
 // filtering lists of data elements, browse filters, copies and comparison, and the stream and XML forms.
 #include "DataDomainTestSupport.h"
 
-#include "domains/BrowseFilters.h"
 #include "platform/Guid.h"
 #include "tavi/StringArray.h"
+#include "values/BrowseFilters.h"
 
 namespace tavi::test {
 namespace {

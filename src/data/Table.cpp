@@ -431,7 +431,7 @@ ComPtr<TableElement> MakeTableElement(gdal::DatasetPtr dataset, OGRLayer* layer,
 
 HRESULT TableElement::QueryOwnInterface(REFIID riid, void** ppv) {
     auto held = handle_->Lock();
-    if (riid == IFeatureClass::iid && !IsFeatureClass()) {
+    if ((riid == IFeatureClass::iid || riid == IDEGdbFeatureClass3::iid) && !IsFeatureClass()) {
         *ppv = nullptr;
         return E_NOINTERFACE;
     }

@@ -25,8 +25,9 @@ struct LayerHandle {
 };
 
 // A table ("DETable") or, when the layer has a geometry field, a feature class ("DEFeatureClass"). Only a feature
-// class answers IFeatureClass.
-class TableElement final : public DataElementObject<TableElement, IDEDataset4, ITable, IFeatureClass, IDEGdbTable7> {
+// class answers IFeatureClass and IDEGdbFeatureClass3 (whose operations are IFeatureClass's: feature type simple).
+class TableElement final
+    : public DataElementObject<TableElement, IDEDataset4, ITable, IFeatureClass, IDEGdbTable7, IDEGdbFeatureClass3> {
 public:
     static constexpr const char16_t* kClassName = u"DETable";
 
@@ -50,7 +51,7 @@ public:
     // IDEGdbTable7: the fields and identifier field of ITable; the layer's fields change only through the data.
     HRESULT putref_Fields(IFields*) override { return E_FAIL; }
     HRESULT put_OIDFieldName(const OLECHAR*) override { return E_FAIL; }
-    // IFeatureClass
+    // IFeatureClass (and IDEGdbFeatureClass3)
     HRESULT get_ShapeType(int32_t* shapeType) override;
     HRESULT get_FeatureType(int32_t* featureType) override;
     HRESULT get_ShapeFieldName(BSTR* name) override;

@@ -2,11 +2,11 @@
 // browse filters, copies and the stored forms.
 #include "domains/GPDatasetDomain.h"
 
-#include "domains/BrowseFilters.h"
 #include "host/Message.h"
 #include "host/StreamIO.h"
 #include "host/TypeTexts.h"
 #include "platform/HandOut.h"
+#include "values/BrowseFilters.h"
 
 namespace tavi {
 

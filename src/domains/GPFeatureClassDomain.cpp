@@ -2,7 +2,6 @@
 // filters, and the stream and XML forms.
 #include "domains/GPFeatureClassDomain.h"
 
-#include "domains/BrowseFilters.h"
 #include "host/CreateInstance.h"
 #include "host/GPValue.h"
 #include "host/Message.h"
@@ -13,6 +12,7 @@
 #include "platform/HandOut.h"
 #include "tavi/GPLayer.h"
 #include "tavi/GPScalar.h"
+#include "values/BrowseFilters.h"
 
 namespace tavi {
 

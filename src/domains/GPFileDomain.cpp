@@ -2,11 +2,11 @@
 // forms.
 #include "domains/GPFileDomain.h"
 
-#include "domains/BrowseFilters.h"
 #include "host/Message.h"
 #include "host/ObjectArray.h"
 #include "platform/HandOut.h"
 #include "tavi/GPComposite.h"
+#include "values/BrowseFilters.h"
 
 namespace tavi {
 

@@ -1,10 +1,10 @@
 // GPWorkspaceDomain: the type test, membership, matching children, browse filters, copies and the stored forms.
 #include "domains/GPWorkspaceDomain.h"
 
-#include "domains/BrowseFilters.h"
 #include "host/Message.h"
 #include "host/TypeTexts.h"
 #include "platform/HandOut.h"
+#include "values/BrowseFilters.h"
 
 namespace tavi {
 

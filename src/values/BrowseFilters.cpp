@@ -1,5 +1,5 @@
 // The browse filter tables: file extensions, workspace types and dataset types to the browse dialog's filters.
-#include "domains/BrowseFilters.h"
+#include "values/BrowseFilters.h"
 
 #include "host/ObjectArray.h"
 #include "host/TypeTexts.h"
