@@ -153,5 +153,6 @@ void BindTextFamily(BindingTable& table);
 void BindFieldDomainFamily(BindingTable& table);
 void BindEnvironmentFamily(BindingTable& table);
 void BindParameterFamily(BindingTable& table);
+void BindMapFamily(BindingTable& table);
 
 } // namespace tavigp
