@@ -161,9 +161,9 @@ template <class Derived, class Own>
 HRESULT DocumentItemValue<Derived, Own>::ResolveValue(IGPVariableManager* manager, IGPValue** resolved) {
     if (HRESULT hr = ClearOut(resolved); FAILED(hr))
         return hr;
-    if (!manager || modelvariables::NamesIn(nameString_).empty())
-        return ResolveAsClone(static_cast<IClone*>(static_cast<Derived*>(this)), resolved);
     return guard([&]() -> HRESULT {
+        if (!manager || modelvariables::NamesIn(nameString_).empty())
+            return ResolveAsClone(static_cast<IClone*>(static_cast<Derived*>(this)), resolved);
         String text = modelvariables::Substitute(nameString_, manager);
         auto made = MakeObject<Derived>();
         ComPtr<IGPMessage> message;
