@@ -154,5 +154,6 @@ void BindFieldDomainFamily(BindingTable& table);
 void BindEnvironmentFamily(BindingTable& table);
 void BindParameterFamily(BindingTable& table);
 void BindLayerFamily(BindingTable& table);
+void BindMapFamily(BindingTable& table);
 
 } // namespace tavigp

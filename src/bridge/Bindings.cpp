@@ -14,7 +14,7 @@ constexpr BindingFamily kBindingFamilies[] = {
     &BindUnitFamily,        &BindExtentFamily,     &BindShapeFamily,    &BindSpatialReferenceFamily,
     &BindCellSizeFamily,    &BindCompositeFamily,  &BindKeyValueFamily, &BindFieldMappingFamily,
     &BindFieldInfoFamily,   &BindRandomFamily,     &BindTextFamily,     &BindFieldDomainFamily,
-    &BindEnvironmentFamily, &BindParameterFamily,  &BindLayerFamily,
+    &BindEnvironmentFamily, &BindParameterFamily,  &BindLayerFamily,    &BindMapFamily,
 };
 
 } // namespace

@@ -12,6 +12,7 @@
 #include "values/GPExpressions.h"
 #include "values/GPFieldInfo.h"
 #include "values/GPFieldMappingType.h"
+#include "values/GPMapTypes.h"
 #include "values/GPRandomNumberGenerator.h"
 #include "values/GPScalarTypes.h"
 #include "values/GPShapeTypes.h"
@@ -52,9 +53,9 @@ constexpr DataTypeCatalogueRow kCatalogue[] = {
     Entry<GPPointType>(u"GPPoint", 4672, 4671),
     Entry<GPPolygonType>(u"GPPolygon", 4676, 4675),
     Entry<GPLineType>(u"GPLine", 4655, 4654),
-    Entry(u"GPLayout", CLSID_GPLayoutType, 4674, 4670, 4666),
-    Entry(u"GPReport", CLSID_GPReportType, 4837, 4838, 4836),
-    Entry(u"GPMap", CLSID_GPMapType, 4661, 4658, 4657),
+    Entry<GPLayoutType>(u"GPLayout", 4670, 4666),
+    Entry<GPReportType>(u"GPReport", 4838, 4836),
+    Entry<GPMapType>(u"GPMap", 4658, 4657),
     Entry<GPLayerType>(u"GPLayer", 4652, 4651),
     Entry<GPFeatureLayerType>(u"GPFeatureLayer", 4628, 4627),
     Entry<GPTopologyLayerType>(u"GPTopologyLayer", 4704, 4705),

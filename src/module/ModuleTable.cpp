@@ -55,6 +55,8 @@
 #include "values/GPLine.h"
 #include "values/GPLinearUnit.h"
 #include "values/GPLong.h"
+#include "values/GPMapTypes.h"
+#include "values/GPMapValues.h"
 #include "values/GPMultiValue.h"
 #include "values/GPMultiValueType.h"
 #include "values/GPPoint.h"
@@ -149,12 +151,12 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPFieldMappingType>(),
     Row<GPFieldMap>(),
     Row<GPCompositeDataType>(),
-    Pending(u"GPLayoutType", CLSID_GPLayoutType),
-    Pending(u"GPLayout", CLSID_GPLayout),
-    Pending(u"GPReportType", CLSID_GPReportType),
-    Pending(u"GPReport", CLSID_GPReport),
-    Pending(u"GPMapType", CLSID_GPMapType),
-    Pending(u"GPMap", CLSID_GPMap),
+    Row<GPLayoutType>(),
+    Row<GPLayout>(),
+    Row<GPReportType>(),
+    Row<GPReport>(),
+    Row<GPMapType>(),
+    Row<GPMap>(),
     Row<GPLayerType>(),
     Row<GPLayer>(),
     Row<GPFeatureLayer>(),

@@ -250,24 +250,4 @@ String FeatureClassBrowseFilter(int32_t shapeType) {
     return String(u"tavi_browseDialogFilters_") + String(text) + u"FeatureClasses";
 }
 
-HRESULT HandOutBrowseFilters(const std::vector<std::u16string_view>& filters, IArray** array) {
-    if (HRESULT hr = ClearOut(array); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IArray> made;
-        if (HRESULT hr = CreateObjectArray(IArray::iid, made.OutVoid()); FAILED(hr))
-            return hr;
-        for (std::u16string_view filter : filters) {
-            auto text = MakeObject<GPString>();
-            String value(filter);
-            if (HRESULT hr = text->put_Value(value.c_str()); FAILED(hr))
-                return hr;
-            if (HRESULT hr = made->Add(static_cast<IGPString*>(text.Get())); FAILED(hr))
-                return hr;
-        }
-        *array = made.Detach();
-        return S_OK;
-    });
-}
-
 } // namespace tavi

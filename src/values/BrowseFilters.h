@@ -1,11 +1,12 @@
 // The browse filters that data domains name for the host's browse dialog: identifiers of the form
 // "tavi_browseDialogFilters_<Name>", by file extension, by workspace type and by dataset type. docs/browse-filters.md
-// lists the tables.
+// lists the tables. HandOutBrowseFilters, which hands filters out as string values, lives with the string value.
 #pragma once
 
 #include "host/String.h"
 #include "platform/Object.h"
 #include "tavi/Collections.h"
+#include "values/GPString.h"
 
 #include <cstddef>
 #include <string_view>
@@ -29,8 +30,5 @@ std::u16string_view DatasetBrowseFilter(int32_t datasetType);
 // The filter of feature classes of a shape type, "tavi_browseDialogFilters_<ShapeType>FeatureClasses" with the host's
 // text of the type; the filter of any feature class for 0 and for a type without a text.
 String FeatureClassBrowseFilter(int32_t shapeType);
-
-// A new array (IArray) of string values (GPString) holding `filters` in order; an empty array when there are none.
-HRESULT HandOutBrowseFilters(const std::vector<std::u16string_view>& filters, IArray** array);
 
 } // namespace tavi

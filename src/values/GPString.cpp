@@ -1,6 +1,7 @@
 // The string values.
 #include "values/GPString.h"
 
+#include "host/ObjectArray.h"
 #include "platform/DateText.h"
 
 namespace tavi {
@@ -157,6 +158,26 @@ HRESULT GPStringHidden::IsSupportedAtVersion(int32_t docVersion, VARIANT_BOOL* s
 
 HRESULT GPStringHidden::ConvertToSupportedObject(int32_t, IUnknown** replacement) {
     return PlainStringReplacement(value_, replacement);
+}
+
+HRESULT HandOutBrowseFilters(const std::vector<std::u16string_view>& filters, IArray** array) {
+    if (HRESULT hr = ClearOut(array); FAILED(hr))
+        return hr;
+    return guard([&]() -> HRESULT {
+        ComPtr<IArray> made;
+        if (HRESULT hr = CreateObjectArray(IArray::iid, made.OutVoid()); FAILED(hr))
+            return hr;
+        for (std::u16string_view filter : filters) {
+            auto text = MakeObject<GPString>();
+            String value(filter);
+            if (HRESULT hr = text->put_Value(value.c_str()); FAILED(hr))
+                return hr;
+            if (HRESULT hr = made->Add(static_cast<IGPString*>(text.Get())); FAILED(hr))
+                return hr;
+        }
+        *array = made.Detach();
+        return S_OK;
+    });
 }
 
 } // namespace tavi

@@ -6,6 +6,9 @@
 #include "host/StreamIO.h"
 #include "tavi/GPScalar.h"
 
+#include <string_view>
+#include <vector>
+
 namespace tavi {
 
 namespace stringvalue {
@@ -19,6 +22,9 @@ String Unescape(std::u16string_view text);
 // null variant and for any conversion failure.
 HRESULT VariantText(const VARIANT& value, String& text);
 } // namespace stringvalue
+
+// A new array (IArray) of string values (GPString) holding `filters` in order; an empty array when there are none.
+HRESULT HandOutBrowseFilters(const std::vector<std::u16string_view>& filters, IArray** array);
 
 // What both string values share: the stored text, emptiness, the variant form, and the stream and XML forms
 // (version 1: the base part, then the text; the XML type name is "GPString" for both, so a hidden string reads
