@@ -27,7 +27,7 @@ TEST_F(StringTableTest, BuiltInTextsAsWritten) {
         {4503, u"Boolean data type"},
         {4669, u"Multiple Value"},
         {4729, u"Encrypted String"},
-        {4137, u"Buillding Discipline Layer"}, // kept exactly as the resource reads
+        {4137, u"Building Discipline Layer"}, // spelt right, where the resource had a slip
         {4815, u"Project datasource path length on server is too long"},
         {4869, u"Subtype Layer"},
         {4097, u"Raster Type"},

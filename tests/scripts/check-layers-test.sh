@@ -46,8 +46,8 @@ printf '#include "module/Exports.h"\n' >"$work/tree/src/platform/Up.cpp"
 expect 1 '^src/platform/Up.cpp:1: platform includes a header of module' "$work/tree"
 
 fresh
-mkdir "$work/tree/src/layers"
-expect 1 '^src/layers: no place in the layer order' "$work/tree"
+mkdir "$work/tree/src/widgets"
+expect 1 '^src/widgets: no place in the layer order' "$work/tree"
 
 fresh
 printf '#include "../values/Value.h"\n' >"$work/tree/src/host/Sneak.cpp"
