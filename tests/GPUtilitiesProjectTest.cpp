@@ -236,10 +236,7 @@ TEST_F(GPUtilitiesProject, FindMapMakesValues) {
     EXPECT_EQ(utilities_->MakeGPValueFromText(u"gpmap", u"Nowhere", value.Out()), S_FALSE);
     EXPECT_FALSE(value);
 
-    HRESULT hr = utilities_->FindMap(u"imagery", map.Out());
-    if (FAILED(hr))
-        GTEST_SKIP() << "map values not built yet";
-    ASSERT_EQ(hr, S_OK);
+    ASSERT_EQ(utilities_->FindMap(u"imagery", map.Out()), S_OK);
     BStr text, path;
     int32_t type = -1;
     map->get_NameString(text.Out());
@@ -266,12 +263,7 @@ TEST_F(GPUtilitiesProject, MakesLayersOfTheCurrentMap) {
         << "no kind given and no data to tell it from";
     EXPECT_NE(TakeErrorDescription().find("layer 'planned': its data"), std::string::npos);
 
-    HRESULT hr = utilities_->MakeLayer(u"ROADS", layer.Out());
-    if (FAILED(hr)) {
-        EXPECT_NE(TakeErrorDescription().find("layer 'roads'"), std::string::npos);
-        GTEST_SKIP() << "layer values not built yet";
-    }
-    ASSERT_EQ(hr, S_OK);
+    ASSERT_EQ(utilities_->MakeLayer(u"ROADS", layer.Out()), S_OK);
     EXPECT_TRUE(layer.As<IGPFeatureLayer>()) << "a feature class makes a feature layer";
     BStr name, source, query;
     layer->get_Name(name.Out());
@@ -297,6 +289,42 @@ TEST_F(GPUtilitiesProject, MakesLayersOfTheCurrentMap) {
     EXPECT_EQ(visible, VARIANT_FALSE);
     ASSERT_EQ(group->get_Layer(1, child.Out()), S_OK);
     EXPECT_TRUE(child.As<IGPRasterLayer>()) << "a raster makes a raster layer";
+}
+
+// Values read their texts through the current project: a layer name becomes that layer of the current map, a map
+// name that map; a name the project does not know stays a bare name (a layer a tool will make) or the map's name
+// string with S_FALSE.
+TEST_F(GPUtilitiesProject, ValueTextsResolveThroughTheProject) {
+    ASSERT_EQ(utilities_->put_ProjectPath(P("city.json").c_str()), S_OK);
+    auto layerType = Create<IGPDataType>(CLSID_GPFeatureLayerType);
+    ComPtr<IGPValue> value;
+    ASSERT_EQ(layerType->CreateValue(u"roads", value.Out()), S_OK);
+    BStr text, source, query;
+    value->GetAsText(text.Out());
+    auto layer = value.As<IGPLayer2>();
+    ASSERT_TRUE(layer);
+    layer->get_DataSource(source.Out());
+    layer->get_DefinitionQuery(query.Out());
+    EXPECT_EQ(text.str(), u"roads");
+    EXPECT_EQ(source.str(), P("roads.shp"));
+    EXPECT_EQ(query.str(), u"lanes > 2");
+
+    ASSERT_EQ(layerType->CreateValue(u"new_roads", value.Out()), S_OK);
+    value.As<IGPLayer2>()->get_DataSource(source.Out());
+    EXPECT_EQ(source.str(), u"") << "an unknown name is an output layer's name, without data";
+
+    auto map = Create<IGPValue>(CLSID_GPMap);
+    ComPtr<IGPMessage> message;
+    ASSERT_EQ(map->SetAsText(u"imagery", message.Out()), S_OK);
+    int32_t mapType = -1;
+    BStr path;
+    map.As<IGPMap>()->get_MapType(&mapType);
+    map.As<IGPMap>()->get_Path(path.Out());
+    EXPECT_EQ(mapType, taviMapTypeBasemap);
+    EXPECT_EQ(path.str(), P("city.json"));
+    EXPECT_EQ(map->SetAsText(u"Harbour", message.Out()), S_FALSE);
+    map->GetAsText(text.Out());
+    EXPECT_EQ(text.str(), u"Harbour");
 }
 
 TEST_F(GPUtilitiesProject, DescribesTheProjectWithKindsToldFromData) {
