@@ -62,6 +62,14 @@ expect_empty "$work/out" "no value is made"
 expect_status 0 "--project with a document" "$tavigp" value GPString x --project="$work/city/city.json"
 expect_file "$work/out" "x" "the value is made"
 
+# --- layers named in the project ----------------------------------------------------------------------------------
+(cd "$work/city" && "$tavigp" value GPFeatureLayer roads --project city.json --xml) >"$work/out" 2>"$work/err"
+expect_in "$work/out" "<DataSource xsi:type=\"xs:string\">$work/city/data/roads.geojson</DataSource>" \
+  "a layer name resolved through the project gets its data"
+expect_in "$work/out" "<DefinitionQuery xsi:type=\"xs:string\">lanes &gt; 2</DefinitionQuery>" "and its definition query"
+expect_status 0 "a name the project does not know" "$tavigp" value GPFeatureLayer new_roads --project "$work/city/city.json" --xml
+expect_in "$work/out" "<DataSource xsi:type=\"xs:string\"/>" "an output layer's name, without data"
+
 # --- command lines -------------------------------------------------------------------------------------------------
 expect_status 2 "no path" "$tavigp" project
 expect_status 2 "two paths" "$tavigp" project a.json b.json
