@@ -304,6 +304,41 @@ TEST_F(LayerValueTest, DatasetPathText) {
     EXPECT_TRUE(ValueAccepted(Create<IGPDataType>(CLSID_GPRasterDataLayerType).Get(), raster.Get()));
 }
 
+// The data type factory makes the layer value for what stands for a layer: a copy of a layer value, the layer a
+// holder holds, a layer of the data's kind over a data element; an empty holder and other objects fit none.
+TEST_F(LayerValueTest, FactoryMakesLayerValuesForLayerObjects) {
+    auto support = Create<IGPLayerSupport>(CLSID_GPDataTypeFactory);
+    auto towns = Towns();
+    ComPtr<IGPValue> value;
+    ASSERT_EQ(support->MakeLayerValue(towns.Get(), value.Out()), S_OK);
+    EXPECT_NE(static_cast<IUnknown*>(value.As<IUnknown>().Get()), static_cast<IUnknown*>(towns.As<IUnknown>().Get()))
+        << "a copy";
+    EXPECT_EQ(TextOf(value.Get()), ToUtf8(P("towns.gpkg/towns")));
+
+    auto holder = MakeObject<FakeLayerHolder>(QueryAs<IGPLayer>(towns.Get()).Get(), nullptr);
+    ASSERT_EQ(support->MakeLayerValue(QueryAs<IGPLayerHolder>(holder.Get()).Get(), value.Out()), S_OK);
+    EXPECT_TRUE(value.As<IGPFeatureLayer>());
+    auto empty = MakeObject<FakeLayerHolder>(nullptr, nullptr);
+    EXPECT_EQ(support->MakeLayerValue(QueryAs<IGPLayerHolder>(empty.Get()).Get(), value.Out()), E_FAIL);
+    EXPECT_FALSE(value);
+
+    const struct {
+        std::string path;
+        IID kind;
+    } cases[] = {{"towns.gpkg/towns", IGPFeatureLayer::iid}, {"dem.tif", IGPRasterLayer::iid}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        auto element = Element(P(c.path));
+        ASSERT_EQ(support->MakeLayerValue(element.Get(), value.Out()), S_OK);
+        ComPtr<IUnknown> kind;
+        EXPECT_EQ(value->QueryInterface(c.kind, kind.OutVoid()), S_OK);
+        ComPtr<IDataElement> drawn;
+        ASSERT_EQ(value.As<IGPLayer>()->get_DataElement(drawn.Out()), S_OK);
+        EXPECT_EQ(drawn.Get(), QueryAs<IDataElement>(element.Get()).Get());
+    }
+    EXPECT_EQ(support->MakeLayerValue(Element(P("")).Get(), value.Out()), E_FAIL) << "a folder";
+}
+
 TEST_F(LayerValueTest, DefinitionQueryAndSelectionFilterTheRows) {
     auto layer = Towns();
     auto view = QueryAs<IGPTableView>(layer.Get());

@@ -3,7 +3,12 @@
 
 #include "frame/Enumerators.h"
 #include "host/CreateInstance.h"
+#include "host/GPValue.h"
 #include "host/StringTable.h"
+#include "platform/BStr.h"
+#include "tavi/GPLayer.h"
+
+#include <utility>
 
 namespace tavi {
 
@@ -20,6 +25,50 @@ ComPtr<IUnknown> UtilitySingleton(REFCLSID clsid) {
 
 HRESULT PutResourceText(IGPName* name, HRESULT (IGPName::*put)(const OLECHAR*), int32_t id) {
     return (name->*put)(LoadResourceString(id).c_str());
+}
+
+// The layer value class for a layer over `element`; GUID_NULL when no layer draws data of its kind.
+CLSID LayerClassFor(IDataElement* element) {
+    if (auto description = QueryAs<IDEGdbFeatureClass3>(element)) {
+        int32_t featureType = taviFeatureTypeSimple;
+        description->get_FeatureType(&featureType);
+        switch (featureType) {
+        case taviFeatureTypeAnnotation:
+            return CLSID_GPAnnotationLayer;
+        case taviFeatureTypeDimension:
+            return CLSID_GPDimensionLayer;
+        case taviFeatureTypeOrientedImagery:
+            return CLSID_GPOrientedImageryLayer;
+        default:
+            return CLSID_GPFeatureLayer;
+        }
+    }
+    const std::pair<IID, CLSID> kinds[] = {
+        {IFeatureClass::iid, CLSID_GPFeatureLayer}, {ITable::iid, CLSID_GPTableView},
+        {IRasterDataset::iid, CLSID_GPRasterLayer}, {IDETin::iid, CLSID_GPTinLayer},
+        {IDETerrain::iid, CLSID_GPTerrainLayer},    {IDELasDataset::iid, CLSID_GPLasDatasetLayer},
+        {IDETopology::iid, CLSID_GPTopologyLayer},
+    };
+    for (const auto& [iid, clsid] : kinds)
+        if (AnswersAny(element, {iid}))
+            return clsid;
+    return GUID_NULL;
+}
+
+// A new layer value of the kind `element` calls for, over it and named by it.
+HRESULT LayerOverElement(IDataElement* element, IGPValue** value) {
+    const CLSID clsid = LayerClassFor(element);
+    if (clsid == GUID_NULL)
+        return E_FAIL;
+    ComPtr<IGPLayer> layer;
+    if (FAILED(AfCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IGPLayer::iid, layer.OutVoid())))
+        return E_FAIL;
+    BStr name;
+    element->get_Name(name.Out());
+    if (FAILED(layer->putref_DataElement(element)) || FAILED(layer->put_Name(name.c_str())) ||
+        FAILED(layer->put_DisplayName(name.c_str())))
+        return E_FAIL;
+    return layer->QueryInterface(IGPValue::iid, reinterpret_cast<void**>(value));
 }
 
 } // namespace
@@ -121,8 +170,25 @@ HRESULT GPDataTypeFactory::MakeLayerValue(IUnknown* layer, IGPValue** value) {
         return hr;
     if (!layer)
         return E_POINTER;
-    // The layer values are not part of the module yet, so no layer object has a value that fits it.
-    return E_FAIL;
+    return guard([&]() -> HRESULT {
+        ComPtr<IUnknown> object(layer);
+        if (auto holder = QueryAs<IGPLayerHolder>(layer)) {
+            ComPtr<IGPLayer> held;
+            if (FAILED(holder->get_Layer(held.Out())) || !held)
+                return E_FAIL;
+            object = held.As<IUnknown>();
+        }
+        if (AnswersAny(object.Get(), {IGPLayer::iid}) && AnswersAny(object.Get(), {IGPValue::iid})) {
+            ComPtr<IGPValue> copy;
+            if (FAILED(CloneAs(object.Get(), copy)))
+                return E_FAIL;
+            *value = copy.Detach();
+            return S_OK;
+        }
+        if (auto element = QueryAs<IDataElement>(object.Get()))
+            return LayerOverElement(element.Get(), value);
+        return E_FAIL;
+    });
 }
 
 HRESULT GPDataTypeFactory::MakeLayer(IGPValue*, IUnknown** layer) {

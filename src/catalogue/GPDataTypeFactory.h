@@ -37,7 +37,11 @@ public:
     HRESULT GetDataTypeNames(IEnumGPName** names) override;
 
     // IGPLayerSupport
-    // No layer value of the module fits a layer object yet: E_POINTER for a null argument, else E_FAIL.
+    // The layer value for an object that stands for a layer: a copy of a layer value, of the layer a holder holds,
+    // or a new layer over a data element of the kind its data calls for (a feature class makes a feature layer, or an
+    // annotation, dimension or oriented imagery layer by its feature type; a table a table view; a raster a raster
+    // layer; a TIN, terrain, LAS dataset or topology element a layer of that kind), named by the element. E_POINTER
+    // for a null argument; E_FAIL for an empty holder and for anything else.
     HRESULT MakeLayerValue(IUnknown* layer, IGPValue** value) override;
     // Not supported: E_FAIL.
     HRESULT MakeLayer(IGPValue* value, IUnknown** layer) override;
