@@ -327,34 +327,31 @@ HRESULT LayerCore::RowCount(bool selectedOnly, int64_t* count) {
     });
 }
 
-HRESULT LayerCore::Extent(IEnvelope** extent) {
-    if (HRESULT hr = ClearOut(extent); FAILED(hr))
+// A property of the layer's data, read through `fromFeatures` of a feature class or `fromRaster` of a raster;
+// S_FALSE with null for a layer without data or over data of another kind.
+template <class T>
+HRESULT LayerCore::FromGeoData(T** out, HRESULT (IFeatureClass::*fromFeatures)(T**),
+                               HRESULT (IRasterDataset::*fromRaster)(T**)) {
+    if (HRESULT hr = ClearOut(out); FAILED(hr))
         return hr;
     return guard([&]() -> HRESULT {
         ComPtr<IDataElement> element;
         if (FAILED(Element(element)) || !element)
             return S_FALSE;
         if (auto features = QueryAs<IFeatureClass>(element.Get()))
-            return features->get_Extent(extent);
+            return (features.Get()->*fromFeatures)(out);
         if (auto raster = QueryAs<IRasterDataset>(element.Get()))
-            return raster->get_Extent(extent);
+            return (raster.Get()->*fromRaster)(out);
         return S_FALSE;
     });
 }
 
+HRESULT LayerCore::Extent(IEnvelope** extent) {
+    return FromGeoData(extent, &IFeatureClass::get_Extent, &IRasterDataset::get_Extent);
+}
+
 HRESULT LayerCore::SpatialReference(ISpatialReference** spatialReference) {
-    if (HRESULT hr = ClearOut(spatialReference); FAILED(hr))
-        return hr;
-    return guard([&]() -> HRESULT {
-        ComPtr<IDataElement> element;
-        if (FAILED(Element(element)) || !element)
-            return S_FALSE;
-        if (auto features = QueryAs<IFeatureClass>(element.Get()))
-            return features->get_SpatialReference(spatialReference);
-        if (auto raster = QueryAs<IRasterDataset>(element.Get()))
-            return raster->get_SpatialReference(spatialReference);
-        return S_FALSE;
-    });
+    return FromGeoData(spatialReference, &IFeatureClass::get_SpatialReference, &IRasterDataset::get_SpatialReference);
 }
 
 HRESULT LayerCore::AddChild(IUnknown* self, IGPLayer* layer) {

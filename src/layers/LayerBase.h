@@ -91,6 +91,9 @@ protected:
     HRESULT RowCount(bool selectedOnly, int64_t* count);
     HRESULT Extent(IEnvelope** extent);
     HRESULT SpatialReference(ISpatialReference** spatialReference);
+    template <class T>
+    HRESULT FromGeoData(T** out, HRESULT (IFeatureClass::*fromFeatures)(T**),
+                        HRESULT (IRasterDataset::*fromRaster)(T**));
 
     // IGPCompositeLayer
     HRESULT AddChild(IUnknown* self, IGPLayer* layer);
