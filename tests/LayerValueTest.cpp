@@ -387,6 +387,16 @@ TEST_F(LayerValueTest, GroupLayerChildrenAndCycles) {
     EXPECT_EQ(group->AddLayer(QueryAs<IGPLayer>(group.Get()).Get()), E_INVALIDARG) << "itself";
     EXPECT_EQ(inner->AddLayer(QueryAs<IGPLayer>(group.Get()).Get()), E_INVALIDARG) << "a layer that holds it";
     EXPECT_EQ(group->AddLayer(nullptr), E_POINTER);
+    // A chain of groups deeper than the forms read back is refused, so no cycle can hide below the walk's reach.
+    auto top = Create<IGPCompositeLayer>(CLSID_GPGroupLayer);
+    auto chain = top;
+    HRESULT added = S_OK;
+    for (int level = 0; level < 80 && added == S_OK; ++level) {
+        auto below = Create<IGPCompositeLayer>(CLSID_GPGroupLayer);
+        added = below->AddLayer(QueryAs<IGPLayer>(chain.Get()).Get());
+        chain = below;
+    }
+    EXPECT_EQ(added, E_INVALIDARG);
     int32_t count = 0;
     ASSERT_EQ(group->get_LayerCount(&count), S_OK);
     EXPECT_EQ(count, 1);

@@ -116,7 +116,11 @@ bool LayerHolds(IUnknown* layer, IUnknown* self, int depth) {
         return true;
     auto composite = QueryAs<IGPCompositeLayer>(layer);
     int32_t count = 0;
-    if (!composite || depth > 1000 || FAILED(composite->get_LayerCount(&count)))
+    // A tree deeper than its forms can read back counts as holding it: such a tree could not be stored, and a walk
+    // that gave up there would let a cycle in below.
+    if (depth > LayerCore::kMaxNesting)
+        return true;
+    if (!composite || FAILED(composite->get_LayerCount(&count)))
         return false;
     for (int32_t i = 0; i < count; ++i) {
         ComPtr<IGPLayer> child;

@@ -119,7 +119,8 @@ private:
     ComPtr<IDataElement> element_;
 };
 
-// True when `layer` is `self` or holds it among its children, at any depth.
+// True when `layer` is `self` or holds it among its children, at any depth, and when `layer`'s children nest more
+// than LayerCore::kMaxNesting deep (AddLayer refuses both).
 bool LayerHolds(IUnknown* layer, IUnknown* self, int depth = 0);
 
 // The rows of a base: R when `answered`, else implemented but not answered.
