@@ -14,6 +14,7 @@
 
 #include <cstdlib>
 #include <mutex>
+#include <string>
 
 namespace tavi {
 
@@ -53,6 +54,7 @@ struct ProjectSnapshot {
 // ProjectDocumentError when that document cannot be read; the next need tries again.
 ProjectSnapshot Snapshot() {
     CurrentProject& shared = Shared();
+    std::string path; // the variable's text, copied once, as the environment may change meanwhile
     {
         std::lock_guard lock(shared.mutex);
         if (shared.document || shared.chosen)
@@ -60,10 +62,11 @@ ProjectSnapshot Snapshot() {
         const char* variable = std::getenv("TAVI_PROJECT");
         if (!variable || !*variable)
             return {};
+        path = variable;
     }
     // Read without the mutex: a slow disk must not hold up other threads. Of two threads that both read, the
     // first to come back wins.
-    auto document = ProjectDocument::ReadFile(std::getenv("TAVI_PROJECT"));
+    auto document = ProjectDocument::ReadFile(path);
     std::lock_guard lock(shared.mutex);
     if (!shared.document && !shared.chosen)
         shared.document = std::move(document);
