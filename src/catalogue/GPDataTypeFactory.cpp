@@ -5,6 +5,7 @@
 #include "host/CreateInstance.h"
 #include "host/GPValue.h"
 #include "host/StringTable.h"
+#include "layers/LayerMembers.h"
 #include "platform/BStr.h"
 #include "tavi/GPLayer.h"
 
@@ -27,37 +28,9 @@ HRESULT PutResourceText(IGPName* name, HRESULT (IGPName::*put)(const OLECHAR*), 
     return (name->*put)(LoadResourceString(id).c_str());
 }
 
-// The layer value class for a layer over `element`; GUID_NULL when no layer draws data of its kind.
-CLSID LayerClassFor(IDataElement* element) {
-    if (auto description = QueryAs<IDEGdbFeatureClass3>(element)) {
-        int32_t featureType = taviFeatureTypeSimple;
-        description->get_FeatureType(&featureType);
-        switch (featureType) {
-        case taviFeatureTypeAnnotation:
-            return CLSID_GPAnnotationLayer;
-        case taviFeatureTypeDimension:
-            return CLSID_GPDimensionLayer;
-        case taviFeatureTypeOrientedImagery:
-            return CLSID_GPOrientedImageryLayer;
-        default:
-            return CLSID_GPFeatureLayer;
-        }
-    }
-    const std::pair<IID, CLSID> kinds[] = {
-        {IFeatureClass::iid, CLSID_GPFeatureLayer}, {ITable::iid, CLSID_GPTableView},
-        {IRasterDataset::iid, CLSID_GPRasterLayer}, {IDETin::iid, CLSID_GPTinLayer},
-        {IDETerrain::iid, CLSID_GPTerrainLayer},    {IDELasDataset::iid, CLSID_GPLasDatasetLayer},
-        {IDETopology::iid, CLSID_GPTopologyLayer},
-    };
-    for (const auto& [iid, clsid] : kinds)
-        if (AnswersAny(element, {iid}))
-            return clsid;
-    return GUID_NULL;
-}
-
 // A new layer value of the kind `element` calls for, over it and named by it.
 HRESULT LayerOverElement(IDataElement* element, IGPValue** value) {
-    const CLSID clsid = LayerClassFor(element);
+    const CLSID clsid = LayerKindFor(element).valueClassId;
     if (clsid == GUID_NULL)
         return E_FAIL;
     ComPtr<IGPLayer> layer;

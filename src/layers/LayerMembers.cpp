@@ -2,6 +2,7 @@
 // code for the members that report it.
 #include "layers/LayerMembers.h"
 
+#include "host/GPValue.h"
 #include "host/XmlNamespace.h"
 #include "tavi/Xml.h"
 
@@ -249,6 +250,44 @@ HRESULT GPRasterDataLayer::DeserializeContent(IXMLSerializeData* data) {
     if (FAILED(readText(u"Path", path_)) || FAILED(readText(u"Format", format_)))
         return E_FAIL;
     return S_OK;
+}
+
+namespace {
+template <class Kind> LayerKindOfData KindOf() {
+    return {Kind::kValueName, Kind::kValueClassId};
+}
+} // namespace
+
+LayerKindOfData LayerKindFor(IDataElement* element) {
+    if (auto description = QueryAs<IDEGdbFeatureClass3>(element)) {
+        int32_t featureType = taviFeatureTypeSimple;
+        description->get_FeatureType(&featureType);
+        switch (featureType) {
+        case taviFeatureTypeAnnotation:
+            return KindOf<layerkinds::AnnotationLayer>();
+        case taviFeatureTypeDimension:
+            return KindOf<layerkinds::DimensionLayer>();
+        case taviFeatureTypeOrientedImagery:
+            return KindOf<layerkinds::OrientedImageryLayer>();
+        default:
+            return KindOf<layerkinds::FeatureLayer>();
+        }
+    }
+    if (AnswersAny(element, {IFeatureClass::iid}))
+        return KindOf<layerkinds::FeatureLayer>();
+    if (AnswersAny(element, {ITable::iid}))
+        return KindOf<layerkinds::TableView>();
+    if (AnswersAny(element, {IRasterDataset::iid}))
+        return KindOf<layerkinds::RasterLayer>();
+    if (AnswersAny(element, {IDETin::iid}))
+        return KindOf<layerkinds::TinLayer>();
+    if (AnswersAny(element, {IDETerrain::iid}))
+        return KindOf<layerkinds::TerrainLayer>();
+    if (AnswersAny(element, {IDELasDataset::iid}))
+        return KindOf<layerkinds::LasDatasetLayer>();
+    if (AnswersAny(element, {IDETopology::iid}))
+        return KindOf<layerkinds::TopologyLayer>();
+    return {nullptr, GUID_NULL};
 }
 
 } // namespace tavi

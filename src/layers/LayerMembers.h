@@ -602,4 +602,13 @@ using GPUtilityNetworkLayerType = LayerMemberType<layerkinds::UtilityNetworkLaye
 using GPVectorLayerType = LayerMemberType<layerkinds::VectorLayer>;
 using GPVoxelLayerType = LayerMemberType<layerkinds::VoxelLayer>;
 
+// The kind of layer that draws `element`'s data: a feature class makes a feature layer, or an annotation, dimension
+// or oriented imagery layer by its feature type; a table a table view; a raster a raster layer; a TIN, terrain, LAS
+// dataset or topology element a layer of that kind. Null names and GUID_NULL when no layer draws data of its kind.
+struct LayerKindOfData {
+    const char16_t* dataTypeName; // e.g. "GPFeatureLayer"
+    CLSID valueClassId;
+};
+LayerKindOfData LayerKindFor(IDataElement* element);
+
 } // namespace tavi

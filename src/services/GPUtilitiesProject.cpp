@@ -4,6 +4,7 @@
 #include "frame/EnumBSTR.h"
 #include "host/CreateInstance.h"
 #include "host/String.h"
+#include "layers/LayerMembers.h"
 #include "platform/BStr.h"
 #include "platform/Utf.h"
 #include "services/GPUtilities.h"
@@ -178,20 +179,9 @@ std::string Narrow(std::u16string_view text) {
     throw ProjectDocumentError(code, "layer '" + Narrow(layer.name) + "': " + why);
 }
 
-// The layer data type of a data element type.
-const char16_t* LayerKindOfData(std::u16string_view dataType) {
-    if (dataType == u"DEFeatureClass")
-        return u"GPFeatureLayer";
-    if (dataType == u"DETable")
-        return u"GPTableView";
-    if (dataType == u"DERasterDataset")
-        return u"GPRasterLayer";
-    return nullptr;
-}
-
 // The layer's data type name: as the document gives it, a group's, or told from the data (which is opened for
-// that). Throws ProjectDocumentError when none can be told.
-std::u16string LayerKind(const ProjectLayer& layer) {
+// that, and handed out through `opened` when asked). Throws ProjectDocumentError when none can be told.
+std::u16string LayerKind(const ProjectLayer& layer, ComPtr<IDataElement>* opened = nullptr) {
     if (!layer.kind.empty())
         return layer.kind;
     if (layer.group)
@@ -202,17 +192,21 @@ std::u16string LayerKind(const ProjectLayer& layer) {
     if (HRESULT hr = OpenDataElement(layer.source, element.Out()); FAILED(hr) || !element)
         RefuseLayer(FAILED(hr) ? hr : TAVI_E_DATA_NOT_FOUND, layer,
                     "its data '" + Narrow(layer.source) + "' does not open, so its kind cannot be told");
+    if (const char16_t* kind = LayerKindFor(element.Get()).dataTypeName) {
+        if (opened)
+            *opened = element;
+        return kind;
+    }
     BStr type;
     element->get_Type(type.Out());
-    if (const char16_t* kind = LayerKindOfData(type.view()))
-        return kind;
     RefuseLayer(E_INVALIDARG, layer, "its kind cannot be told from data of type '" + Narrow(type.view()) + "'");
 }
 
 // A new layer value for `layer` of `map`, with its children. Throws ProjectDocumentError for a kind that names
 // no layer data type; other failures are answered as codes.
 HRESULT MakeLayerValue(const ProjectMap& map, const ProjectLayer& layer, IGPDataTypeFactory* factory, IGPLayer** out) {
-    const std::u16string kind = LayerKind(layer);
+    ComPtr<IDataElement> opened; // the data, when it was opened to tell the kind: handed on, not opened again
+    const std::u16string kind = LayerKind(layer, &opened);
     ComPtr<IGPDataType> dataType;
     if (FAILED(factory->GetDataType(kind.c_str(), dataType.Out())) || !dataType) {
         ComPtr<IGPName> name;
@@ -227,10 +221,10 @@ HRESULT MakeLayerValue(const ProjectMap& map, const ProjectLayer& layer, IGPData
     auto more = value.As<IGPLayer2>();
     if (!made || !more)
         RefuseLayer(E_INVALIDARG, layer, "'kind' names a data type that is not a layer: '" + Narrow(kind) + "'");
-    for (HRESULT hr :
-         {made->put_Name(layer.name.c_str()), made->put_DisplayName(layer.name.c_str()),
-          more->put_DataSource(layer.source.c_str()), more->put_DefinitionQuery(layer.definitionQuery.c_str()),
-          more->put_Visible(layer.visible ? VARIANT_TRUE : VARIANT_FALSE)})
+    for (HRESULT hr : {made->put_Name(layer.name.c_str()), made->put_DisplayName(layer.name.c_str()),
+                       opened ? made->putref_DataElement(opened.Get()) : more->put_DataSource(layer.source.c_str()),
+                       more->put_DefinitionQuery(layer.definitionQuery.c_str()),
+                       more->put_Visible(layer.visible ? VARIANT_TRUE : VARIANT_FALSE)})
         if (FAILED(hr))
             return hr;
     if (layer.group || !layer.children.empty()) {
