@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config dpkg-dev file
   libicu-dev libsqlite3-dev libboost-dev nlohmann-json3-dev libssl-dev libgdal-dev libfast-float-dev
+  libsimdjson-dev libcurl4-openssl-dev libcpp-httplib-dev
   libgtest-dev libbenchmark-dev
   python3-dev pybind11-dev python3-pybind11 python3-pytest
   locales

@@ -4,6 +4,7 @@
 #include "host/String.h"
 #include "layers/LayerMembers.h"
 #include "tavi/ClassIds.h"
+#include "tavi/GPRecordSet.h"
 #include "tavi/GPValue.h"
 #include "values/DEDataTypes.h"
 #include "values/GPCellSizeXYType.h"

@@ -34,6 +34,7 @@
 #include "tavi/GPDataDomains.h"
 #include "tavi/GPEnvironment.h"
 #include "tavi/GPParameter.h"
+#include "tavi/GPRecordSet.h"
 #include "values/DEDataTypes.h"
 #include "values/GPBoolean.h"
 #include "values/GPCellSizeXY.h"
