@@ -152,6 +152,7 @@ TEST_F(ProjectDocumentTest, RefusesMalformedDocumentsNamingThePlace) {
     const BadCase cases[] = {
         {"", "not JSON", "empty file"},
         {"{\"format\":", "not JSON", "cut short"},
+        {"{\"version\":1e999}", "not JSON", "a number too large for a double"},
         {"[1,2]", "the document must be a JSON object", "an array"},
         {R"({"version":1})", "'format' must be a string", "no format"},
         {R"({"format":"other","version":1})", "'format' must be one of", "a format of someone else"},

@@ -243,7 +243,7 @@ std::shared_ptr<const ProjectDocument> ProjectDocument::Parse(std::string_view b
                 Refuse("", "the document is nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
             return true;
         });
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) { // a syntax error, or a number too large for a double
         Refuse("", std::string("not JSON: ") + error.what());
     }
     auto document = std::make_shared<ProjectDocument>();
