@@ -52,8 +52,17 @@ for target in build/fuzz/fuzz/fuzz_*; do
   work="$(mktemp -d)"
   [ -d "$corpus" ] && cp -r "$corpus"/. "$work"/
   echo "-- $name"
+  # The whole log is kept so that a finding shows its report, not only the statistics that close it.
+  log="$(mktemp)"
+  status=0
   TAVI_REGISTRY="$work/registry.db" "$target" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$work" 2>&1 | tail -n 3
-  rm -rf "$work"
+    -print_final_stats=1 "$work" > "$log" 2>&1 || status=$?
+  if [ "$status" -ne 0 ]; then
+    grep -v '^#[0-9]' "$log" | tail -n 80
+    echo "$name found a fault (exit status $status)" >&2
+    exit "$status"
+  fi
+  tail -n 3 "$log"
+  rm -rf "$work" "$log"
 done
 echo "== all tests passed"
