@@ -147,6 +147,8 @@ private:
     void PrepareFeatures();
     void FinishHeader(const Path* fieldsAt);
     void FindAndReadFeatures();
+    bool ReadRecordSetMembers(bool features);
+    void ResetHeader();
 
     od::document& document_;
     std::string_view text_;
@@ -159,7 +161,6 @@ private:
     int32_t shapeType_ = taviGeometryNull;
     bool hasZ_ = false;
     bool hasM_ = false;
-    size_t fieldEntries_ = 0;
     int32_t geometryEntry_ = -1; // where a field of type taviFieldTypeGeometry stood among the "fields" entries
     String geometryEntryName_;
     String geometryFieldName_; // "geometryFieldName" or the layer definition's "geometryField"
@@ -174,6 +175,8 @@ private:
     size_t mostRecords_ = 0;
     int dimensions_ = 2;
     std::string strayGeometry_; // the refusal of the first geometry read while no geometry type was known
+    bool readingFeatures_ = false;
+    bool headerAfterFeatures_ = false; // a geometry type, Z or M came after the features
 };
 
 void Reader::FailJson(error_code code, const Path* at) {
@@ -324,7 +327,6 @@ void Reader::ReadFields(od::value value, const Path* at) {
         ReadField(item, &entryAt, entry);
         ++entry;
     }
-    fieldEntries_ = entry;
 }
 
 void Reader::ReadField(od::value value, const Path* at, size_t entry) {
@@ -837,15 +839,41 @@ void Reader::ReadParts(od::value value, const Path* at, std::string_view what) {
 // ---- The documents.
 
 void Reader::ReadRecordSet() {
+    bool readAgain = false;
+    try {
+        readAgain = ReadRecordSetMembers(true);
+    } catch (const ReadFailure& failure) {
+        if (!readingFeatures_ || failure.hr != E_INVALIDARG)
+            throw;
+        // The features were read before the whole header was known. Read the header alone: when a geometry type, Z
+        // or M after the features changes what they mean, the features are read again; otherwise the failure stands.
+        ResetHeader();
+        document_.rewind();
+        ReadRecordSetMembers(false);
+        if (!headerAfterFeatures_)
+            throw;
+        readAgain = true;
+    }
+    Path fieldsAt = Path::Member(nullptr, "fields");
+    FinishHeader(&fieldsAt);
+    if (readAgain) {
+        ClearRecords();
+        FindAndReadFeatures();
+    }
+    if (!strayGeometry_.empty())
+        throw ReadFailure{strayGeometry_};
+}
+
+// One walk over the document's members. "features" is read where it stands when `features` is set and the fields
+// came before it (the usual order); the answer is true when it must be read again, once the header is complete: it
+// stood before the fields, or a geometry type, Z or M came after it.
+bool Reader::ReadRecordSetMembers(bool features) {
     od::object root;
     if (error_code code = document_.get_object().get(root)) {
         if (code == simdjson::INCORRECT_TYPE)
             Fail(nullptr, "a record set must be a JSON object");
         FailJson(code, nullptr);
     }
-    // "features" is read where it stands when the header before it says all it needs; otherwise (the fields, or the
-    // geometry type and Z and M after it) it is read again once the header is complete.
-    bool featuresRead = false;
     bool readAgain = false;
     for (auto member : root) {
         od::field pair;
@@ -857,9 +885,10 @@ void Reader::ReadRecordSet() {
             if (featuresSeen_)
                 Fail(&at, "given twice");
             featuresSeen_ = true;
-            if (fieldsSeen_) {
+            if (features && fieldsSeen_) {
+                readingFeatures_ = true;
                 ReadFeatures(value, &at);
-                featuresRead = true;
+                readingFeatures_ = false;
             } else {
                 Skip(value, &at);
                 readAgain = true;
@@ -868,11 +897,11 @@ void Reader::ReadRecordSet() {
             ReadFields(value, &at);
         } else if (key == "geometryType") {
             ReadGeometryType(value, &at);
-            readAgain |= featuresRead;
+            headerAfterFeatures_ |= featuresSeen_;
         } else if (key == "hasZ" || key == "hasM") {
             bool flag = IsNull(value, &at) ? false : BoolOf(value, nullptr, Quoted(key));
             (key == "hasZ" ? hasZ_ : hasM_) = flag;
-            readAgain |= featuresRead;
+            headerAfterFeatures_ |= featuresSeen_;
         } else if (key == "spatialReference") {
             ReadSpatialReference(value, &at);
         } else if (key == "displayFieldName") {
@@ -890,14 +919,24 @@ void Reader::ReadRecordSet() {
     }
     if (document_.current_location().error() != simdjson::OUT_OF_BOUNDS)
         Fail(nullptr, "more text after the JSON object");
-    Path fieldsAt = Path::Member(nullptr, "fields");
-    FinishHeader(&fieldsAt);
-    if (readAgain) {
-        ClearRecords();
-        FindAndReadFeatures();
-    }
-    if (!strayGeometry_.empty())
-        throw ReadFailure{strayGeometry_};
+    return readAgain || headerAfterFeatures_;
+}
+
+void Reader::ResetHeader() {
+    data_ = RecordData();
+    fieldsSeen_ = featuresSeen_ = geometryTypeSeen_ = false;
+    shapeType_ = taviGeometryNull;
+    hasZ_ = hasM_ = false;
+    geometryEntry_ = -1;
+    geometryEntryName_.clear();
+    geometryFieldName_.clear();
+    objectIdField_.clear();
+    foldedNames_.clear();
+    names_.clear();
+    columnOfName_.clear();
+    strayGeometry_.clear();
+    readingFeatures_ = false;
+    headerAfterFeatures_ = false;
 }
 
 void Reader::FindAndReadFeatures() {

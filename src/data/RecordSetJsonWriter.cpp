@@ -6,6 +6,7 @@
 #include "platform/Utf.h"
 #include "tavi/RecordSet.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -103,24 +104,32 @@ void AppendInteger(std::string& out, int64_t value) {
     out.append(buffer, static_cast<size_t>(end - buffer));
 }
 
-// A finite double, shortest round trip ("-0" keeps its sign: the reader reads it as -0.0).
-void AppendFinite(std::string& out, double value) {
-    char buffer[32];
-    auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+// A finite double, shortest round trip ("-0" keeps its sign: the reader reads it as -0.0). `marked` adds ".0" to a
+// text that would read as an integer, so that readers that guess types from values see a real.
+void AppendFinite(std::string& out, double value, bool marked) {
+    char buffer[40];
+    char* end = std::to_chars(buffer, buffer + 32, value).ptr;
+    if (marked && std::find_if(buffer, end, [](char c) { return c == '.' || c == 'e'; }) == end) {
+        *end++ = '.';
+        *end++ = '0';
+    }
     out.append(buffer, static_cast<size_t>(end - buffer));
 }
 
-// How a double that is not finite is written where a number stands.
+// How a double is written where a number stands: what stands for one that is not finite, and whether an integral
+// value is marked as a real.
 enum class NonFinite {
-    Texts,      // "NaN", "Infinity", "-Infinity": attribute values, which the reader reads back
+    Texts,      // "NaN", "Infinity", "-Infinity", marked: attribute values, which the reader reads back
     NullForNaN, // NaN as null (no value), infinities as texts: coordinates
-    Null,       // null: GeoJSON, which has no such numbers
+    Null,       // null: GeoJSON coordinates, as GeoJSON has no such numbers
+    NullMarked, // null, marked: GeoJSON attribute values
 };
 
 void AppendReal(std::string& out, double value, NonFinite nonFinite) {
     if (std::isfinite(value)) {
-        AppendFinite(out, value);
-    } else if (nonFinite == NonFinite::Null || (std::isnan(value) && nonFinite == NonFinite::NullForNaN)) {
+        AppendFinite(out, value, nonFinite == NonFinite::Texts || nonFinite == NonFinite::NullMarked);
+    } else if (nonFinite == NonFinite::Null || nonFinite == NonFinite::NullMarked ||
+               (std::isnan(value) && nonFinite == NonFinite::NullForNaN)) {
         out += "null";
     } else if (std::isnan(value)) {
         out += "\"NaN\"";
@@ -656,7 +665,7 @@ void WriteRecordSetGeoJson(const RecordData& data, std::string& out) {
                 json.Text(IsoDate(column.integers[record]));
                 break;
             case ColumnStorage::Real:
-                json.Real(column.reals[record], NonFinite::Null);
+                json.Real(column.reals[record], NonFinite::NullMarked);
                 break;
             case ColumnStorage::Text:
                 json.Text(column.Text(record));
