@@ -1,5 +1,6 @@
-// The data access's classes that other objects create and load by class identifier: fields, raster definitions and
-// table descriptions. The module hands this table to the host's object creation (SetPlatformClassTable).
+// The data access's classes that other objects create and load by class identifier: fields, raster definitions,
+// table descriptions and in-memory record sets. The module hands this table to the host's object creation
+// (SetPlatformClassTable).
 #pragma once
 
 #include "host/CreateInstance.h"
