@@ -3,6 +3,7 @@
 
 #include "data/Field.h"
 #include "data/RecordSet.h"
+#include "data/ServiceInputLayer.h"
 #include "data/TableDescription.h"
 
 #include <iterator>
@@ -16,6 +17,7 @@ const HostClassRow kDataClasses[] = {
     {RasterDef::kClassId, RasterDef::kClassName, &CreateInstance<RasterDef>},
     {TableDescription::kClassId, TableDescription::kClassName, &CreateInstance<TableDescription>},
     {RecordSet::kClassId, RecordSet::kClassName, &CreateInstance<RecordSet>},
+    {ServiceInputLayer::kClassId, ServiceInputLayer::kClassName, &CreateInstance<ServiceInputLayer>},
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 // The data access's classes that other objects create and load by class identifier: fields, raster definitions,
-// table descriptions and in-memory record sets. The module hands this table to the host's object creation
-// (SetPlatformClassTable).
+// table descriptions, in-memory record sets and the service input layer. The module hands this table to the host's
+// object creation (SetPlatformClassTable).
 #pragma once
 
 #include "host/CreateInstance.h"
