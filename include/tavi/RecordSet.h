@@ -93,6 +93,13 @@ struct IJSONObject : IUnknown {
     virtual HRESULT GetMember(const OLECHAR* name, BSTR* json) = 0;
 };
 
+// Failures of the service input layer (docs/feature-service.md). A service that wants a token which was not given,
+// or refuses the one given (HTTP 401/403, or error codes 498/499 in its answer), gives E_ACCESSDENIED.
+constexpr HRESULT TAVI_E_SERVICE_UNREACHABLE = static_cast<HRESULT>(0x80040670); // no connection: name, refusal, TLS
+constexpr HRESULT TAVI_E_SERVICE_TIMEOUT = static_cast<HRESULT>(0x80040671);     // a time limit passed
+constexpr HRESULT TAVI_E_SERVICE_ANSWER = static_cast<HRESULT>(0x80040672);      // an error answer; an unreadable one
+constexpr HRESULT TAVI_E_SERVICE_TOO_LARGE = static_cast<HRESULT>(0x80040673);   // an answer passed the size limit
+
 // The records of one layer of a feature service (or map service, or big data catalog service), fetched over HTTP(S)
 // (docs/feature-service.md). The token and referer are sent with every request and kept nowhere else.
 struct IGPServiceInputLayer : IUnknown {

@@ -2,6 +2,8 @@
 #include "data/DataClasses.h"
 
 #include "data/Field.h"
+#include "data/RecordSet.h"
+#include "data/ServiceInputLayer.h"
 #include "data/TableDescription.h"
 
 #include <iterator>
@@ -14,6 +16,8 @@ const HostClassRow kDataClasses[] = {
     {Field::kClassId, Field::kClassName, &CreateInstance<Field>},
     {RasterDef::kClassId, RasterDef::kClassName, &CreateInstance<RasterDef>},
     {TableDescription::kClassId, TableDescription::kClassName, &CreateInstance<TableDescription>},
+    {RecordSet::kClassId, RecordSet::kClassName, &CreateInstance<RecordSet>},
+    {ServiceInputLayer::kClassId, ServiceInputLayer::kClassName, &CreateInstance<ServiceInputLayer>},
 };
 
 } // namespace

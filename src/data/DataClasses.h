@@ -1,5 +1,6 @@
-// The data access's classes that other objects create and load by class identifier: fields, raster definitions and
-// table descriptions. The module hands this table to the host's object creation (SetPlatformClassTable).
+// The data access's classes that other objects create and load by class identifier: fields, raster definitions,
+// table descriptions, in-memory record sets and the service input layer. The module hands this table to the host's
+// object creation (SetPlatformClassTable).
 #pragma once
 
 #include "host/CreateInstance.h"

@@ -408,6 +408,16 @@ HRESULT ToOgrField(const FieldProperties& p, std::unique_ptr<OGRFieldDefn>& defi
     case taviFieldTypeString:
     case taviFieldTypeXML:
         break;
+    // Kept as OGR's date, time and date-time, which read back as dates (their text sets them).
+    case taviFieldTypeDateOnly:
+        type = OFTDate;
+        break;
+    case taviFieldTypeTimeOnly:
+        type = OFTTime;
+        break;
+    case taviFieldTypeTimestampOffset:
+        type = OFTDateTime;
+        break;
     default:
         return E_INVALIDARG; // object identifiers, shapes and rasters are no attributes
     }
@@ -415,7 +425,7 @@ HRESULT ToOgrField(const FieldProperties& p, std::unique_ptr<OGRFieldDefn>& defi
     definition->SetSubType(subType);
     if (type == OFTString) {
         definition->SetWidth(p.length);
-    } else if (type != OFTDateTime && type != OFTBinary) {
+    } else if (type != OFTDate && type != OFTTime && type != OFTDateTime && type != OFTBinary) {
         definition->SetWidth(p.precision);
         definition->SetPrecision(p.scale);
     }

@@ -429,6 +429,11 @@ ComPtr<TableElement> MakeTableElement(gdal::DatasetPtr dataset, OGRLayer* layer,
     return MakeObject<TableElement>(std::move(handle), std::move(catalogPath), std::move(name));
 }
 
+std::shared_ptr<LayerHandle> LayerHandleOf(IUnknown* table) {
+    auto access = QueryAs<ILayerAccess>(table);
+    return access ? access->Layer() : nullptr;
+}
+
 HRESULT TableElement::QueryOwnInterface(REFIID riid, void** ppv) {
     auto held = handle_->Lock();
     if ((riid == IFeatureClass::iid || riid == IDEGdbFeatureClass3::iid) && !IsFeatureClass()) {

@@ -24,10 +24,18 @@ struct LayerHandle {
     std::unique_lock<std::recursive_mutex> Lock() const { return dataset.Lock(); }
 };
 
+// Inside the data access only: the layer behind a table element, so that whole tables are read and written straight
+// through OGR (the record sets) rather than row by row through variants. Whoever uses the layer holds its Lock().
+struct ILayerAccess : IUnknown {
+    // Assigned: name-based identifier of "taviGeoprocessing.ILayerAccess" (see DataAccess.h).
+    static constexpr IID iid{0xEB046867, 0x942E, 0x521A, {0x9C, 0xB6, 0x2F, 0x8F, 0x50, 0x9F, 0xF2, 0x3F}};
+    virtual std::shared_ptr<LayerHandle> Layer() = 0;
+};
+
 // A table ("DETable") or, when the layer has a geometry field, a feature class ("DEFeatureClass"). Only a feature
 // class answers IFeatureClass and IDEGdbFeatureClass3 (whose operations are IFeatureClass's: feature type simple).
-class TableElement final
-    : public DataElementObject<TableElement, IDEDataset4, ITable, IFeatureClass, IDEGdbTable7, IDEGdbFeatureClass3> {
+class TableElement final : public DataElementObject<TableElement, IDEDataset4, ITable, IFeatureClass, IDEGdbTable7,
+                                                    IDEGdbFeatureClass3, ILayerAccess> {
 public:
     static constexpr const char16_t* kClassName = u"DETable";
 
@@ -60,6 +68,8 @@ public:
     HRESULT get_HasSpatialIndex(VARIANT_BOOL* hasIndex) override;
     HRESULT get_Extent(IEnvelope** extent) override;
     HRESULT get_SpatialReference(ISpatialReference** spatialReference) override;
+    // ILayerAccess
+    std::shared_ptr<LayerHandle> Layer() override { return handle_; }
 
 protected:
     HRESULT QueryOwnInterface(REFIID riid, void** ppv) override;
@@ -74,6 +84,9 @@ private:
 // A table element for layer `layer` of `dataset`, named `name` (the layer's name when empty: a dataset inside a
 // container is named by its layer, a file by its file name).
 ComPtr<TableElement> MakeTableElement(gdal::DatasetPtr dataset, OGRLayer* layer, String catalogPath, String name = {});
+
+// The layer behind a table element (null for any other object).
+std::shared_ptr<LayerHandle> LayerHandleOf(IUnknown* table);
 
 // The shape type code of an OGR geometry type.
 int32_t ShapeTypeOf(OGRwkbGeometryType type);

@@ -5,11 +5,14 @@
 #include "host/Envelope.h"
 #include "host/GPName.h"
 #include "host/Geometry.h"
+#include "host/JsonObject.h"
 #include "host/ListingOptions.h"
 #include "host/Message.h"
 #include "host/MessageMaker.h"
 #include "host/ModelVariables.h"
 #include "host/ObjectArray.h"
+#include "host/PropertySet.h"
+#include "host/QueryFilter.h"
 #include "host/RangeDomain.h"
 #include "host/SpatialReference.h"
 #include "host/StringArray.h"
@@ -48,6 +51,9 @@ const HostClassRow kHostClasses[] = {
     {StringArray::kClassId, StringArray::kXmlTypeName, &CreateInstance<StringArray>},
     {GPTypeConverter::kClassId, GPTypeConverter::kClassName, &CreateInstance<GPTypeConverter>},
     {DEListingOptions::kClassId, DEListingOptions::kClassName, &CreateInstance<DEListingOptions>},
+    {QueryFilter::kClassId, QueryFilter::kClassName, &CreateInstance<QueryFilter>},
+    {PropertySet::kClassId, PropertySet::kClassName, &CreateInstance<PropertySet>},
+    {JSONObject::kClassId, JSONObject::kClassName, &CreateInstance<JSONObject>},
 };
 
 } // namespace
