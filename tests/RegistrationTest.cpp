@@ -166,7 +166,7 @@ TEST_F(RegistrationTest, ModuleRegistrationWritesTheProvidedClassesOnly) {
     EXPECT_EQ(server.front(), u'/') << "the full path of the file holding the library";
     EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, u"taviGeoprocessing.EnumBSTR.1"));
     EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, u"taviGeoprocessing.GPString"));
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, u"taviGeoprocessing.GPRecordSetType"))
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, u"taviGeoprocessing.GPDataFileType"))
         << "a class not yet provided is not registered";
     CLSID found{};
     EXPECT_EQ(CLSIDFromProgID(u"taviGeoprocessing.EnumBSTR", &found), S_OK);

@@ -56,6 +56,8 @@ struct IRecordSetInit : IUnknown {
     // a form; the record set is then unchanged.
     virtual HRESULT FromJSON(const OLECHAR* json) = 0;
     virtual HRESULT ToJSON(int32_t options, BSTR* json) = 0;
+    // The records as a GeoJSON FeatureCollection (RFC 7946).
+    virtual HRESULT ToGeoJSON(BSTR* json) = 0;
     // The same forms in a file (UTF-8). STG_E_FILENOTFOUND when the file cannot be opened.
     virtual HRESULT ReadJSONFile(const OLECHAR* path) = 0;
     virtual HRESULT WriteJSONFile(const OLECHAR* path, int32_t options) = 0;

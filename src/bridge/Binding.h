@@ -155,5 +155,6 @@ void BindEnvironmentFamily(BindingTable& table);
 void BindParameterFamily(BindingTable& table);
 void BindLayerFamily(BindingTable& table);
 void BindMapFamily(BindingTable& table);
+void BindRecordFamily(BindingTable& table);
 
 } // namespace tavigp

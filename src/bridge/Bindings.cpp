@@ -15,6 +15,7 @@ constexpr BindingFamily kBindingFamilies[] = {
     &BindCellSizeFamily,    &BindCompositeFamily,  &BindKeyValueFamily, &BindFieldMappingFamily,
     &BindFieldInfoFamily,   &BindRandomFamily,     &BindTextFamily,     &BindFieldDomainFamily,
     &BindEnvironmentFamily, &BindParameterFamily,  &BindLayerFamily,    &BindMapFamily,
+    &BindRecordFamily,
 };
 
 } // namespace

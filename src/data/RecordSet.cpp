@@ -223,6 +223,17 @@ HRESULT RecordSet::ToJSON(int32_t options, BSTR* json) {
     });
 }
 
+HRESULT RecordSet::ToGeoJSON(BSTR* json) {
+    if (!json)
+        return E_POINTER;
+    *json = nullptr;
+    return guard([&] {
+        std::string text;
+        WriteRecordSetGeoJson(*Content(), text);
+        return HandOut(FromUtf8(text), json);
+    });
+}
+
 HRESULT RecordSet::ReadJSONFile(const OLECHAR* path) {
     if (!path)
         return E_POINTER;

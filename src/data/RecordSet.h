@@ -56,6 +56,7 @@ public:
     HRESULT SetSourceTable(IUnknown* table, const OLECHAR* whereClause) override;
     HRESULT FromJSON(const OLECHAR* json) override;
     HRESULT ToJSON(int32_t options, BSTR* json) override;
+    HRESULT ToGeoJSON(BSTR* json) override;
     HRESULT ReadJSONFile(const OLECHAR* path) override;
     HRESULT WriteJSONFile(const OLECHAR* path, int32_t options) override;
 

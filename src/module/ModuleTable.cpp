@@ -26,6 +26,8 @@
 #include "domains/GPUnitDomain.h"
 #include "domains/GPWorkspaceDomain.h"
 #include "frame/EnumBSTR.h"
+#include "layers/GPRecordSet.h"
+#include "layers/GPRecordSetTypes.h"
 #include "layers/LayerMembers.h"
 #include "services/DEUtilities.h"
 #include "services/GPEnvironmentManager.h"
@@ -267,10 +269,10 @@ constinit const ClassEntry kModuleClasses[] = {
     Row<GPExtentType>(),
     Row<GPRasterLayer>(),
     Row<GPRasterLayerType>(),
-    Pending(u"GPRecordSet", CLSID_GPRecordSet),
-    Pending(u"GPRecordSetType", CLSID_GPRecordSetType),
-    Pending(u"GPFeatureRecordSetLayer", CLSID_GPFeatureRecordSetLayer),
-    Pending(u"GPFeatureRecordSetLayerType", CLSID_GPFeatureRecordSetLayerType),
+    Row<GPRecordSet>(),
+    Row<GPRecordSetType>(),
+    Row<GPFeatureRecordSetLayer>(),
+    Row<GPFeatureRecordSetLayerType>(),
     Row<GPRasterDataLayer>(),
     Row<GPRasterDataLayerType>(),
     Pending(u"GPDataFile", CLSID_GPDataFile),
