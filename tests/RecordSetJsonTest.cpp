@@ -268,6 +268,21 @@ TEST_F(RecordSetJson, HeaderAfterTheFeaturesIsReadFirst) {
     EXPECT_TRUE(Read(zLast) == expected);
 }
 
+TEST_F(RecordSetJson, KeysSpelledWithEscapesAreTheSameKeys) {
+    // Keys are matched as written where they can be; a key with escapes, or a field name that needs them, is
+    // unescaped first.
+    const RecordData plain = Read(R"({"geometryType":"taviGeometryPolyline",
+        "fields":[{"name":"n","type":"taviFieldTypeInteger"},{"name":"a\"b","type":"taviFieldTypeString"}],
+        "features":[{"attributes":{"n":1,"a\"b":"x"},"geometry":{"paths":[[[1,2]]]}}]})");
+    const RecordData escaped = Read(R"({"geometryType":"taviGeometryPolyline",
+        "fields":[{"name":"n","type":"taviFieldTypeInteger"},{"name":"a\u0022b","type":"taviFieldTypeString"}],
+        "features":[{"attr\u0069butes":{"\u006e":1,"a\"b":"x"},"ge\u006fmetry":{"p\u0061ths":[[[1,2]]]}}]})");
+    EXPECT_EQ(plain.columns[1].field.name, u"a\"b");
+    EXPECT_EQ(plain.columns[1].Text(0), "x");
+    EXPECT_EQ(plain.geometry.xy, (std::vector<double>{1, 2}));
+    EXPECT_EQ(Difference(escaped, plain), "");
+}
+
 // ---- Refusals.
 
 struct ErrorCase {
@@ -304,6 +319,8 @@ const ErrorCase kErrors[] = {
      "fields[1]: malformed JSON..."},
     {"malformed JSON in a member the form does not know", R"({"other":[1,,2],"features":[]})",
      "other: malformed JSON..."},
+    {"malformed JSON among the features, which leaves the parser unable to go back",
+     "{" + kLine + R"(,"features":[{"geometry":{"paths":[[[0,0][1,1]]]}}]})", "features[0].geometry.paths[0]..."},
     {"text after the object", R"({"features":[]} {})", "..."},
     {"ill-formed UTF-8", "{\"displayFieldName\":\"\xC3\x28\"}", "malformed JSON..."},
     {"unknown members nested deeper than the reader walks", Nested(70), "unknown: nested more than 64 deep"},
