@@ -225,7 +225,7 @@ TEST_F(RecordSetJson, ReadsEachFieldType) {
 
 TEST_F(RecordSetJson, ReadsTheHeader) {
     RecordData data = Read(R"({"displayFieldName":"name","geometryType":"taviGeometryPoint",
-        "spatialReference":{"wkid":102100,"latestWkid":3857},"unknown":{"deep":[[{"a":null}],true,-1e5,"x"]},
+        "spatialReference":{"wkid":102100,"latestWkid":3857},"unknown":{"deep":[[{"a":null}],true,-1e5,"x",123456789012345678901234567890,1e400]},
         "fields":[{"name":"name","type":"taviFieldTypeString"},{"name":"FID","type":"taviFieldTypeOID"}],
         "features":[],"exceededTransferLimit":true})");
     EXPECT_EQ(data.displayFieldName, u"name");
@@ -375,6 +375,9 @@ const ErrorCase kErrors[] = {
     {"a number in a text field",
      R"({"fields":[{"name":"s","type":"taviFieldTypeString"}],"features":[{"attributes":{"s":1}}]})",
      "features[0].attributes: 's' must be a text"},
+    {"a number beyond a double's range",
+     R"({"fields":[{"name":"r","type":"taviFieldTypeDouble"}],"features":[{"attributes":{"r":1e400}}]})",
+     "features[0].attributes: a number beyond the range of a double"},
     {"a date that is no integer",
      R"({"fields":[{"name":"d","type":"taviFieldTypeDate"}],"features":[{"attributes":{"d":"2024"}}]})",
      "features[0].attributes: 'd' must be a date as an integer of milliseconds since 1970"},
@@ -492,11 +495,18 @@ TEST_F(RecordSetJson, WriteThenReadGivesTheSameBits) {
 TEST_F(RecordSetJson, RecordSetsWithoutGeometryAndGeometryFieldsElsewhere) {
     RecordData table;
     table.columns.push_back(Column(u"n", taviFieldTypeSmallInteger));
+    table.columns.push_back(Column(u"r", taviFieldTypeSingle));
     table.columns[0].AppendInteger(-5);
     table.columns[0].AppendNull();
+    table.columns[0].AppendInteger(0);
+    table.columns[1].AppendReal(3);
+    table.columns[1].AppendReal(-0.0);
+    table.columns[1].AppendReal(kNaN);
     const std::string json = Write(table);
-    EXPECT_EQ(json, R"({"displayFieldName":"","fields":[{"name":"n","type":"taviFieldTypeSmallInteger"}],)"
-                    R"("features":[{"attributes":{"n":-5}},{"attributes":{"n":null}}]})");
+    // Reals that would read as integers are marked as reals; NaN is a text.
+    EXPECT_EQ(json, R"({"displayFieldName":"","fields":[{"name":"n","type":"taviFieldTypeSmallInteger"},)"
+                    R"({"name":"r","type":"taviFieldTypeSingle"}],"features":[{"attributes":{"n":-5,"r":3.0}},)"
+                    R"({"attributes":{"n":null,"r":-0.0}},{"attributes":{"n":0,"r":"NaN"}}]})");
     EXPECT_TRUE(Read(json) == table);
 
     // A geometry field with a name of its own, then one that stands elsewhere than after the object identifier.

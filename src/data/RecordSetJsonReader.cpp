@@ -55,28 +55,59 @@ struct Path {
     const Path* parent;
     std::string_view member;
     size_t index;
+    bool element;
 
-    static Path Member(const Path* parent, std::string_view name) { return {parent, name, 0}; }
-    static Path Element(const Path* parent, size_t index) { return {parent, {}, index}; }
+    static Path Member(const Path* parent, std::string_view name) { return {parent, name, 0, false}; }
+    static Path Element(const Path* parent, size_t index) { return {parent, {}, index, true}; }
 };
 
 std::string PathText(const Path* at) {
+    constexpr size_t kLongestName = 80;
     std::vector<const Path*> frames;
     for (; at; at = at->parent)
         frames.push_back(at);
     std::string text;
     for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
-        if ((*frame)->member.empty()) {
+        if ((*frame)->element) {
             text += '[';
             text += std::to_string((*frame)->index);
             text += ']';
         } else {
             if (!text.empty())
                 text += '.';
-            text += (*frame)->member;
+            text += (*frame)->member.substr(0, kLongestName);
+            if ((*frame)->member.size() > kLongestName)
+                text += "...";
         }
     }
     return text;
+}
+
+// True for a JSON number's text (RFC 8259): -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, after which only blanks.
+bool IsJsonNumber(std::string_view token) {
+    size_t at = 0;
+    auto digits = [&] {
+        const size_t start = at;
+        while (at < token.size() && token[at] >= '0' && token[at] <= '9')
+            ++at;
+        return at > start;
+    };
+    if (at < token.size() && token[at] == '-')
+        ++at;
+    if (at < token.size() && token[at] == '0')
+        ++at;
+    else if (!digits())
+        return false;
+    if (at < token.size() && token[at] == '.' && (++at, !digits()))
+        return false;
+    if (at < token.size() && (token[at] == 'e' || token[at] == 'E')) {
+        ++at;
+        if (at < token.size() && (token[at] == '+' || token[at] == '-'))
+            ++at;
+        if (!digits())
+            return false;
+    }
+    return token.find_first_not_of(" \t\r\n", at) == std::string_view::npos;
 }
 
 [[noreturn]] void Fail(const Path* at, std::string_view what) {
@@ -123,6 +154,8 @@ private:
             FailJson(code, at);
     }
     [[noreturn]] void FailJson(error_code code, const Path* at);
+    // A number that could not be read: one beyond what a double holds is told apart from malformed JSON.
+    [[noreturn]] void FailNumber(od::value& value, error_code code, const Path* at);
 
     od::object ObjectOf(od::value value, const Path* at, std::string_view what);
     od::array ArrayOf(od::value value, const Path* at, std::string_view what);
@@ -218,6 +251,12 @@ void Reader::FailJson(error_code code, const Path* at) {
     Fail(at, what);
 }
 
+void Reader::FailNumber(od::value& value, error_code code, const Path* at) {
+    if (code == simdjson::NUMBER_ERROR && IsJsonNumber(value.raw_json_token()))
+        Fail(at, "a number beyond the range of a double");
+    FailJson(code, at);
+}
+
 od::object Reader::ObjectOf(od::value value, const Path* at, std::string_view what) {
     od::object object;
     if (error_code code = value.get_object().get(object)) {
@@ -270,7 +309,7 @@ int64_t Reader::IntegerOf(od::value value, const Path* at, std::string_view what
     if (error_code code = value.get_int64().get(number)) {
         if (code == simdjson::INCORRECT_TYPE || code == simdjson::NUMBER_OUT_OF_RANGE)
             Fail(at, std::string(what) + " must be an integer");
-        FailJson(code, at);
+        FailNumber(value, code, at);
     }
     return number;
 }
@@ -312,8 +351,11 @@ void Reader::Skip(od::value value, const Path* at, int depth) {
         break;
     }
     case od::json_type::number: {
+        // Any JSON number, also one beyond what the parser converts (it is not used).
         od::number number;
-        Check(value.get_number().get(number), at);
+        if (error_code code = value.get_number().get(number);
+            code != simdjson::SUCCESS && !(code == simdjson::NUMBER_ERROR && IsJsonNumber(value.raw_json_token())))
+            FailJson(code, at);
         break;
     }
     case od::json_type::string: {
@@ -690,7 +732,7 @@ void Reader::ReadAttribute(RecordColumn& column, od::value value, const Path* at
             column.AppendReal(number);
             return;
         } else if (code != simdjson::INCORRECT_TYPE) {
-            FailJson(code, at);
+            FailNumber(value, code, at);
         }
         if (IsNull(value, at)) {
             column.AppendNull();
@@ -787,7 +829,7 @@ double Reader::CoordinateOf(od::value value, const Path* at) {
     if (error_code code = value.get_double().get(number); code == simdjson::SUCCESS)
         return number;
     else if (code != simdjson::INCORRECT_TYPE)
-        FailJson(code, at);
+        FailNumber(value, code, at);
     if (IsNull(value, at))
         return kNaN;
     if (IsNaNText(value, &number))
