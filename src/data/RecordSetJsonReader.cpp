@@ -33,9 +33,9 @@ constexpr size_t kValuesPerByte = 16;
 constexpr size_t kValuesAlways = 1 << 16;
 // Members the form does not know are walked (to check them) at most this deep.
 constexpr int kDeepestUnknown = 64;
-// A thread keeps its parser for texts up to this size, so that the pages of a service answer reuse its buffers;
-// larger texts get a parser of their own, freed afterwards.
-constexpr size_t kReusedParserCapacity = 16u << 20;
+// A thread keeps its parser for texts up to this size, so that the pages of a service answer reuse its buffers (the
+// memory it keeps stays small); larger texts get a parser of their own, freed afterwards.
+constexpr size_t kReusedParserCapacity = 4u << 20;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
