@@ -46,7 +46,7 @@ std::string Write(const RecordData& data, int32_t options = taviJsonCompact) {
 }
 
 bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
 }
 
 // What differs between two contents, for a failure's message ("" when nothing the test looks at does).
@@ -225,7 +225,7 @@ TEST_F(RecordSetJson, ReadsEachFieldType) {
 
 TEST_F(RecordSetJson, ReadsTheHeader) {
     RecordData data = Read(R"({"displayFieldName":"name","geometryType":"taviGeometryPoint",
-        "spatialReference":{"wkid":102100,"latestWkid":3857},"unknown":{"deep":[[{"a":null}],true,-1e5,"x"]},
+        "spatialReference":{"wkid":102100,"latestWkid":3857},"unknown":{"deep":[[{"a":null}],true,-1e5,"x",123456789012345678901234567890,1e400]},
         "fields":[{"name":"name","type":"taviFieldTypeString"},{"name":"FID","type":"taviFieldTypeOID"}],
         "features":[],"exceededTransferLimit":true})");
     EXPECT_EQ(data.displayFieldName, u"name");
@@ -268,6 +268,21 @@ TEST_F(RecordSetJson, HeaderAfterTheFeaturesIsReadFirst) {
     EXPECT_TRUE(Read(zLast) == expected);
 }
 
+TEST_F(RecordSetJson, KeysSpelledWithEscapesAreTheSameKeys) {
+    // Keys are matched as written where they can be; a key with escapes, or a field name that needs them, is
+    // unescaped first.
+    const RecordData plain = Read(R"({"geometryType":"taviGeometryPolyline",
+        "fields":[{"name":"n","type":"taviFieldTypeInteger"},{"name":"a\"b","type":"taviFieldTypeString"}],
+        "features":[{"attributes":{"n":1,"a\"b":"x"},"geometry":{"paths":[[[1,2]]]}}]})");
+    const RecordData escaped = Read(R"({"geometryType":"taviGeometryPolyline",
+        "fields":[{"name":"n","type":"taviFieldTypeInteger"},{"name":"a\u0022b","type":"taviFieldTypeString"}],
+        "features":[{"attr\u0069butes":{"\u006e":1,"a\"b":"x"},"ge\u006fmetry":{"p\u0061ths":[[[1,2]]]}}]})");
+    EXPECT_EQ(plain.columns[1].field.name, u"a\"b");
+    EXPECT_EQ(plain.columns[1].Text(0), "x");
+    EXPECT_EQ(plain.geometry.xy, (std::vector<double>{1, 2}));
+    EXPECT_EQ(Difference(escaped, plain), "");
+}
+
 // ---- Refusals.
 
 struct ErrorCase {
@@ -304,6 +319,8 @@ const ErrorCase kErrors[] = {
      "fields[1]: malformed JSON..."},
     {"malformed JSON in a member the form does not know", R"({"other":[1,,2],"features":[]})",
      "other: malformed JSON..."},
+    {"malformed JSON among the features, which leaves the parser unable to go back",
+     "{" + kLine + R"(,"features":[{"geometry":{"paths":[[[0,0][1,1]]]}}]})", "features[0].geometry.paths[0]..."},
     {"text after the object", R"({"features":[]} {})", "..."},
     {"ill-formed UTF-8", "{\"displayFieldName\":\"\xC3\x28\"}", "malformed JSON..."},
     {"unknown members nested deeper than the reader walks", Nested(70), "unknown: nested more than 64 deep"},
@@ -358,6 +375,9 @@ const ErrorCase kErrors[] = {
     {"a number in a text field",
      R"({"fields":[{"name":"s","type":"taviFieldTypeString"}],"features":[{"attributes":{"s":1}}]})",
      "features[0].attributes: 's' must be a text"},
+    {"a number beyond a double's range",
+     R"({"fields":[{"name":"r","type":"taviFieldTypeDouble"}],"features":[{"attributes":{"r":1e400}}]})",
+     "features[0].attributes: a number beyond the range of a double"},
     {"a date that is no integer",
      R"({"fields":[{"name":"d","type":"taviFieldTypeDate"}],"features":[{"attributes":{"d":"2024"}}]})",
      "features[0].attributes: 'd' must be a date as an integer of milliseconds since 1970"},
@@ -475,11 +495,18 @@ TEST_F(RecordSetJson, WriteThenReadGivesTheSameBits) {
 TEST_F(RecordSetJson, RecordSetsWithoutGeometryAndGeometryFieldsElsewhere) {
     RecordData table;
     table.columns.push_back(Column(u"n", taviFieldTypeSmallInteger));
+    table.columns.push_back(Column(u"r", taviFieldTypeSingle));
     table.columns[0].AppendInteger(-5);
     table.columns[0].AppendNull();
+    table.columns[0].AppendInteger(0);
+    table.columns[1].AppendReal(3);
+    table.columns[1].AppendReal(-0.0);
+    table.columns[1].AppendReal(kNaN);
     const std::string json = Write(table);
-    EXPECT_EQ(json, R"({"displayFieldName":"","fields":[{"name":"n","type":"taviFieldTypeSmallInteger"}],)"
-                    R"("features":[{"attributes":{"n":-5}},{"attributes":{"n":null}}]})");
+    // Reals that would read as integers are marked as reals; NaN is a text.
+    EXPECT_EQ(json, R"({"displayFieldName":"","fields":[{"name":"n","type":"taviFieldTypeSmallInteger"},)"
+                    R"({"name":"r","type":"taviFieldTypeSingle"}],"features":[{"attributes":{"n":-5,"r":3.0}},)"
+                    R"({"attributes":{"n":null,"r":-0.0}},{"attributes":{"n":0,"r":"NaN"}}]})");
     EXPECT_TRUE(Read(json) == table);
 
     // A geometry field with a name of its own, then one that stands elsewhere than after the object identifier.

@@ -33,11 +33,15 @@ constexpr size_t kValuesPerByte = 16;
 constexpr size_t kValuesAlways = 1 << 16;
 // Members the form does not know are walked (to check them) at most this deep.
 constexpr int kDeepestUnknown = 64;
-// A thread keeps its parser for texts up to this size, so that the pages of a service answer reuse its buffers;
-// larger texts get a parser of their own, freed afterwards.
-constexpr size_t kReusedParserCapacity = 16u << 20;
+// A thread keeps its parser for texts up to this size, so that the pages of a service answer reuse its buffers (the
+// memory it keeps stays small); larger texts get a parser of their own, freed afterwards.
+constexpr size_t kReusedParserCapacity = 4u << 20;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// After this many features the rest are estimated from the text they took, and the columns reserved for them, so
+// that a large set is not copied as its arrays grow.
+constexpr size_t kFeaturesBeforeEstimate = 1000;
 
 // A refusal: the message and the code to return.
 struct ReadFailure {
@@ -51,28 +55,59 @@ struct Path {
     const Path* parent;
     std::string_view member;
     size_t index;
+    bool element;
 
-    static Path Member(const Path* parent, std::string_view name) { return {parent, name, 0}; }
-    static Path Element(const Path* parent, size_t index) { return {parent, {}, index}; }
+    static Path Member(const Path* parent, std::string_view name) { return {parent, name, 0, false}; }
+    static Path Element(const Path* parent, size_t index) { return {parent, {}, index, true}; }
 };
 
 std::string PathText(const Path* at) {
+    constexpr size_t kLongestName = 80;
     std::vector<const Path*> frames;
     for (; at; at = at->parent)
         frames.push_back(at);
     std::string text;
     for (auto frame = frames.rbegin(); frame != frames.rend(); ++frame) {
-        if ((*frame)->member.empty()) {
+        if ((*frame)->element) {
             text += '[';
             text += std::to_string((*frame)->index);
             text += ']';
         } else {
             if (!text.empty())
                 text += '.';
-            text += (*frame)->member;
+            text += (*frame)->member.substr(0, kLongestName);
+            if ((*frame)->member.size() > kLongestName)
+                text += "...";
         }
     }
     return text;
+}
+
+// True for a JSON number's text (RFC 8259): -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, after which only blanks.
+bool IsJsonNumber(std::string_view token) {
+    size_t at = 0;
+    auto digits = [&] {
+        const size_t start = at;
+        while (at < token.size() && token[at] >= '0' && token[at] <= '9')
+            ++at;
+        return at > start;
+    };
+    if (at < token.size() && token[at] == '-')
+        ++at;
+    if (at < token.size() && token[at] == '0')
+        ++at;
+    else if (!digits())
+        return false;
+    if (at < token.size() && token[at] == '.' && (++at, !digits()))
+        return false;
+    if (at < token.size() && (token[at] == 'e' || token[at] == 'E')) {
+        ++at;
+        if (at < token.size() && (token[at] == '+' || token[at] == '-'))
+            ++at;
+        if (!digits())
+            return false;
+    }
+    return token.find_first_not_of(" \t\r\n", at) == std::string_view::npos;
 }
 
 [[noreturn]] void Fail(const Path* at, std::string_view what) {
@@ -104,7 +139,8 @@ const char* ArityText(bool hasZ, bool hasM) {
 // only when the whole text was read.
 class Reader {
 public:
-    Reader(od::document& document, std::string_view text) : document_(document), text_(text) {}
+    // Starts the walk of `text` (padded) with `parser`.
+    Reader(od::parser& parser, std::string_view text) : parser_(parser), text_(text) { Start(); }
 
     RecordData& Data() { return data_; }
 
@@ -118,6 +154,8 @@ private:
             FailJson(code, at);
     }
     [[noreturn]] void FailJson(error_code code, const Path* at);
+    // A number that could not be read: one beyond what a double holds is told apart from malformed JSON.
+    [[noreturn]] void FailNumber(od::value& value, error_code code, const Path* at);
 
     od::object ObjectOf(od::value value, const Path* at, std::string_view what);
     od::array ArrayOf(od::value value, const Path* at, std::string_view what);
@@ -126,6 +164,8 @@ private:
     bool BoolOf(od::value value, const Path* at, std::string_view what);
     int64_t IntegerOf(od::value value, const Path* at, std::string_view what);
     std::string_view KeyOf(od::field& field, const Path* at);
+    // True when the key, as written, is `name` (which holds no quote or backslash): no unescaping.
+    static bool KeyIs(od::field& field, std::string_view name) { return field.key().unsafe_is_equal(name); }
     void Skip(od::value value, const Path* at, int depth = 0);
 
     void ReadFields(od::value value, const Path* at);
@@ -144,14 +184,20 @@ private:
     double CoordinateOf(od::value value, const Path* at);
     bool IsNaNText(od::value& value, double* number);
     void ClearRecords();
+    void ReserveByEstimate(size_t records);
     void PrepareFeatures();
     void FinishHeader(const Path* fieldsAt);
     void FindAndReadFeatures();
     bool ReadRecordSetMembers(bool features);
     void ResetHeader();
 
-    od::document& document_;
+    // (Re)starts the walk at the beginning of the text. A document that met an error cannot be rewound: it is made
+    // again.
+    void Start();
+
+    od::parser& parser_;
     std::string_view text_;
+    od::document document_;
     RecordData data_;
 
     // The header as read so far.
@@ -170,6 +216,7 @@ private:
     // For the features: the fields' UTF-8 names and their columns, the record each column last got a value for
     // (one more than its index, so that 0 is none), and the most records the text's size allows.
     std::vector<std::string> names_;
+    std::vector<uint8_t> plainNames_; // a name that JSON writes without escapes, which its key can match as written
     std::unordered_map<std::string_view, size_t> columnOfName_;
     std::vector<size_t> filledFor_;
     size_t mostRecords_ = 0;
@@ -178,6 +225,16 @@ private:
     bool readingFeatures_ = false;
     bool headerAfterFeatures_ = false; // a geometry type, Z or M came after the features
 };
+
+void Reader::Start() {
+    if (error_code code = parser_.iterate(text_.data(), text_.size(), text_.size() + kJsonPadding).get(document_)) {
+        if (code == simdjson::MEMALLOC)
+            throw ReadFailure{"out of memory", E_OUTOFMEMORY};
+        if (code == simdjson::EMPTY)
+            throw ReadFailure{"the text holds no JSON"};
+        throw ReadFailure{std::string("malformed JSON (") + simdjson::error_message(code) + ")"};
+    }
+}
 
 void Reader::FailJson(error_code code, const Path* at) {
     if (code == simdjson::MEMALLOC)
@@ -192,6 +249,12 @@ void Reader::FailJson(error_code code, const Path* at) {
     what += simdjson::error_message(code);
     what += ")";
     Fail(at, what);
+}
+
+void Reader::FailNumber(od::value& value, error_code code, const Path* at) {
+    if (code == simdjson::NUMBER_ERROR && IsJsonNumber(value.raw_json_token()))
+        Fail(at, "a number beyond the range of a double");
+    FailJson(code, at);
 }
 
 od::object Reader::ObjectOf(od::value value, const Path* at, std::string_view what) {
@@ -246,7 +309,7 @@ int64_t Reader::IntegerOf(od::value value, const Path* at, std::string_view what
     if (error_code code = value.get_int64().get(number)) {
         if (code == simdjson::INCORRECT_TYPE || code == simdjson::NUMBER_OUT_OF_RANGE)
             Fail(at, std::string(what) + " must be an integer");
-        FailJson(code, at);
+        FailNumber(value, code, at);
     }
     return number;
 }
@@ -288,8 +351,11 @@ void Reader::Skip(od::value value, const Path* at, int depth) {
         break;
     }
     case od::json_type::number: {
+        // Any JSON number, also one beyond what the parser converts (it is not used).
         od::number number;
-        Check(value.get_number().get(number), at);
+        if (error_code code = value.get_number().get(number);
+            code != simdjson::SUCCESS && !(code == simdjson::NUMBER_ERROR && IsJsonNumber(value.raw_json_token())))
+            FailJson(code, at);
         break;
     }
     case od::json_type::string: {
@@ -490,6 +556,11 @@ void Reader::PrepareFeatures() {
     for (size_t index = 0; index < names_.size(); ++index)
         columnOfName_.emplace(names_[index], index);
     filledFor_.assign(names_.size(), 0);
+    plainNames_.assign(names_.size(), 1);
+    for (size_t index = 0; index < names_.size(); ++index)
+        for (unsigned char c : names_[index])
+            if (c == '"' || c == '\\' || c < 0x20)
+                plainNames_[index] = 0;
     const size_t values = std::max(kValuesPerByte * text_.size(), kValuesAlways);
     mostRecords_ = names_.empty() ? std::numeric_limits<size_t>::max() : values / names_.size();
 }
@@ -512,6 +583,39 @@ void Reader::ClearRecords() {
     strayGeometry_.clear();
 }
 
+// Reserves the columns for the features the rest of the text likely holds, at the rate of those read so far (and a
+// twentieth more). The estimate only sizes the arrays: a wrong one costs a copy or some unused room.
+void Reader::ReserveByEstimate(size_t records) {
+    auto location = document_.current_location();
+    if (location.error() != simdjson::SUCCESS)
+        return;
+    const size_t used = static_cast<size_t>(location.value_unsafe() - text_.data());
+    if (used == 0 || used >= text_.size())
+        return;
+    const double scale = static_cast<double>(text_.size()) / static_cast<double>(used) * 1.05;
+    auto estimate = [&](size_t count, size_t most) {
+        return static_cast<size_t>(std::min(static_cast<double>(count) * scale, static_cast<double>(most)));
+    };
+    const size_t expected = estimate(records, std::min(mostRecords_, text_.size() / 2));
+    for (RecordColumn& column : data_.columns) {
+        column.Reserve(expected);
+        if (column.storage == ColumnStorage::Text)
+            column.chars.reserve(estimate(column.chars.size(), text_.size()));
+    }
+    if (!data_.hasGeometry)
+        return;
+    GeometryColumn& geometry = data_.geometry;
+    geometry.nulls.reserve(expected);
+    geometry.recordParts.reserve(expected + 1);
+    geometry.partPoints.reserve(estimate(geometry.partPoints.size(), text_.size() / 4));
+    const size_t points = estimate(geometry.xy.size() / 2, text_.size() / 5);
+    geometry.xy.reserve(2 * points);
+    if (hasZ_)
+        geometry.z.reserve(points);
+    if (hasM_)
+        geometry.m.reserve(points);
+}
+
 void Reader::ReadFeatures(od::value value, const Path* at) {
     PrepareFeatures();
     size_t record = 0;
@@ -521,6 +625,8 @@ void Reader::ReadFeatures(od::value value, const Path* at) {
         Check(std::move(element).get(feature), &featureAt);
         if (record == mostRecords_)
             Fail(at, "more features times fields than the text's size allows");
+        if (record == kFeaturesBeforeEstimate)
+            ReserveByEstimate(record);
         ReadFeature(feature, &featureAt, record);
         ++record;
     }
@@ -532,7 +638,10 @@ void Reader::ReadFeature(od::value value, const Path* at, size_t record) {
     for (auto member : ObjectOf(value, at, "a feature")) {
         od::field pair;
         Check(std::move(member).get(pair), at);
-        std::string_view key = KeyOf(pair, at);
+        // The key as written, and only when it is neither of the two, unescaped (it may spell one with escapes).
+        std::string_view key = KeyIs(pair, "attributes") ? "attributes"
+                               : KeyIs(pair, "geometry") ? "geometry"
+                                                         : KeyOf(pair, at);
         if (key == "attributes") {
             Path attributesAt = Path::Member(at, "attributes");
             if (attributesSeen)
@@ -564,19 +673,20 @@ void Reader::ReadAttributes(od::value value, const Path* at, size_t record) {
         for (auto member : ObjectOf(value, at, "'attributes'")) {
             od::field pair;
             Check(std::move(member).get(pair), at);
-            std::string_view key = KeyOf(pair, at);
             size_t index;
-            if (expected < names_.size() && names_[expected] == key) {
+            if (expected < names_.size() && plainNames_[expected] && KeyIs(pair, names_[expected])) {
                 index = expected;
-            } else if (auto found = columnOfName_.find(key); found != columnOfName_.end()) {
-                index = found->second;
             } else {
-                Fail(at, Quoted(key) + " is not among the fields");
+                std::string_view key = KeyOf(pair, at);
+                auto found = columnOfName_.find(key);
+                if (found == columnOfName_.end())
+                    Fail(at, Quoted(key) + " is not among the fields");
+                index = found->second;
             }
             if (filledFor_[index] == stamp)
-                Fail(at, Quoted(key) + " given twice");
+                Fail(at, Quoted(names_[index]) + " given twice");
             filledFor_[index] = stamp;
-            ReadAttribute(data_.columns[index], pair.value(), at, key);
+            ReadAttribute(data_.columns[index], pair.value(), at, names_[index]);
             expected = index + 1;
         }
     }
@@ -622,7 +732,7 @@ void Reader::ReadAttribute(RecordColumn& column, od::value value, const Path* at
             column.AppendReal(number);
             return;
         } else if (code != simdjson::INCORRECT_TYPE) {
-            FailJson(code, at);
+            FailNumber(value, code, at);
         }
         if (IsNull(value, at)) {
             column.AppendNull();
@@ -691,7 +801,7 @@ void Reader::ReadGeometry(od::value value, const Path* at) {
     for (auto member : object) {
         od::field pair;
         Check(std::move(member).get(pair), at);
-        std::string_view key = KeyOf(pair, at);
+        std::string_view key = KeyIs(pair, expected) ? expected : KeyOf(pair, at);
         if (key == expected) {
             if (partsSeen)
                 Fail(at, Quoted(key) + " given twice");
@@ -719,7 +829,7 @@ double Reader::CoordinateOf(od::value value, const Path* at) {
     if (error_code code = value.get_double().get(number); code == simdjson::SUCCESS)
         return number;
     else if (code != simdjson::INCORRECT_TYPE)
-        FailJson(code, at);
+        FailNumber(value, code, at);
     if (IsNull(value, at))
         return kNaN;
     if (IsNaNText(value, &number))
@@ -789,7 +899,8 @@ void Reader::ReadPosition(od::value value, const Path* at) {
         Check(std::move(element).get(item), at);
         if (count == dimensions_)
             Fail(at, ArityText(hasZ_, hasM_));
-        coordinates[count++] = CoordinateOf(item, at);
+        double number;
+        coordinates[count++] = item.get_double().get(number) == simdjson::SUCCESS ? number : CoordinateOf(item, at);
     }
     if (count != dimensions_)
         Fail(at, ArityText(hasZ_, hasM_));
@@ -846,12 +957,21 @@ void Reader::ReadRecordSet() {
         if (!readingFeatures_ || failure.hr != E_INVALIDARG)
             throw;
         // The features were read before the whole header was known. Read the header alone: when a geometry type, Z
-        // or M after the features changes what they mean, the features are read again; otherwise the failure stands.
-        ResetHeader();
-        document_.rewind();
-        ReadRecordSetMembers(false);
-        if (!headerAfterFeatures_)
-            throw;
+        // or M after the features changes what they mean, the features are read again; otherwise the first failure
+        // stands (also when the header has one of its own).
+        const ReadFailure first = failure;
+        bool explained = false;
+        try {
+            ResetHeader();
+            Start();
+            ReadRecordSetMembers(false);
+            explained = headerAfterFeatures_;
+        } catch (const ReadFailure& later) {
+            if (later.hr != E_INVALIDARG)
+                throw;
+        }
+        if (!explained)
+            throw first;
         readAgain = true;
     }
     Path fieldsAt = Path::Member(nullptr, "fields");
@@ -940,7 +1060,7 @@ void Reader::ResetHeader() {
 }
 
 void Reader::FindAndReadFeatures() {
-    document_.rewind();
+    Start();
     od::object root;
     Check(document_.get_object().get(root), nullptr);
     for (auto member : root) {
@@ -1048,15 +1168,7 @@ template <class Walk> HRESULT ReadDocument(std::string_view text, RecordData& da
             own = std::make_unique<od::parser>();
             parser = own.get();
         }
-        od::document document;
-        if (error_code code = parser->iterate(text.data(), text.size(), text.size() + kJsonPadding).get(document)) {
-            if (code == simdjson::MEMALLOC)
-                throw ReadFailure{"out of memory", E_OUTOFMEMORY};
-            if (code == simdjson::EMPTY)
-                throw ReadFailure{"the text holds no JSON"};
-            throw ReadFailure{std::string("malformed JSON (") + simdjson::error_message(code) + ")"};
-        }
-        Reader reader(document, text);
+        Reader reader(*parser, text);
         walk(reader);
         data = std::move(reader.Data());
         if (error)

@@ -3,6 +3,7 @@
 // are escaped as JSON needs and ill-formed UTF-8 is replaced, so that the output is always JSON that reads back.
 #include "data/RecordSetJson.h"
 
+#include "host/SpatialReference.h"
 #include "platform/Utf.h"
 #include "tavi/RecordSet.h"
 
@@ -265,10 +266,19 @@ int32_t DefaultGeometryIndex(const RecordData& data) {
     return index;
 }
 
+// {"wkid": code} when the code alone gives the same coordinate system back (a compound system's code is that of its
+// horizontal part, which does not), else {"wkt": text}.
 void WriteSpatialReference(JsonOut& json, ISpatialReference* spatialReference) {
     int32_t code = 0;
     if (FAILED(spatialReference->get_FactoryCode(&code)))
         code = 0;
+    if (code != 0) {
+        ComPtr<ISpatialReference> byCode;
+        VARIANT_BOOL same = VARIANT_FALSE;
+        if (FAILED(CreateSpatialReferenceFromText(FromUtf8(std::to_string(code)), byCode.Out())) ||
+            FAILED(byCode->IsSameCoordinateSystem(spatialReference, &same)) || same != VARIANT_TRUE)
+            code = 0;
+    }
     BStr wkt;
     if (code == 0 && (FAILED(spatialReference->ExportToWKT(wkt.Out())) || wkt.str().empty()))
         return; // a coordinate system that can be told neither way is left out
