@@ -122,6 +122,18 @@ TEST_F(HttpClientTest, OnlyHttpAndHttpsAndOnlyTrustedCertificates) {
     EXPECT_TRUE(secure.Requests().empty()) << "no request was sent over the untrusted connection";
 }
 
+TEST_F(HttpClientTest, RequestsToThisMachineBypassProxies) {
+    service_.AddLayer(LoopbackFeatureService::PointLayer(kLayerPath, 1, 1000, true));
+    const std::string proxy = "http://127.0.0.1:" + std::to_string(LoopbackFeatureService::ClosedPort());
+    ScopedEnv http("http_proxy", proxy.c_str());
+    ScopedEnv all("ALL_PROXY", proxy.c_str());
+    ScopedEnv none("no_proxy", "");
+    ScopedEnv noneUpper("NO_PROXY", "");
+    HttpResult result = HttpSend(Get(service_.Url(kLayerPath)), HttpSettings());
+    EXPECT_TRUE(result.Succeeded()) << result.reason;
+    EXPECT_EQ(result.status, 200);
+}
+
 TEST(HttpSettingsTest, EnvironmentOverridesOnlyWithPositiveNumbers) {
     ScopedEnv timeout("TAVI_HTTP_TIMEOUT_MS", "1500");
     ScopedEnv connect("TAVI_HTTP_CONNECT_TIMEOUT_MS", "-3");

@@ -504,7 +504,7 @@ TEST_F(ServiceInputLayerTest, FailuresHandOutNothingAndChangeNothing) {
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.why);
-        service_.AddLayer(LoopbackFeatureService::PointLayer(kLayerPath, 2500, 1000, true));
+        service_.AddLayer(LoopbackFeatureService::PointLayer(kLayerPath, 1500, 500, true));
         auto layer = Create<IGPServiceInputLayer>(CLSID_GPServiceInputLayer);
         ComPtr<IRecordSet> records;
         // A layer that read once already, to show that a failed call keeps what it knew.
@@ -534,7 +534,7 @@ TEST_F(ServiceInputLayerTest, FailuresHandOutNothingAndChangeNothing) {
             EXPECT_FALSE(updated);
             EXPECT_TRUE(RecordsPresent(layer.Get())) << "the earlier read still counts";
             EXPECT_EQ(Property(layer.Get(), u"pagesRead").lVal, 3);
-            EXPECT_EQ(Property(layer.Get(), u"recordsRead").llVal, 2500);
+            EXPECT_EQ(Property(layer.Get(), u"recordsRead").llVal, 1500);
         }
         EXPECT_NE(description.find(FromUtf8(kLayerPath)), std::u16string::npos) << ToUtf8(description);
         EXPECT_EQ(description.find(kToken), std::u16string::npos) << ToUtf8(description);

@@ -77,7 +77,7 @@ std::optional<Origin> OriginOf(const std::string& url) {
     return origin;
 }
 
-bool HasLineBreak(const std::string& text) {
+bool HasControlCharacter(const std::string& text) {
     return std::any_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; });
 }
 
@@ -160,6 +160,11 @@ HttpFailure FailureOf(CURLcode code) {
     }
 }
 
+// Whether a host is this machine's own: no proxy stands between a program and itself.
+bool IsLoopback(const std::string& host) {
+    return host == "localhost" || host.rfind("127.", 0) == 0 || host == "[::1]";
+}
+
 bool IsRedirect(long status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
@@ -173,7 +178,7 @@ struct Exchange {
     std::string error;
 };
 
-Exchange Perform(const HttpRequest& request, const std::string& url, bool post, const std::string& body,
+Exchange Perform(const HttpRequest& request, const std::string& url, bool loopback, const std::string& body,
                  int64_t timeoutMs, const HttpSettings& settings, Sink& sink) {
     Exchange exchange;
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
@@ -194,12 +199,14 @@ Exchange Perform(const HttpRequest& request, const std::string& url, bool post, 
     curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE,
                      static_cast<curl_off_t>(std::min<uint64_t>(settings.maxBytes, static_cast<uint64_t>(INT64_MAX))));
     curl_easy_setopt(h, CURLOPT_USERAGENT, "taviGeoprocessing");
+    if (loopback)
+        curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteToSink);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     if (!request.referer.empty())
         curl_easy_setopt(h, CURLOPT_REFERER, request.referer.c_str());
     std::unique_ptr<curl_slist, ListDeleter> headers;
-    if (post) {
+    if (request.post) {
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
         curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.c_str());
         // No "Expect: 100-continue" round trip before larger bodies.
@@ -225,18 +232,20 @@ HttpResult Send(const HttpRequest& request, const HttpSettings& settings, Sink& 
     auto origin = OriginOf(request.url);
     if (!origin || (origin->scheme != "http" && origin->scheme != "https"))
         return Failed(HttpFailure::InvalidRequest, "the address is not an http or https address");
-    if (HasLineBreak(request.referer))
+    if (HasControlCharacter(request.referer))
         return Failed(HttpFailure::InvalidRequest, "the referer holds a control character");
     const std::string body = request.post ? FormEncode(request.form) : std::string();
     const auto start = std::chrono::steady_clock::now();
     std::string url = request.url;
+    Origin hopOrigin = *origin;
     for (int hop = 0;; ++hop) {
         const auto spent =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
         if (spent >= settings.timeoutMs)
             return Failed(HttpFailure::Timeout, "the request timed out");
         sink.Restart();
-        Exchange exchange = Perform(request, url, request.post, body, settings.timeoutMs - spent, settings, sink);
+        Exchange exchange =
+            Perform(request, url, IsLoopback(hopOrigin.host), body, settings.timeoutMs - spent, settings, sink);
         if (sink.outOfMemory)
             throw std::bad_alloc();
         if (sink.tooLarge || exchange.code == CURLE_FILESIZE_EXCEEDED)
@@ -255,6 +264,7 @@ HttpResult Send(const HttpRequest& request, const HttpSettings& settings, Sink& 
             if (request.post && (!(exchange.status == 307 || exchange.status == 308) || !(*target == *origin)))
                 return Failed(HttpFailure::Redirect, "a redirect of a request with a body was refused");
             url = exchange.redirectUrl;
+            hopOrigin = *target;
             continue;
         }
         HttpResult result;

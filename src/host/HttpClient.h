@@ -1,7 +1,8 @@
 // A small HTTP(S) client over libcurl for feature services and record set files: GET, POST of form fields, and
 // downloads into a file. TLS is verified (peer and host name against the system's certificate authorities); only
 // http and https are spoken, redirects are followed only within the scheme of the request; proxies come from the
-// environment as libcurl reads it (http_proxy, https_proxy, no_proxy). Safe to call from any thread: each request
+// environment as libcurl reads it (http_proxy, https_proxy, no_proxy), except that requests to this machine itself
+// (localhost, 127.x.x.x, [::1]) never go through one. Safe to call from any thread: each request
 // has its own handle, and libcurl is initialised once per process.
 #pragma once
 

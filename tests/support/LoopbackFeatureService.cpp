@@ -119,13 +119,15 @@ LoopbackFeatureService::~LoopbackFeatureService() {
 void LoopbackFeatureService::AddLayer(ServiceLayer layer) {
     std::lock_guard lock(mutex_);
     std::string path = layer.path;
-    layers_[path] = std::move(layer);
+    layers_[path] = std::make_shared<const ServiceLayer>(std::move(layer));
     queryCounts_[path] = 0;
 }
 
 void LoopbackFeatureService::ChangeLayer(const std::string& path, const std::function<void(ServiceLayer&)>& change) {
     std::lock_guard lock(mutex_);
-    change(layers_.at(path));
+    auto changed = std::make_shared<ServiceLayer>(*layers_.at(path));
+    change(*changed);
+    layers_[path] = std::move(changed);
     queryCounts_[path] = 0;
 }
 
@@ -185,11 +187,14 @@ ServiceLayer LoopbackFeatureService::PointLayer(std::string path, int count, int
         {"objectIdField", "OBJECTID"},      {"fields", layer.fields},
         {"maxRecordCount", maxRecordCount}, {"advancedQueryCapabilities", {{"supportsPagination", pagination}}},
     };
+    static constexpr const char* kQuarters[] = {"", ".25", ".5", ".75"}; // id / 4 written exactly
+    layer.features.reserve(count);
     for (int id = 1; id <= count; ++id) {
-        layer.features.push_back({
-            {"attributes", {{"OBJECTID", id}, {"NAME", "name " + std::to_string(id)}, {"VALUE", id / 4.0}}},
-            {"geometry", {{"x", id}, {"y", -id}}},
-        });
+        const std::string text = std::to_string(id);
+        const std::string value = std::to_string(id / 4) + kQuarters[id % 4];
+        layer.features.push_back({id, R"({"attributes":{"OBJECTID":)" + text + R"(,"NAME":"name )" + text +
+                                          R"(","VALUE":)" + value + R"(},"geometry":{"x":)" + text + R"(,"y":-)" +
+                                          text + "}}"});
     }
     return layer;
 }
@@ -225,7 +230,8 @@ void LoopbackFeatureService::Handle(const httplib::Request& request, httplib::Re
         response.set_content("not found", "text/plain");
         return;
     }
-    const ServiceLayer layer = found->second; // a copy: the answer may be made after the lock is let go
+    const std::shared_ptr<const ServiceLayer> held = found->second;
+    const ServiceLayer& layer = *held;
     const int page = query ? ++queryCounts_[layerPath] : 0;
     lock.unlock();
 
@@ -303,10 +309,10 @@ std::string LoopbackFeatureService::QueryBody(const ServiceLayer& layer, const h
     auto bound = LowerBound(request.get_param_value("where"), layer.oidField);
     if (!bound)
         return ErrorBody(400, "Unable to complete operation: where clause not understood.");
-    std::vector<const nlohmann::ordered_json*> selected;
-    for (const auto& feature : layer.features)
-        if (feature["attributes"][layer.oidField].get<long long>() > *bound)
-            selected.push_back(&feature);
+    std::vector<size_t> selected;
+    for (size_t i = 0; i < layer.features.size(); ++i)
+        if (layer.features[i].id > *bound)
+            selected.push_back(i);
 
     const long long maxRecordCount = layer.definition.value("maxRecordCount", 1000);
     const bool paging = layer.definition.contains("advancedQueryCapabilities") &&
@@ -318,28 +324,39 @@ std::string LoopbackFeatureService::QueryBody(const ServiceLayer& layer, const h
         count = std::clamp<long long>(NumberParam(request, "resultRecordCount", maxRecordCount), 0, maxRecordCount);
     }
     const long long end = std::min<long long>(offset + count, selected.size());
+    const bool renamed = layer.renameFieldFromPage > 0 && page >= layer.renameFieldFromPage && !layer.fields.empty();
+    const std::string lastField = layer.fields.empty() ? std::string() : layer.fields.back()["name"].get<std::string>();
 
-    nlohmann::ordered_json answer = {{"objectIdFieldName", layer.oidField}};
+    // The members before the features, then the features' texts.
+    nlohmann::ordered_json head = {{"objectIdFieldName", layer.oidField}};
     if (!layer.geometryType.empty()) {
-        answer["geometryType"] = layer.geometryType;
-        answer["spatialReference"] = {{"wkid", 4326}};
+        head["geometryType"] = layer.geometryType;
+        head["spatialReference"] = {{"wkid", 4326}};
     }
-    answer["fields"] = layer.fields;
-    answer["features"] = nlohmann::ordered_json::array();
-    for (long long i = offset; i < end; ++i)
-        answer["features"].push_back(*selected[i]);
-    if (layer.renameFieldFromPage > 0 && page >= layer.renameFieldFromPage && !layer.fields.empty()) {
-        const std::string last = layer.fields.back()["name"];
-        answer["fields"].back()["name"] = "RENAMED";
-        for (auto& feature : answer["features"]) {
-            auto& attributes = feature["attributes"];
-            attributes["RENAMED"] = attributes[last];
-            attributes.erase(last);
+    head["fields"] = layer.fields;
+    if (renamed)
+        head["fields"].back()["name"] = "RENAMED";
+    std::string body = head.dump();
+    body.pop_back();
+    body += R"(,"features":[)";
+    for (long long i = offset; i < end; ++i) {
+        if (i > offset)
+            body += ',';
+        if (!renamed) {
+            body += layer.features[selected[i]].json;
+            continue;
         }
+        auto feature = nlohmann::ordered_json::parse(layer.features[selected[i]].json);
+        auto& attributes = feature["attributes"];
+        attributes["RENAMED"] = attributes[lastField];
+        attributes.erase(lastField);
+        body += feature.dump();
     }
+    body += ']';
     if (end < static_cast<long long>(selected.size()) || layer.alwaysExceeded)
-        answer["exceededTransferLimit"] = true;
-    return answer.dump();
+        body += R"(,"exceededTransferLimit":true)";
+    body += '}';
+    return body;
 }
 
 } // namespace tavi::test

@@ -36,13 +36,20 @@ enum class Answer {
     EchoToken, // an error JSON whose message repeats the token and the referer the request carried
 };
 
+// A feature of a layer: its object id and its JSON text ({"attributes": {...}, "geometry": {...}}), kept as text so
+// that pages are cheap to answer.
+struct ServiceFeature {
+    long long id = 0;
+    std::string json;
+};
+
 // One layer of the service and how it behaves.
 struct ServiceLayer {
-    std::string path;                  // "/services/Rivers/FeatureServer/0"
-    nlohmann::ordered_json definition; // the "?f=json" answer; its maxRecordCount and pagination rule the paging
-    nlohmann::ordered_json fields;     // the "fields" of query answers
-    std::string geometryType;          // empty for records without geometry
-    std::vector<nlohmann::ordered_json> features; // {"attributes": ..., "geometry": ...}, ascending object ids
+    std::string path;                     // "/services/Rivers/FeatureServer/0"
+    nlohmann::ordered_json definition;    // the "?f=json" answer; its maxRecordCount and pagination rule the paging
+    nlohmann::ordered_json fields;        // the "fields" of query answers
+    std::string geometryType;             // empty for records without geometry
+    std::vector<ServiceFeature> features; // in ascending object ids
     std::string oidField = "OBJECTID";
 
     std::string token;                 // the token every request must carry (a form or query field); empty: none
@@ -112,7 +119,8 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
-    std::map<std::string, ServiceLayer> layers_;
+    // Replaced, never changed in place: a request keeps the layer as it was when the request came.
+    std::map<std::string, std::shared_ptr<const ServiceLayer>> layers_;
     std::map<std::string, int> queryCounts_;
     std::map<std::string, std::string> files_;
     std::map<std::string, std::pair<std::string, int>> redirects_;
