@@ -474,8 +474,17 @@ TEST_F(RecordSetTest, AFailedWriteLeavesNothingBehind) {
         EXPECT_EQ(Workspace(workspace)->OpenDataElement(u"numbers.dbf", left.Out()), TAVI_E_DATA_NOT_FOUND);
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data_.Path("out")), {}), 0) << "no side file";
-    // A name that is taken is refused before anything is made.
+    // A field the format cannot store: a .dbf holds no binary values.
+    auto blobs = std::make_shared<RecordData>();
+    RecordColumn& blob = blobs->columns.emplace_back();
+    blob.field.name = u"DATA";
+    blob.field.type = taviFieldTypeBlob;
+    blob.AppendText("AAEC/w==");
+    ASSERT_EQ(MakeRecordSet(blobs, records.Out()), S_OK);
     ComPtr<ITable> table;
+    EXPECT_EQ(records->CreateTable(Workspace("out").Get(), u"blobs", table.Out()), E_INVALIDARG);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(data_.Path("out")), {}), 0) << "no file";
+    // A name that is taken is refused before anything is made.
     EXPECT_EQ(records->CreateTable(Workspace("city.gpkg").Get(), u"parcels", table.Out()), TAVI_E_DATA_EXISTS);
     EXPECT_EQ(records->CreateTable(nullptr, u"x", table.Out()), E_POINTER);
 }
