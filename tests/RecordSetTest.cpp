@@ -9,6 +9,7 @@
 #include "data/DataElement.h"
 #include "data/RecordSet.h"
 #include "data/RecordSetStream.h"
+#include "data/TableDescription.h"
 #include "tavi/DataAccess.h"
 #include "tavi/RecordSet.h"
 
@@ -399,6 +400,12 @@ TEST_F(RecordSetTest, WhereClausesSelectAndBadInputChangesNothing) {
     int64_t rows = 0;
     ASSERT_EQ(table.As<ITable>()->RowCount(&rows), S_OK);
     EXPECT_EQ(rows, 3);
+
+    // A description of the table names it well enough: its catalog path is opened.
+    ComPtr<TableDescription> description;
+    ASSERT_EQ(DescribeTable(table.Get(), false, description), S_OK);
+    ASSERT_EQ(init->SetSourceTable(static_cast<IDataElement*>(description.Get()), nullptr), S_OK);
+    EXPECT_TRUE(Equal(records.Get(), Read("city.gpkg/parcels").Get()));
 }
 
 TEST_F(RecordSetTest, TablesWrittenBackReadTheSame) {
