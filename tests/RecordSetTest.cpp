@@ -512,6 +512,34 @@ TEST_F(RecordSetTest, StreamFormReadsBackExactly) {
     }
 }
 
+TEST_F(RecordSetTest, JsonContentOfEveryKindSavesAndLoads) {
+    const char16_t* const kJson[] = {
+        uR"({"geometryType":"taviGeometryPoint","hasZ":true,"hasM":true,"features":[
+            {"geometry":{"x":1,"y":2,"z":3,"m":4}},{"geometry":{"x":null,"y":null}},{"geometry":null},{}]})",
+        uR"({"geometryType":"taviGeometryMultipoint","hasM":true,"features":[
+            {"geometry":{"points":[[1,2,3],[4,5,6]]}},{"geometry":{"points":[]}}]})",
+        uR"({"geometryType":"taviGeometryPolygon","hasZ":true,"features":[
+            {"geometry":{"rings":[[[0,0,1],[0,1,null],[1,1,2],[0,0,1]]]}},{"geometry":{"rings":[]}}]})",
+        uR"({"fields":[{"name":"OBJECTID","type":"taviFieldTypeOID"},{"name":"s","type":"taviFieldTypeSmallInteger"},
+            {"name":"f","type":"taviFieldTypeSingle"},{"name":"w","type":"taviFieldTypeDate"},
+            {"name":"g","type":"taviFieldTypeGUID"},{"name":"d","type":"taviFieldTypeDateOnly"}],
+            "features":[{"attributes":{"OBJECTID":1,"s":-32768,"f":"NaN","w":-1,"g":"{A-B}","d":"2024-02-29"}},{}]})",
+    };
+    for (const char16_t* json : kJson) {
+        SCOPED_TRACE(ToUtf8(json));
+        auto records = Create<IRecordSetInit>(CLSID_RecordSet);
+        ASSERT_EQ(records->FromJSON(json), S_OK);
+        EXPECT_TRUE(IsWellFormed(*RecordDataOf(records.Get())));
+        auto loaded = Create<IRecordSet>(CLSID_RecordSet);
+        ASSERT_EQ(LoadForm(loaded.Get(), SavedForm(records.Get())), S_OK);
+        EXPECT_TRUE(Equal(loaded.Get(), records.Get()));
+        for (int32_t field = 0; field < RecordDataOf(records.Get())->FieldCount(); ++field) {
+            Variant value;
+            EXPECT_EQ(loaded->get_Value(1, field, &value), S_OK);
+        }
+    }
+}
+
 // A small feature set whose stream form is patched below: one text column ("ab", "cde") and two polyline records
 // (two paths, then one).
 std::shared_ptr<RecordData> Small() {
