@@ -12,7 +12,6 @@
 #include "platform/Utf.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace tavi {
 
@@ -79,22 +78,9 @@ void GeometryValue(const GeometryColumn& geometry, size_t record, VARIANT* out) 
     out->bstrVal = BStr(FromUtf8(WriteWkt(*made))).Detach();
 }
 
-// The whole file as bytes, with room after them for a parser that reads ahead in blocks.
-HRESULT ReadFileBytes(const std::string& path, std::string& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return STG_E_FILENOTFOUND;
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
-    std::error_code error;
-    uint64_t size = std::filesystem::file_size(path, error);
-    if (error)
-        return STG_E_READFAULT;
-    constexpr size_t kPadding = 64;
-    bytes.reserve(static_cast<size_t>(size) + kPadding);
-    bytes.resize(static_cast<size_t>(size));
-    if (size > 0 && std::fread(bytes.data(), 1, bytes.size(), file) != bytes.size())
-        return STG_E_READFAULT;
-    return std::fgetc(file) == EOF ? S_OK : STG_E_READFAULT; // a file that grew meanwhile is not read in part
+// Reads JSON text converted from UTF-16, in place: its string takes the reader's padding.
+HRESULT ReadJsonText(std::string text, RecordData& data) {
+    return ReadRecordSetJson(PaddedJson::Borrow(text), data);
 }
 
 HRESULT WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -209,7 +195,7 @@ HRESULT RecordSet::SetSourceTable(IUnknown* table, const OLECHAR* whereClause) {
 HRESULT RecordSet::FromJSON(const OLECHAR* json) {
     if (!json)
         return E_POINTER;
-    return ReadNew([&](RecordData& data) { return ReadRecordSetJson(ToUtf8(json), data); });
+    return ReadNew([&](RecordData& data) { return ReadJsonText(ToUtf8(json), data); });
 }
 
 HRESULT RecordSet::ToJSON(int32_t options, BSTR* json) {
@@ -238,10 +224,10 @@ HRESULT RecordSet::ReadJSONFile(const OLECHAR* path) {
     if (!path)
         return E_POINTER;
     return ReadNew([&](RecordData& data) {
-        std::string bytes;
-        if (HRESULT hr = ReadFileBytes(ToUtf8(path), bytes); FAILED(hr))
+        PaddedJson json;
+        if (HRESULT hr = PaddedJson::ReadFile(ToUtf8(path), json); FAILED(hr))
             return hr;
-        return ReadRecordSetJson(bytes, data);
+        return ReadRecordSetJson(json, data);
     });
 }
 
@@ -348,7 +334,7 @@ HRESULT RecordSet::Deserialize(IXMLSerializeData* data) {
         BStr json;
         if (FAILED(data->Find(u"Json", &index)) || index < 0 || FAILED(data->GetString(index, json.Out())))
             return E_FAIL;
-        return FAILED(ReadRecordSetJson(ToUtf8(json.view()), read)) ? E_FAIL : S_OK;
+        return FAILED(ReadJsonText(ToUtf8(json.view()), read)) ? E_FAIL : S_OK;
     });
 }
 

@@ -104,7 +104,18 @@ HRESULT AttributeDefinitions(IFields* fields, std::vector<std::unique_ptr<OGRFie
     return S_OK;
 }
 
-// Creates layer `name` in `dataset` with the fields; the layer or a failure code.
+// Deletes a layer of `dataset` (with a shapefile's dataset, its files).
+void RemoveLayer(GDALDataset& dataset, OGRLayer* layer) {
+    gdal::ErrorScope quiet;
+    for (int i = 0; i < dataset.GetLayerCount(); ++i) {
+        if (dataset.GetLayer(i) == layer) {
+            dataset.DeleteLayer(i);
+            return;
+        }
+    }
+}
+
+// Creates layer `name` in `dataset` with the fields; the layer or a failure code. Nothing is left when it fails.
 HRESULT CreateLayer(GDALDataset& dataset, const std::string& name, IFields* fields, OGRwkbGeometryType geometry,
                     ISpatialReference* spatialReference, OGRLayer** created) {
     std::vector<std::unique_ptr<OGRFieldDefn>> definitions;
@@ -119,9 +130,12 @@ HRESULT CreateLayer(GDALDataset& dataset, const std::string& name, IFields* fiel
     OGRLayer* layer = dataset.CreateLayer(name.c_str(), srs.get(), geometry, nullptr);
     if (!layer)
         return errors.HasError() ? gdal::ResultFromError(errors.ErrorNumber()) : E_FAIL;
-    for (const auto& definition : definitions)
-        if (layer->CreateField(definition.get()) != OGRERR_NONE)
+    for (const auto& definition : definitions) {
+        if (layer->CreateField(definition.get()) != OGRERR_NONE) {
+            RemoveLayer(dataset, layer); // a field the format cannot store: no table without it is left behind
             return E_INVALIDARG;
+        }
+    }
     *created = layer;
     return S_OK;
 }
