@@ -1,6 +1,7 @@
 // Arbitrary bytes as the stream form of an in-memory record set (what a record set file holds after its class
 // identifier). What loads is then used the ways that read the content: every field of the first and last records
-// as values (geometries rebuilt as well-known text), the JSON form, the stream form written again and read back equal.
+// as values (geometries rebuilt as well-known text), the JSON form, the stream form written again and read back
+// equal.
 // No input may crash, hang, allocate beyond what it holds or leak: the module object count must come back to where
 // it was.
 #include "data/RecordSet.h"
@@ -34,6 +35,14 @@ void ReadValues(IRecordSet* records) {
     }
 }
 
+// Equal content; the spatial references are left out, as a coordinate system's own text may not read back as the
+// same system when the input made it an odd one.
+bool SameButSpatialReference(RecordData a, RecordData b) {
+    a.geometry.spatialReference = {};
+    b.geometry.spatialReference = {};
+    return a == b;
+}
+
 void UseLoaded(RecordSet& records) {
     ReadValues(&records);
     BStr json;
@@ -45,8 +54,7 @@ void UseLoaded(RecordSet& records) {
         std::abort(); // what loaded is well formed, so it saves
     out->Seek(0, STREAM_SEEK_SET, nullptr);
     auto again = MakeObject<RecordSet>();
-    VARIANT_BOOL equal = VARIANT_FALSE;
-    if (FAILED(again->Load(out.Get())) || FAILED(again->IsEqual(static_cast<IClone*>(&records), &equal)) || !equal)
+    if (FAILED(again->Load(out.Get())) || !SameButSpatialReference(*records.Content(), *again->Content()))
         std::abort();
 }
 
