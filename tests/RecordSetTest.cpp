@@ -55,7 +55,10 @@ const Row kRoads[] = {
 template <size_t N>
 void MakeLayer(const std::string& path, const char* driverName, const char* layerName, OGRwkbGeometryType type,
                int epsg, OGRFieldType whenType, const Row (&rows)[N]) {
+    // A driver by its short name, or by the extension of its files ("shp").
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(driverName);
+    if (!driver)
+        driver = gdal::VectorDriverForExtension(driverName);
     ASSERT_TRUE(driver);
     std::unique_ptr<GDALDataset> dataset(driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr));
     ASSERT_TRUE(dataset);
@@ -95,7 +98,7 @@ protected:
     void SetUp() override {
         ModuleClassesTest::SetUp();
         MakeLayer(data_.Path("city.gpkg"), "GPKG", "parcels", wkbMultiPolygonZM, 32633, OFTDateTime, kParcels);
-        MakeLayer(data_.Path("roads.shp"), "ESRI Shapefile", "roads", wkbMultiLineStringZM, 4326, OFTDate, kRoads);
+        MakeLayer(data_.Path("roads.shp"), "shp", "roads", wkbMultiLineStringZM, 4326, OFTDate, kRoads);
         std::filesystem::create_directory(data_.Path("out"));
     }
 
