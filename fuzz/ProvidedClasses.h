@@ -28,6 +28,7 @@ inline const std::vector<CLSID>& ProvidedClasses() {
 // Releases the calling thread's singletons (the data type factory with the data types it keeps), which an input may
 // have brought to life and which legitimately outlive it; what is left counted after this was leaked.
 inline int32_t ObjectsLeftAfterSingletons() {
+    SetErrorInfo(0, nullptr); // a failure's description is the thread's state, not a leak
     DllCanUnloadNow();
     return ModuleObjectCount();
 }

@@ -664,6 +664,14 @@ TEST_F(RecordSetTest, JsonAndXmlFormsReadBackExactly) {
     EXPECT_TRUE(Equal(fromFile.Get(), records.Get()));
     EXPECT_EQ(fromFile->ReadJSONFile(P("out/missing.json").c_str()), STG_E_FILENOTFOUND);
     EXPECT_EQ(fromFile->FromJSON(u"{\"features\": [1,"), E_INVALIDARG);
+    // The reader's account of what is wrong, as the thread's error information.
+    ComPtr<IErrorInfo> info;
+    BStr description;
+    ASSERT_EQ(GetErrorInfo(0, info.Out()), S_OK);
+    ASSERT_TRUE(info);
+    info->GetDescription(description.Out());
+    EXPECT_NE(ToUtf8(description.view()).find("malformed JSON"), std::string::npos) << ToUtf8(description.view());
+    SetErrorInfo(0, nullptr);
     EXPECT_TRUE(Equal(fromFile.Get(), records.Get())) << "a refused text changes nothing";
     EXPECT_EQ(records.As<IRecordSetInit>()->WriteJSONFile(P("no folder/x.json").c_str(), 0), STG_E_WRITEFAULT);
 

@@ -8,6 +8,7 @@
 #include "host/GPValue.h"
 #include "host/Geometry.h"
 #include "host/XmlNamespace.h"
+#include "platform/ErrorInfo.h"
 #include "platform/HandOut.h"
 #include "platform/Utf.h"
 
@@ -79,8 +80,18 @@ void GeometryValue(const GeometryColumn& geometry, size_t record, VARIANT* out) 
 }
 
 // Reads JSON text converted from UTF-16, in place: its string takes the reader's padding.
+// A JSON form read into `data`; a text that is not the form leaves the reader's account of what and where as the
+// thread's error information.
+HRESULT ReadJson(const PaddedJson& json, RecordData& data) {
+    std::string error;
+    HRESULT hr = ReadRecordSetJson(json, data, &error);
+    if (FAILED(hr) && !error.empty())
+        return ReportError(hr, RecordSet::kClassName, FromUtf8(error));
+    return hr;
+}
+
 HRESULT ReadJsonText(std::string text, RecordData& data) {
-    return ReadRecordSetJson(PaddedJson::Borrow(text), data);
+    return ReadJson(PaddedJson::Borrow(text), data);
 }
 
 HRESULT WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -227,7 +238,7 @@ HRESULT RecordSet::ReadJSONFile(const OLECHAR* path) {
         PaddedJson json;
         if (HRESULT hr = PaddedJson::ReadFile(ToUtf8(path), json); FAILED(hr))
             return hr;
-        return ReadRecordSetJson(json, data);
+        return ReadJson(json, data);
     });
 }
 

@@ -6,6 +6,7 @@
 #include "host/HttpClient.h"
 #include "host/PropertySet.h"
 #include "host/QueryFilter.h"
+#include "platform/ErrorInfo.h"
 #include "platform/HandOut.h"
 #include "platform/Utf.h"
 
@@ -124,14 +125,7 @@ std::string WithoutSecrets(std::string text, const ServiceInputLayer::Connection
 
 // Puts `description` as the calling thread's error information and answers `code`.
 HRESULT Report(HRESULT code, const std::string& description, const ServiceInputLayer::Connection* connection) {
-    ComPtr<ICreateErrorInfo> info;
-    if (SUCCEEDED(CreateErrorInfo(info.Out())) && info) {
-        info->SetSource(kErrorSource);
-        info->SetDescription(FromUtf8(WithoutSecrets(description, connection)).c_str());
-        if (auto error = info.As<IErrorInfo>())
-            SetErrorInfo(0, error.Get());
-    }
-    return code;
+    return ReportError(code, kErrorSource, FromUtf8(WithoutSecrets(description, connection)));
 }
 
 // A failure on the way to an answer, as a result code and a description.

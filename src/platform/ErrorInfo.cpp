@@ -1,5 +1,7 @@
 // Error information: the object that CreateErrorInfo makes (filled through ICreateErrorInfo, read through
 // IErrorInfo) and the per-thread slot of SetErrorInfo/GetErrorInfo.
+#include "platform/ErrorInfo.h"
+
 #include "platform/BStr.h"
 #include "platform/HandOut.h"
 #include "platform/Object.h"
@@ -63,6 +65,17 @@ ComPtr<IErrorInfo>& ThreadSlot() {
 }
 
 } // namespace
+
+HRESULT ReportError(HRESULT code, std::u16string_view source, std::u16string_view description) {
+    ComPtr<ICreateErrorInfo> info;
+    if (FAILED(CreateErrorInfo(info.Out())) || !info)
+        return code;
+    info->SetSource(std::u16string(source).c_str());
+    info->SetDescription(std::u16string(description).c_str());
+    if (auto error = info.As<IErrorInfo>())
+        SetErrorInfo(0, error.Get());
+    return code;
+}
 
 } // namespace tavi
 

@@ -6,6 +6,7 @@
 #include "host/String.h"
 #include "layers/LayerMembers.h"
 #include "platform/BStr.h"
+#include "platform/ErrorInfo.h"
 #include "platform/Utf.h"
 #include "services/GPUtilities.h"
 #include "services/ProjectDocument.h"
@@ -76,14 +77,7 @@ ProjectSnapshot Snapshot() {
 
 // Puts the text as the calling thread's error information and answers `code`.
 HRESULT ReportError(HRESULT code, std::u16string_view message) {
-    ComPtr<ICreateErrorInfo> info;
-    if (SUCCEEDED(CreateErrorInfo(info.Out())) && info) {
-        info->SetSource(u"GPUtilities");
-        info->SetDescription(String(message).c_str());
-        if (auto error = info.As<IErrorInfo>())
-            SetErrorInfo(0, error.Get());
-    }
-    return code;
+    return tavi::ReportError(code, u"GPUtilities", message);
 }
 
 // guard() that turns a refused document into its code and message.
